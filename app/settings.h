@@ -1,0 +1,37 @@
+// Reading the settings of the setup list. Key names and default texts come
+// from the string table by id at the moment of use; nothing is cached.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "app/boot_state.h"
+
+namespace boot {
+
+std::string LoadText(const BootState& state, int id);
+
+// Capacities of the settings, in characters including the terminator.
+inline constexpr std::size_t kTitleCapacity = 60;
+inline constexpr std::size_t kLineCapacity = 60;
+inline constexpr std::size_t kFileSubDirCapacity = 60;
+inline constexpr std::size_t kTempDirCapacity = 20;
+inline constexpr std::size_t kTempDirMessageCapacity = 100;
+inline constexpr std::size_t kLogFileCapacity = 35;
+inline constexpr std::size_t kExtraTextCapacity = 160;
+inline constexpr std::size_t kSetupFileNameCapacity = 15;
+inline constexpr std::size_t kOwnEntryCapacity = 40;
+inline constexpr std::size_t kSectionedEntryCapacity = 100;
+inline constexpr std::size_t kListSetupNameCapacity = 20;
+
+// A text key of BootSetup; `key` is the key's string id, `suffix` is
+// appended to it for numbered keys.
+std::string ReadTextSetting(const BootState& state, int key, const std::string& defaultText,
+                            std::size_t capacity, const std::string& suffix = {});
+// Same, with the default text loaded from the string table.
+std::string ReadTextSettingById(const BootState& state, int key, int defaultId,
+                                std::size_t capacity);
+// An integer key of BootSetup, as the platform's profile-integer read gives it.
+int ReadIntSetting(const BootState& state, int key, int defaultValue);
+
+}  // namespace boot

@@ -1,0 +1,44 @@
+#include "app/text.h"
+
+namespace boot {
+
+std::string GetField(std::string_view source, int n, char separator) {
+  if (n <= 0) return {};
+  int field = 1;
+  std::size_t start = 0;
+  while (true) {
+    std::size_t end = source.find(separator, start);
+    if (field == n) {
+      return std::string(source.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+    }
+    if (end == std::string_view::npos) return {};
+    start = end + 1;
+    ++field;
+  }
+}
+
+void AddTrailingBackslash(std::string& path) {
+  if (path.empty() || path.back() != '\\') path += '\\';
+}
+
+std::string ToUpperAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+int ParseLeadingInt(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  std::uint32_t value = 0;  // wraps like the platform's conversion, never overflows
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10u + static_cast<std::uint32_t>(text[i] - '0');
+  }
+  if (negative) value = 0u - value;
+  return static_cast<int>(value);
+}
+
+}  // namespace boot

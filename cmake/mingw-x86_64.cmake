@@ -1,0 +1,4 @@
+# The twin that runs under 64-bit Wine.
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(SETUP_MINGW_PREFIX x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

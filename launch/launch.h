@@ -1,0 +1,26 @@
+// Starting the main setup program and waiting for it.
+#pragma once
+
+#include <string>
+
+#include "app/boot_state.h"
+#include "app/sequence.h"
+
+namespace boot {
+
+inline constexpr std::uintptr_t kWaitTimerId = 1000;
+inline constexpr unsigned kWaitTimerMs = 1000;
+
+// The program part, quoted when it holds a blank, then the source directory
+// and, when there are any, the program's own arguments.
+std::string ComposeCommandLine(const std::string& program, const std::string& sourceDir,
+                               const std::string& arguments);
+
+// Ends the run (quit request) in every outcome but the wait.
+void LaunchMainSetup(BootState& state, Sequence& seq);
+
+// The timer branch of the splash window: ends the run once the main setup
+// program has ended.
+void OnWaitTimer(BootState& state, platform::Window window);
+
+}  // namespace boot

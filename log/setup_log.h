@@ -1,0 +1,24 @@
+// The setup log: one profile-file section per run.
+#pragma once
+
+#include <string>
+
+#include "app/boot_state.h"
+
+namespace boot {
+
+// The label of this build in the log's "V" entry.
+const char* VersionLabel();
+
+// Section name of a run started at `time` (UTC).
+std::string LogSectionName(const platform::SystemTime& time);
+
+// Opens this run's section and writes its first entries, then the entries
+// held from before the section existed.
+void StartLog(BootState& state, const std::string& title, const std::string& versionText);
+
+// One key into this run's section when the log is on. Before the section
+// exists the entry is held, so nothing is lost.
+void WriteLogEntry(BootState& state, const std::string& key, const std::string& value);
+
+}  // namespace boot

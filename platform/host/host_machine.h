@@ -1,0 +1,162 @@
+// The simulated Windows machine: a directory tree with drive folders
+// (<root>/c, <root>/d, ...), a description in <root>/machine.ini, and a
+// journal of every observable act.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace host {
+
+class HostMachine : public platform::Platform {
+ public:
+  explicit HostMachine(std::filesystem::path root);
+
+  const std::vector<std::string>& Journal() const { return journal_; }
+  // Acts that a real run would not survive: unexpected boxes, a message
+  // loop that would wait for ever.
+  const std::vector<std::string>& Errors() const { return errors_; }
+  std::string CommandLine() const { return commandLine_; }
+  // Where a Windows path lies in the tree (components matched without
+  // regard to case, as Windows resolves names).
+  std::filesystem::path Resolve(const std::string& windowsPath) const;
+  struct Section {
+    std::string file;
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> entries;  // in file order
+  };
+  // The section of the last profile write, as the file now holds it: the
+  // log of the run.
+  std::optional<Section> LastWrittenSection() const;
+  // The file that a profile call with this name uses.
+  std::string ProfilePath(const std::string& file) const;
+
+  std::string ReadProfileString(const std::string& section, const std::string& key,
+                                const std::string& defaultText, std::size_t capacity,
+                                const std::string& file) override;
+  std::uint32_t ReadProfileInt(const std::string& section, const std::string& key,
+                               int defaultValue, const std::string& file) override;
+  bool WriteProfileString(const std::string& section, const std::string& key,
+                          const std::string& value, const std::string& file) override;
+  std::string LoadString(platform::Instance instance, int id, std::size_t capacity) override;
+
+  std::string ModuleFileName(std::size_t capacity) override;
+  std::string WindowsDirectory() override { return winDir_; }
+  std::string SystemDirectory() override { return sysDir_; }
+  std::uint32_t Version() override { return version_; }
+  std::optional<std::uint16_t> NetworkCaps(int index) override;
+  platform::SystemTime SystemTimeUtc() override { return clock_; }
+  std::uint32_t LastError() override { return lastError_; }
+
+  bool CreateDirectory(const std::string& path) override;
+  bool RemoveDirectory(const std::string& path) override;
+  bool SetCurrentDirectory(const std::string& path) override;
+  bool SetCurrentDrive(int drive) override;
+
+  bool FileExists(const std::string& path) override;
+  bool DeleteFile(const std::string& path) override;
+  std::optional<std::string> ReadFile(const std::string& path) override;
+  bool ReplaceFile(const std::string& from, const std::string& to) override;
+
+  platform::LzFile LzOpenRead(const std::string& path) override;
+  platform::LzFile LzCreate(const std::string& path) override;
+  std::int64_t LzCopy(platform::LzFile source, platform::LzFile destination) override;
+  void LzClose(platform::LzFile file) override;
+  std::optional<std::string> ExpandedName(const std::string& path) override;
+
+  platform::Library LoadLibrary(const std::string& name) override;
+  platform::Library LoadSystemLibrary(const std::string& name) override;
+  void FreeLibrary(platform::Library library) override;
+  std::intptr_t CallOrdinal(platform::Library library, int ordinal,
+                            std::span<const std::uintptr_t> args) override;
+
+  Started StartProcess(const std::string& commandLine) override;
+  bool ProcessEnded(platform::Process process) override;
+
+  bool RegisterWindowClass(platform::Instance instance, const platform::WindowClass& wc,
+                           platform::WindowProc proc) override;
+  platform::Window CreateWindow(platform::Instance instance,
+                                const platform::WindowSpec& spec) override;
+  void ShowWindow(platform::Window window, int command) override;
+  void UpdateWindow(platform::Window window) override;
+  std::intptr_t DefWindowProc(platform::Window window, std::uint32_t message,
+                              std::uintptr_t wParam, std::intptr_t lParam) override;
+  bool SetTimer(platform::Window window, std::uintptr_t id, unsigned ms) override;
+  void KillTimer(platform::Window window, std::uintptr_t id) override;
+  void PostQuit(int exitCode) override;
+  int RunMessageLoop() override;
+  int SystemMetric(int index) override;
+  int MessageBox(const std::string& text, const std::string& caption, unsigned type) override;
+
+  platform::Dc BeginPaint(platform::Window window) override;
+  void EndPaint(platform::Window window, platform::Dc dc) override;
+  void SetBkMode(platform::Dc dc, int mode) override;
+  int DrawText(platform::Dc dc, const std::string& text, const platform::Rect& box,
+               unsigned format) override;
+  bool DrawIcon(platform::Dc dc, int x, int y, platform::Gdi icon) override;
+  platform::Dc CreateCompatibleDc(platform::Dc dc) override;
+  platform::Gdi SelectObject(platform::Dc dc, platform::Gdi object) override;
+  std::optional<std::pair<int, int>> BitmapSize(platform::Gdi bitmap) override;
+  bool BitBlt(platform::Dc dc, int x, int y, int width, int height, platform::Dc source, int sx,
+              int sy, std::uint32_t rop) override;
+  void DeleteDc(platform::Dc dc) override;
+  void DeleteObject(platform::Gdi object) override;
+
+ private:
+  struct OpenFile {
+    std::string path;
+    bool forWriting = false;
+  };
+  struct RunningProcess {
+    int ticksLeft = 0;
+  };
+
+  void LoadDescription();
+  std::string Setting(const std::string& section, const std::string& key,
+                      const std::string& fallback) const;
+  std::string Absolute(const std::string& windowsPath) const;
+  void Note(const std::string& line) { journal_.push_back(line); }
+  void Fail(const std::string& line);
+  bool IsInUse(const std::string& path) const;
+  bool WriteWholeFile(const std::string& path, const std::string& content);
+  std::optional<std::string> FindProgram(const std::string& commandLine) const;
+  void Tick();
+
+  std::filesystem::path root_;
+  std::string description_;
+  std::vector<std::string> journal_;
+  std::vector<std::string> errors_;
+
+  std::string winDir_, sysDir_, program_, commandLine_, currentDir_;
+  std::uint32_t version_ = 0;
+  std::optional<std::uint16_t> networkCaps_;
+  platform::SystemTime clock_;
+  std::uint32_t lastError_ = 0;
+  int runTicks_ = 2;
+  std::vector<int> answers_;
+  std::vector<std::string> inUse_;
+  std::vector<std::string> libraries_;
+  bool windowFails_ = false;
+  bool timerFails_ = false;
+
+  std::optional<std::pair<std::string, std::string>> lastWrite_;  // file, section
+  std::map<platform::LzFile, OpenFile> lzFiles_;
+  platform::LzFile nextLz_ = 1;
+  std::map<platform::Process, RunningProcess> processes_;
+  platform::Process nextProcess_ = 1;
+  std::map<platform::Library, std::string> loaded_;
+  platform::Library nextLibrary_ = 1;
+
+  platform::WindowProc proc_ = nullptr;
+  platform::Window window_ = 0;
+  bool visible_ = false;
+  std::map<std::uintptr_t, unsigned> timers_;
+  std::optional<int> quit_;
+};
+
+}  // namespace host

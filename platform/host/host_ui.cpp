@@ -1,0 +1,256 @@
+// The simulated machine's processes, libraries, windows and painting.
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/constants.h"
+#include "platform/host/host_machine.h"
+#include "platform/host/profile_text.h"
+
+namespace host {
+namespace {
+
+// Far more ticks than any scenario needs; a run beyond it would hang.
+constexpr int kMaxTicks = 10000;
+constexpr platform::Dc kPaintDc = 1;
+constexpr platform::Dc kMemoryDc = 2;
+
+std::string Hex(std::uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", value);
+  return text;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+std::string UpperName(std::string name) {
+  const std::size_t slash = name.find_last_of("\\/");
+  if (slash != std::string::npos) name = name.substr(slash + 1);
+  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return name;
+}
+
+bool HasExtension(const std::string& path) {
+  const std::size_t slash = path.rfind('\\');
+  return path.find('.', slash == std::string::npos ? 0 : slash) != std::string::npos;
+}
+
+}  // namespace
+
+std::optional<std::string> HostMachine::FindProgram(const std::string& commandLine) const {
+  if (!commandLine.empty() && commandLine[0] == '"') {
+    const std::size_t close = commandLine.find('"', 1);
+    std::string name = commandLine.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+    return name;
+  }
+  // Unquoted: each prefix up to a blank is tried, as the platform does.
+  std::size_t end = 0;
+  while (true) {
+    end = commandLine.find_first_of(" \t", end);
+    std::string candidate = commandLine.substr(0, end);
+    if (!HasExtension(candidate)) candidate += ".exe";
+    if (const_cast<HostMachine*>(this)->FileExists(candidate)) return candidate;
+    if (end == std::string::npos) return std::nullopt;
+    ++end;
+  }
+}
+
+HostMachine::Started HostMachine::StartProcess(const std::string& commandLine) {
+  Started started;
+  const std::optional<std::string> program = FindProgram(commandLine);
+  const std::optional<std::string> content = program ? ReadFile(*program) : std::nullopt;
+  if (!content) {
+    started.error = platform::kErrorFileNotFound;
+  } else if (content->compare(0, 2, "MZ") != 0) {
+    started.error = 193;  // not a program
+  } else {
+    started.ok = true;
+    started.process = nextProcess_++;
+    processes_[started.process] = {runTicks_};
+  }
+  lastError_ = started.error;
+  Note("start " + Quoted(commandLine) + " dir=" + Quoted(currentDir_) +
+       (started.ok ? "" : " failed error=" + std::to_string(started.error)));
+  return started;
+}
+
+bool HostMachine::ProcessEnded(platform::Process process) {
+  const auto found = processes_.find(process);
+  return found != processes_.end() && found->second.ticksLeft <= 0;
+}
+
+platform::Library HostMachine::LoadLibrary(const std::string& name) {
+  const bool present =
+      std::find(libraries_.begin(), libraries_.end(), UpperName(name)) != libraries_.end();
+  Note("load " + name + (present ? "" : " failed"));
+  if (!present) return 0;
+  loaded_[nextLibrary_] = name;
+  return nextLibrary_++;
+}
+
+platform::Library HostMachine::LoadSystemLibrary(const std::string& name) {
+  return LoadLibrary(sysDir_ + "\\" + name);
+}
+
+void HostMachine::FreeLibrary(platform::Library library) {
+  const auto found = loaded_.find(library);
+  if (found == loaded_.end()) return;
+  Note("free " + found->second);
+  loaded_.erase(found);
+}
+
+std::intptr_t HostMachine::CallOrdinal(platform::Library library, int ordinal,
+                                       std::span<const std::uintptr_t> args) {
+  const auto found = loaded_.find(library);
+  std::string line = "call " + (found == loaded_.end() ? std::string("(none)") : found->second) +
+                     " #" + std::to_string(ordinal) + "(";
+  for (std::size_t i = 0; i < args.size(); ++i) line += (i ? "," : "") + Hex(static_cast<std::uint32_t>(args[i]));
+  Note(line + ")");
+  return 0;
+}
+
+bool HostMachine::RegisterWindowClass(platform::Instance, const platform::WindowClass& wc,
+                                      platform::WindowProc proc) {
+  proc_ = proc;
+  Note("class " + wc.name + " style=" + Hex(wc.style) + " icon=" + wc.icon +
+       " background=" + std::to_string(wc.background));
+  return true;
+}
+
+platform::Window HostMachine::CreateWindow(platform::Instance, const platform::WindowSpec& spec) {
+  Note("window class=" + spec.className + " title=" + Quoted(spec.title) + " style=" +
+       Hex(spec.style) + " exstyle=" + Hex(spec.exStyle) + " x=" + std::to_string(spec.x) +
+       " y=" + std::to_string(spec.y) + " w=" + std::to_string(spec.width) +
+       " h=" + std::to_string(spec.height) + (windowFails_ ? " failed" : ""));
+  if (windowFails_) return 0;
+  window_ = 1;
+  return window_;
+}
+
+void HostMachine::ShowWindow(platform::Window, int command) {
+  visible_ = command != platform::kSwHide;
+  Note(visible_ ? "show " + std::to_string(command) : "hide");
+}
+
+void HostMachine::UpdateWindow(platform::Window window) {
+  if (visible_ && proc_ != nullptr) proc_(window, platform::kWmPaint, 0, 0);
+}
+
+std::intptr_t HostMachine::DefWindowProc(platform::Window, std::uint32_t message, std::uintptr_t,
+                                         std::intptr_t) {
+  Note("default " + Hex(message));
+  return 0;
+}
+
+bool HostMachine::SetTimer(platform::Window, std::uintptr_t id, unsigned ms) {
+  Note("timer " + std::to_string(id) + " " + std::to_string(ms) + "ms" +
+       (timerFails_ ? " failed" : ""));
+  if (timerFails_) return false;
+  timers_[id] = ms;
+  return true;
+}
+
+void HostMachine::KillTimer(platform::Window, std::uintptr_t id) {
+  timers_.erase(id);
+  Note("kill timer " + std::to_string(id));
+}
+
+void HostMachine::PostQuit(int exitCode) {
+  Note("quit " + std::to_string(exitCode));
+  if (!quit_) quit_ = exitCode;
+}
+
+void HostMachine::Tick() {
+  for (auto& [id, process] : processes_) --process.ticksLeft;
+  const auto timers = timers_;
+  for (const auto& [id, ms] : timers) {
+    if (proc_ != nullptr) proc_(window_, platform::kWmTimer, id, 0);
+  }
+}
+
+int HostMachine::RunMessageLoop() {
+  for (int tick = 0; tick < kMaxTicks; ++tick) {
+    if (quit_) break;
+    if (timers_.empty()) {
+      Fail("message loop has nothing left to wait for");
+      return 0;
+    }
+    Tick();
+  }
+  if (!quit_) {
+    Fail("message loop did not end");
+    return 0;
+  }
+  Note("loop ended");
+  return *quit_;
+}
+
+int HostMachine::SystemMetric(int index) {
+  switch (index) {
+    case platform::kSmCxScreen:
+      return static_cast<int>(profile::ReadInt(description_, "Machine", "ScreenWidth", 640));
+    case platform::kSmCyScreen:
+      return static_cast<int>(profile::ReadInt(description_, "Machine", "ScreenHeight", 480));
+    case platform::kSmCyCaption:
+      return static_cast<int>(profile::ReadInt(description_, "Machine", "CaptionHeight", 19));
+    default:
+      return 0;
+  }
+}
+
+int HostMachine::MessageBox(const std::string& text, const std::string& caption, unsigned type) {
+  int answer = platform::kIdOk;
+  if (answers_.empty()) {
+    Fail("unexpected box: " + text);
+    if ((type & 0xF) != platform::kMbOk) answer = platform::kIdCancel;
+  } else {
+    answer = answers_.front();
+    answers_.erase(answers_.begin());
+  }
+  Note("box " + Quoted(text) + " caption=" + Quoted(caption) + " type=" + Hex(type) +
+       " answer=" + std::to_string(answer));
+  return answer;
+}
+
+platform::Dc HostMachine::BeginPaint(platform::Window) {
+  Note("paint");
+  return kPaintDc;
+}
+
+void HostMachine::EndPaint(platform::Window, platform::Dc) {}
+
+void HostMachine::SetBkMode(platform::Dc, int mode) { Note("bkmode " + std::to_string(mode)); }
+
+int HostMachine::DrawText(platform::Dc, const std::string& text, const platform::Rect& box,
+                          unsigned format) {
+  Note("text " + Quoted(text) + " box=(" + std::to_string(box.left) + "," +
+       std::to_string(box.top) + "," + std::to_string(box.right) + "," +
+       std::to_string(box.bottom) + ") format=" + Hex(format));
+  return 16;
+}
+
+bool HostMachine::DrawIcon(platform::Dc, int x, int y, platform::Gdi icon) {
+  Note("icon " + Hex(static_cast<std::uint32_t>(icon)) + " at " + std::to_string(x) + "," +
+       std::to_string(y));
+  return true;
+}
+
+platform::Dc HostMachine::CreateCompatibleDc(platform::Dc) { return kMemoryDc; }
+
+platform::Gdi HostMachine::SelectObject(platform::Dc, platform::Gdi) { return 0; }
+
+std::optional<std::pair<int, int>> HostMachine::BitmapSize(platform::Gdi) { return std::nullopt; }
+
+bool HostMachine::BitBlt(platform::Dc, int x, int y, int width, int height, platform::Dc, int, int,
+                         std::uint32_t rop) {
+  Note("bitblt at " + std::to_string(x) + "," + std::to_string(y) + " size " +
+       std::to_string(width) + "x" + std::to_string(height) + " rop=" + Hex(rop));
+  return true;
+}
+
+void HostMachine::DeleteDc(platform::Dc) {}
+
+void HostMachine::DeleteObject(platform::Gdi object) {
+  Note("delete object " + Hex(static_cast<std::uint32_t>(object)));
+}
+
+}  // namespace host

@@ -1,0 +1,22 @@
+// Layout of one splash line "text;x;y".
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace boot {
+
+struct SplashLineLayout {
+  std::string text;
+  platform::Rect box;
+  unsigned format = 0;
+};
+
+// Nothing when the line draws nothing (shorter than 2 characters, or
+// without text). A missing x or y counts as -1, centred.
+std::optional<SplashLineLayout> LayOutSplashLine(std::string_view line, int width, int height);
+
+}  // namespace boot

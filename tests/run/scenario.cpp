@@ -1,0 +1,85 @@
+#include "tests/run/scenario.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "app/entry.h"
+#include "install/szdd.h"
+
+namespace fs = std::filesystem;
+
+namespace scenario {
+
+void Scenario::SetUp() {
+  std::random_device random;
+  root_ = fs::temp_directory_path() / ("setup-run-" + std::to_string(random()));
+  fs::create_directories(root_ / "c" / "WINDOWS" / "SYSTEM");
+  fs::create_directories(root_ / "d");
+}
+
+void Scenario::TearDown() {
+  std::error_code error;
+  fs::remove_all(root_, error);
+}
+
+fs::path Scenario::Path(const std::string& windowsPath) const {
+  std::string rest = windowsPath.substr(3);
+  for (char& c : rest) {
+    if (c == '\\') c = '/';
+  }
+  return root_ / std::string(1, static_cast<char>(std::tolower(windowsPath[0]))) / rest;
+}
+
+void Scenario::Put(const std::string& windowsPath, const std::string& content) {
+  const fs::path path = Path(windowsPath);
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+void Scenario::PutCompressed(const std::string& windowsPath, const std::string& content) {
+  Put(windowsPath, szdd::Compress(content, 'E'));
+}
+
+int Scenario::Run() {
+  std::ofstream(root_ / "machine.ini", std::ios::binary) << "[Machine]\r\n" << machine_ << extra_;
+  host_ = std::make_unique<host::HostMachine>(root_);
+  return boot::RunProgram(*host_, 0x400000, host_->CommandLine(), 1);
+}
+
+bool Scenario::Exists(const std::string& windowsPath) const { return fs::exists(Path(windowsPath)); }
+
+std::string Scenario::Read(const std::string& windowsPath) const {
+  std::ifstream in(Path(windowsPath), std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::vector<std::string> Scenario::Journal(const std::string& prefix) const {
+  std::vector<std::string> lines;
+  for (const std::string& line : host_->Journal()) {
+    if (line.rfind(prefix, 0) == 0) lines.push_back(line);
+  }
+  return lines;
+}
+
+std::vector<std::pair<std::string, std::string>> Scenario::Log() const {
+  const auto section = host_->LastWrittenSection();
+  return section ? section->entries : std::vector<std::pair<std::string, std::string>>{};
+}
+
+std::vector<std::string> Scenario::LogKeys() const {
+  std::vector<std::string> keys;
+  for (const auto& entry : Log()) keys.push_back(entry.first);
+  return keys;
+}
+
+std::optional<std::string> Scenario::LogValue(const std::string& key) const {
+  for (const auto& [k, v] : Log()) {
+    if (k == key) return v;
+  }
+  return std::nullopt;
+}
+
+}  // namespace scenario
