@@ -13,16 +13,16 @@ namespace szdd {
 constexpr std::size_t kHeaderSize = 14;
 
 struct Header {
-    char storedChar;       // the name's last character before it became "_"; 0 = none
-    std::uint32_t length;  // expanded size as recorded by the compressor
+  char storedChar;       // the name's last character before it became "_"; 0 = none
+  std::uint32_t length;  // expanded size as recorded by the compressor
 };
 
 // The header of an SZDD file in mode 'A'; anything else is not compressed.
 std::optional<Header> ParseHeader(std::string_view file);
 
 struct Expansion {
-    std::string data;
-    bool complete;  // false: the stream yielded another size than the header promised
+  std::string data;
+  bool complete;  // false: the stream yielded another size than the header promised
 };
 
 // Expands an SZDD file; a file that is not compressed comes back unchanged

@@ -46,27 +46,16 @@ std::string_view TrimSpaces(std::string_view s) {
   return s;
 }
 
-// Upper case of code page 1252, the simulated machine's ANSI code page, so
-// that names with accented letters match without regard to case as well.
-unsigned char Fold(unsigned char c) {
-  if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 0x20);
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
-    return static_cast<unsigned char>(c - 0x20);
-  switch (c) {
-    case 0x9A: return 0x8A;
-    case 0x9C: return 0x8C;
-    case 0x9E: return 0x8E;
-    case 0xFF: return 0x9F;
-    default: return c;
-  }
+// Case is folded for ASCII letters only: Wine's profile calls match accented
+// letters of the ANSI code page exactly, and the simulated machine follows.
+char Fold(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Fold(static_cast<unsigned char>(a[i])) !=
-        Fold(static_cast<unsigned char>(b[i])))
-      return false;
+    if (Fold(a[i]) != Fold(b[i])) return false;
   }
   return true;
 }

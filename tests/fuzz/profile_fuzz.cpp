@@ -91,8 +91,7 @@ bool SameFolded(std::string_view a, std::string_view b) {
   for (std::size_t i = 0; i < a.size(); ++i) {
     const auto x = static_cast<unsigned char>(a[i]);
     const auto y = static_cast<unsigned char>(b[i]);
-    const bool bothHigh = x >= 0x80 && y >= 0x80;
-    if (x != y && (x | 0x20) != (y | 0x20) && !bothHigh) return false;
+    if (x != y && (x | 0x20) != (y | 0x20)) return false;
   }
   return true;
 }

@@ -37,8 +37,11 @@ TEST(ProfileLookup, MissingFileSectionOrKeyGiveTheDefault) {
 TEST(ProfileLookup, NamesMatchWithoutRegardToCase) {
   const std::string file = "[MiXed]\r\nSomeKey=1\r\n[\xC4rger]\r\n\xE9t\xE9=2\r\n";
   EXPECT_EQ(Read(file, "mixed", "SOMEKEY"), "1");
-  EXPECT_EQ(Read(file, "\xE4RGER", "\xC9T\xC9"), "2");  // code page 1252 letters
   EXPECT_EQ(Read(file, "mixed", "somekey2"), "<def>");
+  // Letters beyond ASCII match only as they are spelt.
+  EXPECT_EQ(Read(file, "\xC4RGER", "\xE9T\xE9"), "2");
+  EXPECT_EQ(Read(file, "\xE4rger", "\xE9t\xE9"), "<def>");
+  EXPECT_EQ(Read(file, "\xC4rger", "\xC9t\xC9"), "<def>");
 }
 
 TEST(ProfileLookup, OnlySpacesAreStrippedFromThePassedNames) {
@@ -70,6 +73,12 @@ TEST(ProfileLookup, LinesBeforeTheFirstSectionAreUnreachable) {
   EXPECT_EQ(Read(file, "", "k"), "empty");
   EXPECT_EQ(Read("k=top\r\n[s]\r\n", "", "k"), "<def>");
   EXPECT_EQ(Read("k=top\r\n[s]\r\n", "s", "k"), "<def>");
+}
+
+TEST(ProfileLookup, AnEmptyKeyFindsNothing) {
+  const std::string file = "[s]\r\n=v\r\n";
+  EXPECT_EQ(Read(file, "s", ""), "<def>");
+  EXPECT_EQ(Read(file, "s", "   "), "<def>");
 }
 
 TEST(ProfileLookup, KeyIsTheTextBeforeTheFirstEquals) {

@@ -29,171 +29,171 @@ constexpr const char* kUsage =
     "  -o OUTDIR  write into OUTDIR (created if missing) instead of beside FILE\n";
 
 struct Options {
-    bool expand = false;
-    bool force = false;
-    std::optional<fs::path> outDir;
-    std::vector<fs::path> files;
+  bool expand = false;
+  bool force = false;
+  std::optional<fs::path> outDir;
+  std::vector<fs::path> files;
 };
 
 // A failure of one file: the message names the file and the reason.
 struct FileError : std::runtime_error {
-    using std::runtime_error::runtime_error;
+  using std::runtime_error::runtime_error;
 };
 
 std::optional<Options> ParseArguments(const std::vector<std::string>& args, std::string& error) {
-    Options options;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            options.files.emplace_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "-d") {
-            options.expand = true;
-        } else if (arg == "-f") {
-            options.force = true;
-        } else if (arg == "-o") {
-            if (++i == args.size()) {
-                error = "-o needs a directory";
-                return std::nullopt;
-            }
-            options.outDir = args[i];
-        } else {
-            error = "unknown option " + arg;
-            return std::nullopt;
-        }
-    }
-    if (options.files.empty()) {
-        error = "no input files";
+  Options options;
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+      options.files.emplace_back(arg);
+    } else if (arg == "--") {
+      optionsEnded = true;
+    } else if (arg == "-d") {
+      options.expand = true;
+    } else if (arg == "-f") {
+      options.force = true;
+    } else if (arg == "-o") {
+      if (++i == args.size()) {
+        error = "-o needs a directory";
         return std::nullopt;
+      }
+      options.outDir = args[i];
+    } else {
+      error = "unknown option " + arg;
+      return std::nullopt;
     }
-    return options;
+  }
+  if (options.files.empty()) {
+    error = "no input files";
+    return std::nullopt;
+  }
+  return options;
 }
 
 std::string ReadWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw FileError(path.string() + ": cannot open for reading");
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad()) throw FileError(path.string() + ": read error");
-    return std::move(content).str();
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw FileError(path.string() + ": cannot open for reading");
+  std::ostringstream content;
+  content << in.rdbuf();
+  if (in.bad()) throw FileError(path.string() + ": read error");
+  return std::move(content).str();
 }
 
 // Writes beside the target first, so a failed write never leaves a
 // half-written file under the real name.
 void WriteWhole(const fs::path& path, const std::string& content, bool force) {
-    if (!force && fs::exists(path)) {
-        throw FileError(path.string() + ": already exists (use -f to overwrite)");
+  if (!force && fs::exists(path)) {
+    throw FileError(path.string() + ": already exists (use -f to overwrite)");
+  }
+  fs::path temporary = path;
+  temporary += ".partial";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) throw FileError(temporary.string() + ": cannot open for writing");
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    out.close();
+    if (!out) {
+      std::error_code ignored;
+      fs::remove(temporary, ignored);
+      throw FileError(path.string() + ": write error");
     }
-    fs::path temporary = path;
-    temporary += ".partial";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) throw FileError(temporary.string() + ": cannot open for writing");
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            throw FileError(path.string() + ": write error");
-        }
-    }
-    std::error_code renameError;
-    fs::rename(temporary, path, renameError);
-    if (renameError) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        throw FileError(path.string() + ": " + renameError.message());
-    }
+  }
+  std::error_code renameError;
+  fs::rename(temporary, path, renameError);
+  if (renameError) {
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    throw FileError(path.string() + ": " + renameError.message());
+  }
 }
 
 fs::path OutputPath(const fs::path& input, const std::string& name, const Options& options) {
-    return (options.outDir ? *options.outDir : input.parent_path()) / name;
+  return (options.outDir ? *options.outDir : input.parent_path()) / name;
 }
 
 void CompressFile(const fs::path& input, const Options& options) {
-    const std::string name = input.filename().string();
-    if (name.empty()) throw FileError(input.string() + ": not a file name");
-    if (name.back() == '_') {
-        throw FileError(input.string() + ": name already ends in \"_\" (compressed already?)");
-    }
-    const std::string content = ReadWhole(input);
-    const std::string compressed = szdd::Compress(content, name.back());
-    const std::string mediaName = szdd::CompressedName(name);
-    WriteWhole(OutputPath(input, mediaName, options), compressed, options.force);
-    const std::string restored = szdd::ExpandedName(mediaName, compressed);
-    if (restored != name) {
-        std::cerr << kProgram << ": note: " << mediaName << " will expand as \"" << restored
-                  << "\" on Windows, not \"" << name << "\"\n";
-    }
+  const std::string name = input.filename().string();
+  if (name.empty()) throw FileError(input.string() + ": not a file name");
+  if (name.back() == '_') {
+    throw FileError(input.string() + ": name already ends in \"_\" (compressed already?)");
+  }
+  const std::string content = ReadWhole(input);
+  const std::string compressed = szdd::Compress(content, name.back());
+  const std::string mediaName = szdd::CompressedName(name);
+  WriteWhole(OutputPath(input, mediaName, options), compressed, options.force);
+  const std::string restored = szdd::ExpandedName(mediaName, compressed);
+  if (restored != name) {
+    std::cerr << kProgram << ": note: " << mediaName << " will expand as \"" << restored
+              << "\" on Windows, not \"" << name << "\"\n";
+  }
 }
 
 // The platform's name when it gives one, else the stored character put back.
 std::string ExpandedFileName(const std::string& name, const std::string& content) {
-    const std::string platformName = szdd::ExpandedName(name, content);
-    if (platformName != name && !platformName.empty()) return platformName;
-    const char stored = szdd::ParseHeader(content)->storedChar;
-    if (name.back() == '_' && stored != '\0') return name.substr(0, name.size() - 1) + stored;
-    throw FileError(name + ": the header does not tell the expanded name");
+  const std::string platformName = szdd::ExpandedName(name, content);
+  if (platformName != name && !platformName.empty()) return platformName;
+  const char stored = szdd::ParseHeader(content)->storedChar;
+  if (name.back() == '_' && stored != '\0') return name.substr(0, name.size() - 1) + stored;
+  throw FileError(name + ": the header does not tell the expanded name");
 }
 
 void ExpandFile(const fs::path& input, const Options& options) {
-    const std::string name = input.filename().string();
-    if (name.empty()) throw FileError(input.string() + ": not a file name");
-    const std::string content = ReadWhole(input);
-    const std::optional<szdd::Header> header = szdd::ParseHeader(content);
-    if (!header) throw FileError(input.string() + ": not an LZ-compressed (SZDD mode A) file");
-    const szdd::Expansion expansion = szdd::Expand(content);
-    if (!expansion.complete) {
-        throw FileError(input.string() + ": truncated or corrupt (expands to " +
-                        std::to_string(expansion.data.size()) + " bytes, header says " +
-                        std::to_string(header->length) + ")");
-    }
-    WriteWhole(OutputPath(input, ExpandedFileName(name, content), options), expansion.data, options.force);
+  const std::string name = input.filename().string();
+  if (name.empty()) throw FileError(input.string() + ": not a file name");
+  const std::string content = ReadWhole(input);
+  const std::optional<szdd::Header> header = szdd::ParseHeader(content);
+  if (!header) throw FileError(input.string() + ": not an LZ-compressed (SZDD mode A) file");
+  const szdd::Expansion expansion = szdd::Expand(content);
+  if (!expansion.complete) {
+    throw FileError(input.string() + ": truncated or corrupt (expands to " +
+                    std::to_string(expansion.data.size()) + " bytes, header says " +
+                    std::to_string(header->length) + ")");
+  }
+  WriteWhole(OutputPath(input, ExpandedFileName(name, content), options), expansion.data, options.force);
 }
 
 int Run(const Options& options) {
-    if (options.outDir) {
-        std::error_code error;
-        fs::create_directories(*options.outDir, error);
-        if (error) {
-            std::cerr << kProgram << ": " << options.outDir->string() << ": " << error.message() << "\n";
-            return 1;
-        }
+  if (options.outDir) {
+    std::error_code error;
+    fs::create_directories(*options.outDir, error);
+    if (error) {
+      std::cerr << kProgram << ": " << options.outDir->string() << ": " << error.message() << "\n";
+      return 1;
     }
-    int status = 0;
-    for (const fs::path& file : options.files) {
-        try {
-            if (options.expand) {
-                ExpandFile(file, options);
-            } else {
-                CompressFile(file, options);
-            }
-        } catch (const FileError& error) {
-            std::cerr << kProgram << ": " << error.what() << "\n";
-            status = 1;
-        } catch (const std::exception& error) {
-            std::cerr << kProgram << ": " << file.string() << ": " << error.what() << "\n";
-            status = 1;
-        }
+  }
+  int status = 0;
+  for (const fs::path& file : options.files) {
+    try {
+      if (options.expand) {
+        ExpandFile(file, options);
+      } else {
+        CompressFile(file, options);
+      }
+    } catch (const FileError& error) {
+      std::cerr << kProgram << ": " << error.what() << "\n";
+      status = 1;
+    } catch (const std::exception& error) {
+      std::cerr << kProgram << ": " << file.string() << ": " << error.what() << "\n";
+      status = 1;
     }
-    return status;
+  }
+  return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
-        std::cout << kUsage;
-        return 0;
-    }
-    std::string error;
-    const std::optional<Options> options = ParseArguments(args, error);
-    if (!options) {
-        std::cerr << kProgram << ": " << error << "\n" << kUsage;
-        return 2;
-    }
-    return Run(*options);
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
+    std::cout << kUsage;
+    return 0;
+  }
+  std::string error;
+  const std::optional<Options> options = ParseArguments(args, error);
+  if (!options) {
+    std::cerr << kProgram << ": " << error << "\n" << kUsage;
+    return 2;
+  }
+  return Run(*options);
 }

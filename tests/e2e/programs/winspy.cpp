@@ -7,7 +7,7 @@
 //   winspy gone CLASS TITLE MS         wait until no visible window matches
 //   winspy box CAPTION MS              wait for a message box, print its text
 //   winspy press CAPTION BUTTONID      click a button of a message box
-//   winspy screen                      screen and caption metrics
+//   winspy screen                      screen metrics and system colours
 //
 // CLASS and TITLE match exactly; "*" matches anything. Output lines are
 // tab-separated key=value fields; tab, line feed, CR and backslash inside
@@ -86,16 +86,22 @@ RECT ClientOnScreen(HWND window) {
   return client;
 }
 
+unsigned long long HandleValue(HWND window) {
+  return static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window));
+}
+
 std::string Describe(HWND window) {
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
   RECT outer{};
   GetWindowRect(window, &outer);
-  char head[160];
-  std::snprintf(head, sizeof head, "window\thwnd=0x%llx\tpid=%lu\tvisible=%d\tstyle=0x%08lx\texstyle=0x%08lx",
-                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)), pid,
-                IsWindowVisible(window) ? 1 : 0, static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)),
-                static_cast<unsigned long>(GetWindowLongW(window, GWL_EXSTYLE)));
+  char head[200];
+  std::snprintf(head, sizeof head,
+                "window\thwnd=0x%llx\tpid=%lu\tvisible=%d\tstyle=0x%08lx\texstyle=0x%08lx\towner=0x%llx",
+                HandleValue(window), pid, IsWindowVisible(window) ? 1 : 0,
+                static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)),
+                static_cast<unsigned long>(GetWindowLongW(window, GWL_EXSTYLE)),
+                HandleValue(GetWindow(window, GW_OWNER)));
   return std::string(head) + "\tclass=" + Escape(ClassOf(window)) + "\ttitle=" + Escape(TextOf(window)) +
          "\touter=" + RectText(outer) + "\tclient=" + RectText(ClientOnScreen(window));
 }
@@ -199,11 +205,21 @@ int WaitCommand(bool present, const std::wstring& cls, const std::wstring& title
   return 0;
 }
 
+// System colours as RRGGBB, the order a screenshot's pixels come in.
+std::string ColorText(int index) {
+  COLORREF color = GetSysColor(index);
+  char text[8];
+  std::snprintf(text, sizeof text, "%02x%02x%02x", GetRValue(color), GetGValue(color), GetBValue(color));
+  return text;
+}
+
 int ShowScreen() {
-  char line[200];
-  std::snprintf(line, sizeof line, "screen\twidth=%d\theight=%d\tcaption=%d\tframe_x=%d\tframe_y=%d",
+  char line[240];
+  std::snprintf(line, sizeof line,
+                "screen\twidth=%d\theight=%d\tcaption=%d\tframe_x=%d\tframe_y=%d\tbtnface=%s\twindow=%s",
                 GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), GetSystemMetrics(SM_CYCAPTION),
-                GetSystemMetrics(SM_CXDLGFRAME), GetSystemMetrics(SM_CYDLGFRAME));
+                GetSystemMetrics(SM_CXDLGFRAME), GetSystemMetrics(SM_CYDLGFRAME),
+                ColorText(COLOR_BTNFACE).c_str(), ColorText(COLOR_WINDOW).c_str());
   PrintLine(line);
   return 0;
 }

@@ -1,0 +1,420 @@
+#include "platform/win32/win32_platform.h"
+
+#include <direct.h>
+
+#include "install/szdd.h"
+#include "platform/constants.h"
+
+namespace win32 {
+namespace {
+
+constexpr DWORD kPathCapacity = MAX_PATH + 1;
+
+template <typename T>
+T As(platform::Handle handle) {
+  return reinterpret_cast<T>(handle);
+}
+
+template <typename T>
+platform::Handle Out(T handle) {
+  return reinterpret_cast<platform::Handle>(handle);
+}
+
+// Entry points come back untyped; the caller names their type.
+template <typename Fn>
+Fn Entry(HMODULE module, LPCSTR name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
+std::string Cut(std::string text, std::size_t capacity) {
+  if (capacity == 0) return {};
+  if (text.size() > capacity - 1) text.resize(capacity - 1);
+  return text;
+}
+
+std::string SystemPath(const std::string& name) {
+  char dir[kPathCapacity] = {};
+  ::GetSystemDirectoryA(dir, kPathCapacity);
+  std::string path = dir;
+  if (!path.empty() && path.back() != '\\') path += '\\';
+  return path + name;
+}
+
+platform::WindowProc g_proc = nullptr;
+
+// No exception may cross into the platform's dispatcher.
+LRESULT CALLBACK Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    return g_proc(Out(window), message, wParam, lParam);
+  } catch (...) {
+    return ::DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+// A closed-on-destruction file handle.
+struct FileHandle {
+  HANDLE handle;
+  explicit FileHandle(HANDLE h) : handle(h) {}
+  ~FileHandle() {
+    if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+};
+
+}  // namespace
+
+// The platform's LZ expansion library, taken from the system directory
+// only, so that a planted copy beside the program is never loaded.
+struct Win32Platform::LzLibrary {
+  using OpenFileFn = INT(WINAPI*)(LPSTR, LPOFSTRUCT, WORD);
+  using CopyFn = LONG(WINAPI*)(INT, INT);
+  using CloseFn = void(WINAPI*)(INT);
+  using ExpandedNameFn = INT(WINAPI*)(LPSTR, LPSTR);
+
+  HMODULE module = nullptr;
+  OpenFileFn open = nullptr;
+  CopyFn copy = nullptr;
+  CloseFn close = nullptr;
+  ExpandedNameFn expandedName = nullptr;
+
+  LzLibrary() {
+    module = ::LoadLibraryA(SystemPath("LZ32.DLL").c_str());
+    if (module == nullptr) return;
+    open = Entry<OpenFileFn>(module, "LZOpenFileA");
+    copy = Entry<CopyFn>(module, "LZCopy");
+    close = Entry<CloseFn>(module, "LZClose");
+    expandedName = Entry<ExpandedNameFn>(module, "GetExpandedNameA");
+  }
+  ~LzLibrary() {
+    if (module != nullptr) ::FreeLibrary(module);
+  }
+  bool Ready() const { return open && copy && close && expandedName; }
+};
+
+Win32Platform::~Win32Platform() {
+  for (const PROCESS_INFORMATION& info : processes_) {
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+  }
+  delete lz_;
+}
+
+Win32Platform::LzLibrary& Win32Platform::Lz() {
+  if (lz_ == nullptr) lz_ = new LzLibrary();
+  return *lz_;
+}
+
+std::string Win32Platform::ReadProfileString(const std::string& section, const std::string& key,
+                                             const std::string& defaultText, std::size_t capacity,
+                                             const std::string& file) {
+  std::string buffer(capacity + 1, '\0');
+  const DWORD length = ::GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultText.c_str(),
+                                                  buffer.data(), static_cast<DWORD>(capacity),
+                                                  file.c_str());
+  buffer.resize(length);
+  return buffer;
+}
+
+std::uint32_t Win32Platform::ReadProfileInt(const std::string& section, const std::string& key,
+                                            int defaultValue, const std::string& file) {
+  return ::GetPrivateProfileIntA(section.c_str(), key.c_str(), defaultValue, file.c_str());
+}
+
+bool Win32Platform::WriteProfileString(const std::string& section, const std::string& key,
+                                       const std::string& value, const std::string& file) {
+  return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str());
+}
+
+std::string Win32Platform::LoadString(platform::Instance instance, int id, std::size_t capacity) {
+  std::string buffer(capacity + 1, '\0');
+  const int length = ::LoadStringA(As<HINSTANCE>(instance), static_cast<UINT>(id), buffer.data(),
+                                   static_cast<int>(capacity));
+  buffer.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+  return buffer;
+}
+
+std::string Win32Platform::ModuleFileName(std::size_t capacity) {
+  char path[kPathCapacity] = {};
+  ::GetModuleFileNameA(nullptr, path, kPathCapacity);
+  return Cut(path, capacity);
+}
+
+std::string Win32Platform::WindowsDirectory() {
+  char path[kPathCapacity] = {};
+  ::GetWindowsDirectoryA(path, kPathCapacity);
+  return path;
+}
+
+std::string Win32Platform::SystemDirectory() {
+  char path[kPathCapacity] = {};
+  ::GetSystemDirectoryA(path, kPathCapacity);
+  return path;
+}
+
+std::uint32_t Win32Platform::Version() {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  return ::GetVersion();
+#pragma GCC diagnostic pop
+}
+
+std::optional<std::uint16_t> Win32Platform::NetworkCaps(int index) {
+  using CapsFn = WORD(WINAPI*)(WORD);
+  HMODULE user = ::LoadLibraryA(SystemPath("USER32.DLL").c_str());
+  if (user == nullptr) return std::nullopt;
+  std::optional<std::uint16_t> caps;
+  if (auto fn = Entry<CapsFn>(user, "WNetGetCaps")) {
+    caps = fn(static_cast<WORD>(index));
+  }
+  ::FreeLibrary(user);
+  return caps;
+}
+
+platform::SystemTime Win32Platform::SystemTimeUtc() {
+  SYSTEMTIME t;
+  ::GetSystemTime(&t);
+  return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+bool Win32Platform::CreateDirectory(const std::string& path) {
+  return ::CreateDirectoryA(path.c_str(), nullptr);
+}
+
+bool Win32Platform::RemoveDirectory(const std::string& path) {
+  return ::RemoveDirectoryA(path.c_str());
+}
+
+bool Win32Platform::SetCurrentDirectory(const std::string& path) {
+  return ::SetCurrentDirectoryA(path.c_str());
+}
+
+bool Win32Platform::SetCurrentDrive(int drive) { return _chdrive(drive) == 0; }
+
+bool Win32Platform::FileExists(const std::string& path) {
+  OFSTRUCT ofs = {};
+  return !path.empty() && ::OpenFile(path.c_str(), &ofs, OF_EXIST) != HFILE_ERROR;
+}
+
+bool Win32Platform::DeleteFile(const std::string& path) {
+  OFSTRUCT ofs = {};
+  return !path.empty() && ::OpenFile(path.c_str(), &ofs, OF_DELETE) != HFILE_ERROR;
+}
+
+std::optional<std::string> Win32Platform::ReadFile(const std::string& path) {
+  FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string content;
+  char block[16384];
+  DWORD got = 0;
+  while (::ReadFile(file.handle, block, sizeof block, &got, nullptr) && got > 0) {
+    content.append(block, got);
+  }
+  return content;
+}
+
+bool Win32Platform::ReplaceFile(const std::string& from, const std::string& to) {
+  return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+}
+
+platform::LzFile Win32Platform::LzOpenRead(const std::string& path) {
+  if (!Lz().Ready()) return platform::kLzErrorBadInHandle;
+  OFSTRUCT ofs = {};
+  std::string name = path;
+  const INT file = Lz().open(name.data(), &ofs, OF_READ);
+  if (file >= 0) lzSources_[file] = ofs.szPathName;
+  return file;
+}
+
+platform::LzFile Win32Platform::LzCreate(const std::string& path) {
+  if (!Lz().Ready()) return platform::kLzErrorBadOutHandle;
+  OFSTRUCT ofs = {};
+  std::string name = path;
+  return Lz().open(name.data(), &ofs, OF_CREATE);
+}
+
+std::int64_t Win32Platform::LzCopy(platform::LzFile source, platform::LzFile destination) {
+  const LONG written = Lz().copy(static_cast<INT>(source), static_cast<INT>(destination));
+  if (written < 0) return written;
+  // The platform does not notice a compressed file that ends early; its
+  // header says how long the expansion must be.
+  const auto opened = lzSources_.find(source);
+  if (opened == lzSources_.end()) return written;
+  const std::optional<std::string> content = ReadFile(opened->second);
+  if (!content) return platform::kLzErrorRead;
+  const auto header = szdd::ParseHeader(*content);
+  if (header && header->length != static_cast<std::uint32_t>(written)) return platform::kLzErrorRead;
+  return written;
+}
+
+void Win32Platform::LzClose(platform::LzFile file) {
+  lzSources_.erase(file);
+  Lz().close(static_cast<INT>(file));
+}
+
+std::optional<std::string> Win32Platform::ExpandedName(const std::string& path) {
+  if (!Lz().Ready()) return std::nullopt;
+  std::string name = path;
+  char expanded[kPathCapacity] = {};
+  if (path.size() >= kPathCapacity || Lz().expandedName(name.data(), expanded) < 0) {
+    return std::nullopt;
+  }
+  return std::string(expanded);
+}
+
+platform::Library Win32Platform::LoadLibrary(const std::string& name) {
+  return Out(::LoadLibraryA(name.c_str()));
+}
+
+platform::Library Win32Platform::LoadSystemLibrary(const std::string& name) {
+  return Out(::LoadLibraryA(SystemPath(name).c_str()));
+}
+
+void Win32Platform::FreeLibrary(platform::Library library) {
+  if (library != 0) ::FreeLibrary(As<HMODULE>(library));
+}
+
+std::intptr_t Win32Platform::CallOrdinal(platform::Library library, int ordinal,
+                                         std::span<const std::uintptr_t> args) {
+  if (library == 0) return 0;
+  using One = LONG_PTR(WINAPI*)(UINT_PTR);
+  using Four = LONG_PTR(WINAPI*)(UINT_PTR, UINT_PTR, UINT_PTR, UINT_PTR);
+  const HMODULE module = As<HMODULE>(library);
+  const LPCSTR name = MAKEINTRESOURCEA(ordinal);
+  if (args.size() == 1) {
+    if (const One entry = Entry<One>(module, name)) return entry(args[0]);
+  } else if (args.size() == 4) {
+    if (const Four entry = Entry<Four>(module, name)) return entry(args[0], args[1], args[2], args[3]);
+  }
+  return 0;
+}
+
+Win32Platform::Started Win32Platform::StartProcess(const std::string& commandLine) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  std::string line = commandLine;
+  Started started;
+  started.ok = ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE,
+                                NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup, &info);
+  if (!started.ok) {
+    started.error = ::GetLastError();
+    return started;
+  }
+  processes_.push_back(info);
+  started.process = Out(info.hProcess);
+  return started;
+}
+
+bool Win32Platform::ProcessEnded(platform::Process process) {
+  return ::WaitForSingleObject(As<HANDLE>(process), 0) == WAIT_OBJECT_0;
+}
+
+bool Win32Platform::RegisterWindowClass(platform::Instance instance,
+                                        const platform::WindowClass& wc,
+                                        platform::WindowProc proc) {
+  g_proc = proc;
+  WNDCLASSA cls = {};
+  cls.style = wc.style;
+  cls.lpfnWndProc = Dispatch;
+  cls.hInstance = As<HINSTANCE>(instance);
+  cls.hIcon = ::LoadIconA(As<HINSTANCE>(instance), wc.icon.c_str());
+  cls.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+  cls.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(wc.background));
+  cls.lpszClassName = wc.name.c_str();
+  return ::RegisterClassA(&cls) != 0;
+}
+
+platform::Window Win32Platform::CreateWindow(platform::Instance instance,
+                                             const platform::WindowSpec& spec) {
+  return Out(::CreateWindowExA(spec.exStyle, spec.className.c_str(), spec.title.c_str(), spec.style,
+                               spec.x, spec.y, spec.width, spec.height, nullptr, nullptr,
+                               As<HINSTANCE>(instance), nullptr));
+}
+
+void Win32Platform::ShowWindow(platform::Window window, int command) {
+  ::ShowWindow(As<HWND>(window), command);
+}
+
+void Win32Platform::UpdateWindow(platform::Window window) { ::UpdateWindow(As<HWND>(window)); }
+
+std::intptr_t Win32Platform::DefWindowProc(platform::Window window, std::uint32_t message,
+                                           std::uintptr_t wParam, std::intptr_t lParam) {
+  return ::DefWindowProcA(As<HWND>(window), message, wParam, lParam);
+}
+
+bool Win32Platform::SetTimer(platform::Window window, std::uintptr_t id, unsigned ms) {
+  return ::SetTimer(As<HWND>(window), id, ms, nullptr) != 0;
+}
+
+void Win32Platform::KillTimer(platform::Window window, std::uintptr_t id) {
+  ::KillTimer(As<HWND>(window), id);
+}
+
+void Win32Platform::PostQuit(int exitCode) { ::PostQuitMessage(exitCode); }
+
+int Win32Platform::RunMessageLoop() {
+  MSG msg;
+  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+int Win32Platform::SystemMetric(int index) { return ::GetSystemMetrics(index); }
+
+int Win32Platform::MessageBox(const std::string& text, const std::string& caption, unsigned type) {
+  return ::MessageBoxA(nullptr, text.c_str(), caption.c_str(), type);
+}
+
+platform::Dc Win32Platform::BeginPaint(platform::Window window) {
+  PAINTSTRUCT& paint = paints_[As<HWND>(window)];
+  return Out(::BeginPaint(As<HWND>(window), &paint));
+}
+
+void Win32Platform::EndPaint(platform::Window window, platform::Dc) {
+  const auto found = paints_.find(As<HWND>(window));
+  if (found == paints_.end()) return;
+  ::EndPaint(As<HWND>(window), &found->second);
+  paints_.erase(found);
+}
+
+void Win32Platform::SetBkMode(platform::Dc dc, int mode) { ::SetBkMode(As<HDC>(dc), mode); }
+
+int Win32Platform::DrawText(platform::Dc dc, const std::string& text, const platform::Rect& box,
+                            unsigned format) {
+  RECT rect;
+  ::SetRect(&rect, box.left, box.top, box.right, box.bottom);
+  return ::DrawTextA(As<HDC>(dc), text.c_str(), static_cast<int>(text.size()), &rect, format);
+}
+
+bool Win32Platform::DrawIcon(platform::Dc dc, int x, int y, platform::Gdi icon) {
+  return ::DrawIcon(As<HDC>(dc), x, y, As<HICON>(icon));
+}
+
+platform::Dc Win32Platform::CreateCompatibleDc(platform::Dc dc) {
+  return Out(::CreateCompatibleDC(As<HDC>(dc)));
+}
+
+platform::Gdi Win32Platform::SelectObject(platform::Dc dc, platform::Gdi object) {
+  return Out(::SelectObject(As<HDC>(dc), As<HGDIOBJ>(object)));
+}
+
+std::optional<std::pair<int, int>> Win32Platform::BitmapSize(platform::Gdi bitmap) {
+  BITMAP info = {};
+  if (::GetObjectA(As<HGDIOBJ>(bitmap), sizeof info, &info) == 0) return std::nullopt;
+  return std::make_pair(static_cast<int>(info.bmWidth), static_cast<int>(info.bmHeight));
+}
+
+bool Win32Platform::BitBlt(platform::Dc dc, int x, int y, int width, int height,
+                           platform::Dc source, int sx, int sy, std::uint32_t rop) {
+  return ::BitBlt(As<HDC>(dc), x, y, width, height, As<HDC>(source), sx, sy, rop);
+}
+
+void Win32Platform::DeleteDc(platform::Dc dc) { ::DeleteDC(As<HDC>(dc)); }
+
+void Win32Platform::DeleteObject(platform::Gdi object) { ::DeleteObject(As<HGDIOBJ>(object)); }
+
+}  // namespace win32
