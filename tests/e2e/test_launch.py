@@ -210,10 +210,11 @@ DialogMessage1=E2E line;-1;{LINE_TOP}
         self.assertAlmostEqual((text[0] + text[2]) / 2, left + 150, delta=3)
         self.assertLessEqual(text[1] - (top + self.LINE_TOP), 4)
         # The client area ends where Wine says; no frame is drawn without a window manager.
-        for x, y in ((left - 1, strip_top + 1), (right, strip_top + 1), (left + 2, bottom)):
-            self.assertNotEqual(image.pixel(x, y), background, (x, y))
-            self.assertEqual(image.pixel(x + (1 if x < left else -1 if x >= right else 0),
-                                         y - (1 if y >= bottom else 0)), background, (x, y))
+        row = strip_top + 1
+        for outside, inside in (((left - 1, row), (left, row)), ((right, row), (right - 1, row)),
+                                ((left + 2, bottom), (left + 2, bottom - 1))):
+            self.assertNotEqual(image.pixel(*outside), background, outside)
+            self.assertEqual(image.pixel(*inside), background, inside)
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

@@ -22,6 +22,7 @@ import unittest
 from pathlib import Path
 
 WINE = Path("/usr/lib/wine/wine64")
+SERVER = WINE.parent / "wineserver"
 BOOT_TIMEOUT = 300
 RUN_TIMEOUT = 120
 NOT_FOUND = "<none>"
@@ -138,7 +139,7 @@ class ProfileAgainstWine(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        if not WINE.is_file():
+        if not WINE.is_file() or not SERVER.is_file():
             raise unittest.SkipTest("no %s" % WINE)
         cls.driver = env_dir("SETUP_WIN64_DIR", "programs/profile_driver.exe")
         cls.host_runner = env_dir("SETUP_HOST_BIN", "profile_host_runner")
@@ -146,6 +147,8 @@ class ProfileAgainstWine(unittest.TestCase):
         cls.prefix = cls.work / "prefix"
         try:
             cls.make_prefix()
+            # A server that stays up spares each run the server's start.
+            run([str(SERVER), "-p"], env=wine_env(cls.prefix))
         except BaseException:
             shutil.rmtree(cls.work, ignore_errors=True)
             raise
@@ -161,11 +164,9 @@ class ProfileAgainstWine(unittest.TestCase):
 
     @classmethod
     def tearDownClass(cls):
-        server = WINE.parent / "wineserver"
-        if server.is_file():
-            subprocess.run([str(server), "-k"], env=wine_env(cls.prefix),
-                           stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL, timeout=RUN_TIMEOUT)
+        subprocess.run([str(SERVER), "-k"], env=wine_env(cls.prefix),
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=RUN_TIMEOUT)
         shutil.rmtree(cls.work, ignore_errors=True)
 
     # -- helpers --

@@ -108,16 +108,23 @@ class LzExpandUnderWine(unittest.TestCase):
 
     def _expand(self, source, destination):
         """Runs LZCopy and GetExpandedNameA; returns (copy result, expanded name)."""
-        result = subprocess.run([str(self.wine), str(self.lzexpand), _windows_path(source),
-                                 _windows_path(destination)],
-                                env=self.env, capture_output=True, text=True, timeout=WINE_TIMEOUT)
+        # Output goes to files, not pipes: Wine's helper processes outlive the
+        # program and would hold a pipe open.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            subprocess.run([str(self.wine), str(self.lzexpand), _windows_path(source), _windows_path(destination)],
+                           env=self.env, stdin=subprocess.DEVNULL, stdout=out, stderr=err, timeout=WINE_TIMEOUT,
+                           check=False)
+            out.seek(0)
+            err.seek(0)
+            stdout = out.read().decode("latin-1")
+            stderr = err.read().decode("latin-1")
         fields = {}
-        for line in result.stdout.splitlines():
+        for line in stdout.splitlines():
             key, sep, value = line.strip("\r").partition("=")
             if sep:
                 fields[key] = value
-        self.assertIn("LZCopy", fields, f"no result from lzexpand: {result.stdout!r} {result.stderr!r}")
-        self.assertIn("ExpandedName", fields, result.stdout)
+        self.assertIn("LZCopy", fields, f"no result from lzexpand: {stdout!r} {stderr!r}")
+        self.assertIn("ExpandedName", fields, stdout)
         return int(fields["LZCopy"]), fields["ExpandedName"]
 
     def _case_dir(self, name):
