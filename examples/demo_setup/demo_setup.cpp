@@ -10,7 +10,7 @@ namespace {
 constexpr UINT_PTR kCloseTimer = 1;
 constexpr UINT kRunMilliseconds = 5000;
 constexpr int kWidth = 480;
-constexpr int kHeight = 180;
+constexpr int kHeight = 230;
 
 std::string g_message;
 

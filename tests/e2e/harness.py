@@ -624,6 +624,19 @@ def answer_box_by_key(prefix, caption, key="Return", timeout=20):
     wait_window_gone(prefix, "#32770", caption, timeout)
 
 
+def wait_x_window(display, title, timeout=20):
+    """Waits until X shows a window of this title; its X id. X keeps a
+    hidden window mapped for the two seconds that Wine waits for a window
+    manager, so this sees windows that Windows shows only briefly."""
+    env = dict(os.environ, DISPLAY=display)
+    pattern = f"^{re.escape(title)}$"
+
+    def search():
+        code, out, _ = run_quiet(["xdotool", "search", "--onlyvisible", "--name", pattern], env=env)
+        return out.split()[0] if code == 0 and out.strip() else None
+    return poll(search, timeout, interval=0.02, what=f"X window {title!r}")
+
+
 def screen_metrics(prefix):
     return next(f for kind, f in winspy(prefix, ["screen"])[1] if kind == "screen")
 

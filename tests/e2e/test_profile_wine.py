@@ -148,7 +148,11 @@ class ProfileAgainstWine(unittest.TestCase):
         try:
             cls.make_prefix()
             # A server that stays up spares each run the server's start.
-            run([str(SERVER), "-p"], env=wine_env(cls.prefix))
+            # It outlives the call, so it must not hold our pipes open.
+            subprocess.run([str(SERVER), "-p"], env=wine_env(cls.prefix),
+                           stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=RUN_TIMEOUT,
+                           check=True)
         except BaseException:
             shutil.rmtree(cls.work, ignore_errors=True)
             raise

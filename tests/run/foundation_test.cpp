@@ -1,24 +1,176 @@
 // Whole runs: start-up, settings, directories and the setup log.
+#include "app/boot_state.h"
+#include "app/sequence.h"
+#include "prepare/directories.h"
 #include "tests/run/scenario.h"
 
 namespace scenario {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
-class Foundation : public Scenario {};
+class Foundation : public Scenario {
+ protected:
+  // Media whose run ends quietly: no main setup program name.
+  void QuietList(const std::string& extra = "") {
+    List("[BootSetup]\r\nSetupFileName=\r\n" + extra);
+  }
+};
 
 TEST_F(Foundation, WithoutAnySetupListEverySettingTakesItsDefault) {
-  MachineSection("[Boxes]\r\nAnswers=1\r\n");
   PutCompressed("D:\\SETUP1.EX_", kProgram);
   EXPECT_EQ(Run(), 0);
+  EXPECT_THAT(Host().Errors(), IsEmpty());
   EXPECT_THAT(Journal("window "), ElementsAre(
       "window class=SetupWClass title=\"Setup\" style=0x80C00080 exstyle=0x1 x=170 y=165 w=300 h=150"));
   EXPECT_EQ(Host().LastWrittenSection()->file, "C:\\WINDOWS\\ZOVURERU.INI");
+  EXPECT_EQ(Host().LastWrittenSection()->name, "2026/12/06 14:08:30");
   EXPECT_EQ(LogValue("A"), "Setup");
   EXPECT_EQ(LogValue("V"), std::string("4.0 95 (") + SETUP_VERSION_LABEL + ")");
   EXPECT_THAT(Journal("text "), ElementsAre(
       "text \"Starting Setup, please wait...\" box=(0,45,300,131) format=0x801"));
+  EXPECT_THAT(Journal("start "), ElementsAre("start \"C:\\WINDOWS\\SETUP1.EXE D:\\\" dir=\"C:\\WINDOWS\\\""));
+}
+
+TEST_F(Foundation, SetupLogOtherThanOneWritesNothing) {
+  for (const char* value : {"0", "2"}) {
+    SCOPED_TRACE(value);
+    QuietList(std::string("SetupLog=") + value + "\r\n");
+    EXPECT_EQ(Run(), 0);
+    EXPECT_FALSE(Exists("C:\\WINDOWS\\ZOVURERU.INI"));
+  }
+}
+
+TEST_F(Foundation, EachRunAddsItsOwnSectionAndKeepsTheEarlierOne) {
+  QuietList("DialogTitle=First\r\n");
+  Run();
+  ClearMachine();
+  Machine("Clock=2026-12-06 15:00:01");
+  QuietList("DialogTitle=Second\r\n");
+  Run();
+  const std::string log = Read("C:\\WINDOWS\\ZOVURERU.INI");
+  EXPECT_NE(log.find("[2026/12/06 14:08:30]\r\nA=First\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("[2026/12/06 15:00:01]\r\nA=Second\r\n"), std::string::npos) << log;
+}
+
+TEST_F(Foundation, LogFileNamedByTheList) {
+  QuietList("SetupLogFile=D:\\RUN.LOG\r\n");
+  Run();
+  EXPECT_EQ(Host().LastWrittenSection()->file, "D:\\RUN.LOG");
+  EXPECT_FALSE(Exists("C:\\WINDOWS\\ZOVURERU.INI"));
+}
+
+TEST_F(Foundation, LongTitleIsCutAndLinesKeepTheirPlace) {
+  QuietList("DialogTitle=" + std::string(70, 'T') + "\r\nDialogMessage2=Second;10;20\r\nDialogMessage3=X\r\n");
+  Run();
+  EXPECT_EQ(LogValue("A"), std::string(59, 'T'));
+  EXPECT_THAT(Journal("text "), ElementsAre(
+      "text \"Starting Setup, please wait...\" box=(0,45,300,131) format=0x801",
+      "text \"Second\" box=(10,20,300,131) format=0x800"));
+}
+
+TEST_F(Foundation, ProgramNameDecidesTheListAndFileSubDirTheSource) {
+  Machine("Program=D:\\INSTALL.EXE");
+  Put("D:\\INSTALL.LST", "[BootSetup]\r\nSetupFileName=\r\nFileSubDir=DISK1\r\nDialogTitle=Install\r\n");
+  Put("D:\\DISK1\\x", "");
+  Run();
+  EXPECT_EQ(LogValue("A"), "Install");
+  EXPECT_EQ(LogValue("3"), "D:\\DISK1\\");
+}
+
+TEST_F(Foundation, ButtonFaceBackgroundOnlyWhenAskedOrOnTheNewerFamily) {
+  Machine("Version=3.10");
+  Machine("Family=NT");
+  QuietList();
+  Run();
+  EXPECT_THAT(Journal("class "), ElementsAre("class SetupWClass style=0x80B icon=SetupIco background=6"));
+}
+
+TEST_F(Foundation, Dialog3dLoadsNothingYetButForcesTheButtonFace) {
+  Machine("Version=3.10");
+  Machine("Family=NT");
+  QuietList("Dialog3d=1\r\n");
+  Run();
+  EXPECT_THAT(Journal("class "), ElementsAre("class SetupWClass style=0x80B icon=SetupIco background=16"));
+}
+
+TEST_F(Foundation, WindowThatCannotBeCreatedEndsTheRunWithoutLoopOrLog) {
+  MachineSection("[Windows]\r\nCreateFails=1\r\n");
+  QuietList("UseTempDir=1\r\n");
+  EXPECT_EQ(Run(), 0);
+  EXPECT_TRUE(Journal("loop").empty());
+  EXPECT_FALSE(Exists("C:\\WINDOWS\\ZOVURERU.INI"));
+  EXPECT_TRUE(std::filesystem::is_directory(Path("C:\\~S120608")));
+}
+
+class TempDirectory : public Foundation {};
+
+TEST_F(TempDirectory, GeneratedNameFromTheClockOnDriveC) {
+  QuietList("UseTempDir=1\r\n");
+  Run();
+  EXPECT_THAT(Journal("mkdir "), ElementsAre("mkdir C:\\~S120608"));
+  EXPECT_THAT(Journal("chdir "), ElementsAre("chdir C:\\~S120608", "chdir C:\\"));
+  EXPECT_THAT(Journal("rmdir "), ElementsAre("rmdir C:\\~S120608"));
+  EXPECT_EQ(LogValue("DT"), "1");
+}
+
+TEST_F(TempDirectory, NamedByTheList) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"MYSETUP", "mkdir C:\\MYSETUP"}, {"d:\\tmp\\x", "mkdir D:\\TMP\\X"}, {"X", "mkdir C:\\~S120608"},
+      {"*", "mkdir C:\\~S120608"}};
+  for (const auto& [setting, expected] : cases) {
+    SCOPED_TRACE(setting);
+    Put("D:\\TMP\\keep", "");
+    QuietList(std::string("UseTempDir=1\r\nTempDir=") + setting + "\r\n");
+    Run();
+    EXPECT_THAT(Journal("mkdir "), ElementsAre(expected));
+  }
+}
+
+TEST_F(TempDirectory, PathWithoutDriveLetterIsEnteredWithoutADriveChange) {
+  QuietList("UseTempDir=1\r\nTempDir=1:\\TMP\r\n");
+  Run();
+  EXPECT_THAT(Journal("mkdir "), ElementsAre("mkdir 1:\\TMP failed"));
+  EXPECT_THAT(Journal("drive "), ElementsAre("drive C:"));  // the clean-up's only
+}
+
+TEST_F(TempDirectory, UseTempDirTwoBehavesAsZero) {
+  QuietList("UseTempDir=2\r\n");
+  Run();
+  EXPECT_TRUE(Journal("mkdir").empty());
+  EXPECT_THAT(Journal("chdir "), ElementsAre("chdir C:\\WINDOWS\\"));
+}
+
+class Directories : public Scenario {
+ protected:
+  boot::Sequence Prepare() {
+    Run();
+    boot::BootState state;
+    state.os = &Host();
+    state.splashText = "D:\\|";
+    boot::Sequence seq;
+    boot::PrepareDirectories(state, seq);
+    return seq;
+  }
+};
+
+TEST_F(Directories, SystemDirectoryUnderWindowsInAnyCase) {
+  Machine("WindowsDirectory=C:\\Windows");
+  Machine("SystemDirectory=C:\\Windows\\system32");
+  const boot::Sequence seq = Prepare();
+  EXPECT_EQ(seq.winDir, "C:\\WINDOWS\\");
+  EXPECT_EQ(seq.sysDir, "C:\\Windows\\system32\\");
+  EXPECT_EQ(seq.destDir, "C:\\Windows\\system32\\");
+  EXPECT_EQ(seq.setupDir, "C:\\WINDOWS\\");
+  EXPECT_EQ(seq.sourceDir, "D:\\");
+}
+
+TEST_F(Directories, SystemDirectoryElsewhereFallsBackToWindows) {
+  Machine("SystemDirectory=N:\\WIN\\SYSTEM");
+  const boot::Sequence seq = Prepare();
+  EXPECT_EQ(seq.sysDir, "C:\\WINDOWS\\");
+  EXPECT_EQ(seq.osSysDir, "N:\\WIN\\SYSTEM\\");
 }
 
 }  // namespace

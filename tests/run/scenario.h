@@ -26,6 +26,7 @@ class Scenario : public ::testing::Test {
   // A line under [Machine] of machine.ini (e.g. "Version=6.2").
   void Machine(const std::string& line) { machine_ += line + "\r\n"; }
   void MachineSection(const std::string& text) { extra_ += text; }
+  void ClearMachine() { machine_.clear(); extra_.clear(); }
   // A file of the machine, by Windows path.
   void Put(const std::string& windowsPath, const std::string& content);
   // The program's own setup list, D:\SETUP.LST by default.

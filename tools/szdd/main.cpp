@@ -72,6 +72,9 @@ std::optional<Options> ParseArguments(const std::vector<std::string>& args, std:
 }
 
 std::string ReadWhole(const fs::path& path) {
+  std::error_code error;
+  if (!fs::exists(path, error)) throw FileError(path.string() + ": no such file");
+  if (!fs::is_regular_file(path, error)) throw FileError(path.string() + ": not a regular file");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw FileError(path.string() + ": cannot open for reading");
   std::ostringstream content;
