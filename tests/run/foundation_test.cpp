@@ -1,6 +1,7 @@
 // Whole runs: start-up, settings, directories and the setup log.
 #include "app/boot_state.h"
 #include "app/sequence.h"
+#include "log/setup_log.h"
 #include "prepare/directories.h"
 #include "tests/run/scenario.h"
 
@@ -171,6 +172,47 @@ TEST_F(Directories, SystemDirectoryElsewhereFallsBackToWindows) {
   const boot::Sequence seq = Prepare();
   EXPECT_EQ(seq.sysDir, "C:\\WINDOWS\\");
   EXPECT_EQ(seq.osSysDir, "N:\\WIN\\SYSTEM\\");
+}
+
+}  // namespace
+}  // namespace scenario
+
+namespace scenario {
+namespace {
+
+class Log : public Scenario {};
+
+TEST_F(Log, EntriesFromBeforeTheSectionAreWrittenWhenItStarts) {
+  List("[BootSetup]\r\nSetupLog=0\r\nSetupFileName=\r\n");
+  Run();  // a machine to write on
+  boot::BootState state;
+  state.os = &Host();
+  state.logEnabled = 1;
+  boot::WriteLogEntry(state, "Img,C:\\WINDOWS\\SYSTEM\\SPLASH.BMP", "400");
+  EXPECT_FALSE(Exists("C:\\WINDOWS\\ZOVURERU.INI"));
+  boot::StartLog(state, "Held", "4.0 95");
+  boot::WriteLogEntry(state, "Cmd", "x");
+  EXPECT_EQ(LogKeys(), (std::vector<std::string>{"A", "V", "Img,C:\\WINDOWS\\SYSTEM\\SPLASH.BMP", "Cmd"}));
+}
+
+TEST_F(Log, NothingIsHeldWhenTheLogIsOff) {
+  Run();
+  boot::BootState state;
+  state.os = &Host();
+  state.logEnabled = 0;
+  boot::WriteLogEntry(state, "X", "1");
+  EXPECT_TRUE(state.heldLogEntries.empty());
+}
+
+TEST_F(Log, SectionNameKeepsEveryDigitOfTheYear) {
+  EXPECT_EQ(boot::LogSectionName({1998, 10, 4, 18, 53, 52}), "1998/10/04 18:53:52");
+}
+
+TEST_F(Foundation, IntegerSettingsTakeLeadingDigitsOnly) {
+  QuietList("DialogWidth=  320px\r\nDialogHeight=tall\r\n");
+  Run();
+  EXPECT_THAT(Journal("window "), ElementsAre(
+      "window class=SetupWClass title=\"Setup\" style=0x80C00080 exstyle=0x1 x=160 y=240 w=320 h=0"));
 }
 
 }  // namespace
