@@ -28,6 +28,12 @@ std::string ToUpperAscii(std::string text) {
   return text;
 }
 
+std::string TwoDigits(int value) {
+  std::string text = std::to_string(value < 0 ? -value : value);
+  if (text.size() < 2) text.insert(0, "0");
+  return value < 0 ? "-" + text : text;
+}
+
 int ParseLeadingInt(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;

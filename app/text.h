@@ -20,6 +20,9 @@ std::string ToUpperAscii(std::string text);
 // up to the first other character; no digits give 0.
 int ParseLeadingInt(std::string_view text);
 
+// Decimal with at least two digits, as "%02d" gives it.
+std::string TwoDigits(int value);
+
 // A setting text of at most one character counts as not set.
 inline bool IsSet(std::string_view value) { return value.size() > 1; }
 

@@ -1,9 +1,8 @@
 #include "log/setup_log.h"
 
-#include <cstdio>
-
 #include "app/settings.h"
 #include "app/string_ids.h"
+#include "app/text.h"
 
 #ifndef SETUP_VERSION_LABEL
 #define SETUP_VERSION_LABEL "0.0.0"
@@ -14,10 +13,8 @@ namespace boot {
 const char* VersionLabel() { return SETUP_VERSION_LABEL; }
 
 std::string LogSectionName(const platform::SystemTime& time) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d:%02d", time.year, time.month,
-                time.day, time.hour, time.minute, time.second);
-  return text;
+  return TwoDigits(time.year) + "/" + TwoDigits(time.month) + "/" + TwoDigits(time.day) + " " +
+         TwoDigits(time.hour) + ":" + TwoDigits(time.minute) + ":" + TwoDigits(time.second);
 }
 
 void StartLog(BootState& state, const std::string& title, const std::string& versionText) {

@@ -1,7 +1,5 @@
 #include "prepare/directories.h"
 
-#include <cstdio>
-
 #include "app/text.h"
 
 namespace boot {
@@ -23,10 +21,7 @@ void EnterDirectory(platform::Platform& os, const std::string& path) {
 }  // namespace
 
 std::string GeneratedTempDir(const platform::SystemTime& time) {
-  char name[32];
-  std::snprintf(name, sizeof name, "C:\\~S%02d%02d%02d", time.month % 100, time.day % 100,
-                time.minute % 100);
-  return name;
+  return "C:\\~S" + TwoDigits(time.month) + TwoDigits(time.day) + TwoDigits(time.minute);
 }
 
 std::string TempDirFromSetting(const std::string& setting) {

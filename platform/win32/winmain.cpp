@@ -1,6 +1,8 @@
 // SETUP.EXE's entry: hands the platform's start values to the program.
 #include "platform/win32/windows_api.h"
 
+#include <cstdlib>
+
 #include "app/entry.h"
 #include "platform/win32/win32_platform.h"
 
@@ -13,3 +15,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
     return 0;  // the exit code is 0 in every case
   }
 }
+
+// An exception that escapes everything ends the program; the default
+// handler would drag the whole name demangler into the program for a
+// message that a GUI program never shows.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
