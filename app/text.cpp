@@ -29,9 +29,11 @@ std::string ToUpperAscii(std::string text) {
 }
 
 std::string TwoDigits(int value) {
-  std::string text = std::to_string(value < 0 ? -value : value);
-  if (text.size() < 2) text.insert(0, "0");
-  return value < 0 ? "-" + text : text;
+  const std::string digits = std::to_string(value < 0 ? -static_cast<long long>(value) : value);
+  std::string text(value < 0 ? "-" : "");
+  if (digits.size() < 2) text += '0';
+  text += digits;
+  return text;
 }
 
 int ParseLeadingInt(std::string_view text) {

@@ -38,7 +38,9 @@ bool ReadFile(const char* path, std::string& content) {
   return !in.bad();
 }
 
-double Rate(std::size_t bytes, double seconds) { return seconds > 0 ? bytes / seconds / 1e6 : 0; }
+double Rate(std::size_t bytes, double seconds) {
+  return seconds > 0 ? bytes / seconds / 1e6 : 0;
+}
 
 // One table row; false when the data does not survive the round trip.
 bool Measure(const char* path, const std::string& file, int repeats) {

@@ -13,7 +13,7 @@ Environment (set by CTest, defaults for running a script by hand):
   SETUP_E2E_STATE_DIR    where the fixture records its X display
   SETUP_E2E_PREFIX_BASE  the shared base prefix (build/e2e-prefix-base)
   SETUP_E2E_WORK_DIR     per-test prefixes, media and artefacts
-  SETUP_E2E_DISPLAY      use this X display instead of starting Xvfb
+  SETUP_E2E_DISPLAY      use this X display (or "1": the one DISPLAY names)
   SETUP_E2E_KEEP=1       keep each test's prefix after the test
 
 Command line: harness.py fixture-setup | fixture-cleanup | base-prefix
@@ -252,7 +252,8 @@ def shared_display():
     Xvfb, else one started for this process."""
     name = os.environ.get("SETUP_E2E_DISPLAY")
     if name:
-        return name
+        # "1" means: the display that DISPLAY names.
+        return os.environ["DISPLAY"] if name == "1" else name
     state = os.path.join(STATE_DIR, "display")
     if os.path.isfile(state):
         with open(state) as handle:
@@ -287,14 +288,18 @@ def ensure_base_prefix(rebuild=False):
     """Makes the shared base prefix unless a good one exists. Safe when
     several tests race: the lock lets one build and the others wait."""
     with file_lock(PREFIX_BASE + ".lock"):
-        if base_ready() and not rebuild:
-            return PREFIX_BASE
-        fresh = PREFIX_BASE + ".new"
-        shutil.rmtree(fresh, ignore_errors=True)
-        _build_prefix(fresh)
-        shutil.rmtree(PREFIX_BASE, ignore_errors=True)
-        os.rename(fresh, PREFIX_BASE)
+        _ensure_base_locked(rebuild)
     return PREFIX_BASE
+
+
+def _ensure_base_locked(rebuild):
+    if base_ready() and not rebuild:
+        return
+    fresh = PREFIX_BASE + ".new"
+    shutil.rmtree(fresh, ignore_errors=True)
+    _build_prefix(fresh)
+    shutil.rmtree(PREFIX_BASE, ignore_errors=True)
+    os.rename(fresh, PREFIX_BASE)
 
 
 def _build_prefix(path):
@@ -312,7 +317,9 @@ def _build_prefix(path):
             if code != 0:
                 raise HarnessError(f"{argv[1]} failed ({code}): {out}{err}")
     finally:
-        # Every registry write is on disk only once the server has ended.
+        # Registry writes reach the disk when the server ends: let it end by itself first.
+        with contextlib.suppress(TimeoutError):
+            run_quiet([wineserver_path(), "-w"], env=env, timeout=60)
         stop_wineserver(env)
     for name in ("system.reg", "user.reg", "drive_c/windows/system32"):
         if not os.path.exists(os.path.join(path, name)):
@@ -416,14 +423,16 @@ _prefix_count = [0]
 def new_prefix(name=None, own_display=False):
     """A fresh prefix for one test, cloned from the base prefix. own_display
     gives it an X display of its own (for screenshots)."""
-    ensure_base_prefix()
     _prefix_count[0] += 1
     label = re.sub(r"[^A-Za-z0-9_.-]+", "_", name or "test")
     work = os.path.join(WORK_DIR, f"{label}-{os.getpid()}-{_prefix_count[0]}")
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
     path = os.path.join(work, "prefix")
-    clone_prefix(PREFIX_BASE, path)
+    # Under the lock: the base is never cloned while it is being made.
+    with file_lock(PREFIX_BASE + ".lock"):
+        _ensure_base_locked(rebuild=False)
+        clone_prefix(PREFIX_BASE, path)
     display = private_display() if own_display else shared_display()
     return Prefix(path, work, display)
 
@@ -485,10 +494,13 @@ def start_setup(prefix, args=(), program_path="D:\\SETUP.EXE", env=None):
 
 
 def unescape_wine_string(text):
-    escapes = {"n": "\n", "r": "\r", "t": "\t", "\\": "\\", '"': '"', "0": "\0"}
-    return re.sub(r"\\(x[0-9a-fA-F]{2,4}|.)",
-                  lambda m: chr(int(m.group(1)[1:], 16)) if m.group(1).startswith("x")
-                  else escapes.get(m.group(1), m.group(1)), text)
+    """Undoes Wine's debug quoting: \\n, \\r, \\t, \\", \\\\ and \\XXXX (hex) for the rest."""
+    escapes = {"n": "\n", "r": "\r", "t": "\t"}
+
+    def one(match):
+        code = match.group(1)
+        return chr(int(code, 16)) if len(code) == 4 else escapes.get(code, code)
+    return re.sub(r"\\([0-9a-fA-F]{4}|.)", one, text)
 
 
 # --------------------------------------------------------------------------
@@ -749,6 +761,12 @@ class WineTestCase(unittest.TestCase):
 
     own_display = False
 
+    @classmethod
+    def setUpClass(cls):
+        # A terminated test still runs its clean-ups and ends its Wine session.
+        if signal.getsignal(signal.SIGTERM) == signal.SIG_DFL:
+            signal.signal(signal.SIGTERM, _exit_on_signal)
+
     def setUp(self):
         self.prefix = new_prefix(self.id().split(".", 1)[-1], own_display=self.own_display)
         self.addCleanup(self.prefix.close)
@@ -759,6 +777,10 @@ class WineTestCase(unittest.TestCase):
     def start_setup(self, args=(), env=None):
         shutil.copyfile(setup_exe(), os.path.join(self.media, "SETUP.EXE"))
         return start_setup(self.prefix, args, env=env)
+
+
+def _exit_on_signal(number, _frame):
+    raise SystemExit(128 + number)
 
 
 # --------------------------------------------------------------------------
@@ -780,6 +802,7 @@ def fixture_setup():
 
 
 def fixture_cleanup():
+    _stop_left_prefixes()
     pid_file = os.path.join(STATE_DIR, "xvfb.pid")
     if os.path.isfile(pid_file):
         with open(pid_file) as handle:
@@ -792,6 +815,19 @@ def fixture_cleanup():
         os.remove(pid_file)
     with contextlib.suppress(FileNotFoundError):
         os.remove(os.path.join(STATE_DIR, "display"))
+
+
+def _stop_left_prefixes():
+    """A test killed by its time limit cannot close its prefix; end the Wine
+    sessions of the prefixes it left."""
+    if not os.path.isdir(WORK_DIR):
+        return
+    for name in sorted(os.listdir(WORK_DIR)):
+        path = os.path.join(WORK_DIR, name, "prefix")
+        if os.path.isdir(path):
+            stop_wineserver(base_env(path), timeout=20)
+            if os.environ.get("SETUP_E2E_KEEP") != "1":
+                shutil.rmtree(path, ignore_errors=True)
 
 
 def _is_xvfb(pid):

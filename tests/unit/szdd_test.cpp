@@ -213,7 +213,7 @@ TEST(SzddCompress, UsesTheInitialSpacesOfTheWindow) {
 TEST(SzddCompress, EveryMatchLengthRoundTripsAndPays) {
   const std::string source = RandomBytes(64, 11);
   for (std::size_t length = 3; length <= 18; ++length) {
-    // The repeat is followed by a byte that breaks it, so exactly `length` matches.
+    // A byte that breaks the repeat follows it, so the match is exactly `length` long.
     const std::string data = source + RandomBytes(100, 100 + length) + source.substr(0, length) +
                              static_cast<char>(source[length] ^ 0x55) + RandomBytes(20, 200 + length);
     ExpectRoundTrip(data);
