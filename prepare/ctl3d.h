@@ -14,7 +14,7 @@ inline constexpr int kCtl3dDlgFramePaint = 19;
 inline constexpr int kCtl3dUnregister = 12;
 
 // Frame painting of the splash window: the library's while 3-D controls
-// are in use, the platform's otherwise.
+// are in use and the library is loaded, the platform's otherwise.
 std::intptr_t Ctl3dFrame(BootState& state, platform::Window window, std::uint32_t message,
                          std::uintptr_t wParam, std::intptr_t lParam);
 

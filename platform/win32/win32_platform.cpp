@@ -62,6 +62,18 @@ struct FileHandle {
   FileHandle& operator=(const FileHandle&) = delete;
 };
 
+// The first bytes of a file, at most `size`.
+std::optional<std::string> ReadHead(const std::string& path, DWORD size) {
+  FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string head(size, '\0');
+  DWORD got = 0;
+  if (!::ReadFile(file.handle, head.data(), size, &got, nullptr)) return std::nullopt;
+  head.resize(got);
+  return head;
+}
+
 }  // namespace
 
 // The platform's LZ expansion library, taken from the system directory
@@ -241,9 +253,9 @@ std::int64_t Win32Platform::LzCopy(platform::LzFile source, platform::LzFile des
   // header says how long the expansion must be.
   const auto opened = lzSources_.find(source);
   if (opened == lzSources_.end()) return written;
-  const std::optional<std::string> content = ReadFile(opened->second);
-  if (!content) return platform::kLzErrorRead;
-  const auto header = szdd::ParseHeader(*content);
+  const std::optional<std::string> head = ReadHead(opened->second, szdd::kHeaderSize);
+  if (!head) return platform::kLzErrorRead;
+  const auto header = szdd::ParseHeader(*head);
   if (header && header->length != static_cast<std::uint32_t>(written)) return platform::kLzErrorRead;
   return written;
 }
@@ -355,12 +367,13 @@ void Win32Platform::KillTimer(platform::Window window, std::uintptr_t id) {
 void Win32Platform::PostQuit(int exitCode) { ::PostQuitMessage(exitCode); }
 
 int Win32Platform::RunMessageLoop() {
-  MSG msg;
-  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  MSG msg = {};
+  BOOL got;
+  while ((got = ::GetMessageA(&msg, nullptr, 0, 0)) > 0) {
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
   }
-  return static_cast<int>(msg.wParam);
+  return got == 0 ? static_cast<int>(msg.wParam) : 0;
 }
 
 int Win32Platform::SystemMetric(int index) { return ::GetSystemMetrics(index); }
