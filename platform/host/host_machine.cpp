@@ -92,6 +92,10 @@ void HostMachine::LoadDescription() {
     answers_.push_back(static_cast<int>(std::strtol(answer.c_str(), nullptr, 10)));
   }
   inUse_ = SplitList(Upper(Setting("Files", "InUse", "")), ';');
+  // Every machine has these; a description need not lay them out.
+  std::error_code error;
+  fs::create_directories(Resolve(winDir_), error);
+  fs::create_directories(Resolve(sysDir_), error);
   libraries_ = SplitList(Upper(Setting("Libraries", "Present", "")), ';');
   windowFails_ = profile::ReadInt(description_, "Windows", "CreateFails", 0) == 1;
   timerFails_ = profile::ReadInt(description_, "Windows", "TimerFails", 0) == 1;
