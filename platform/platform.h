@@ -36,7 +36,7 @@ struct WindowClass {
   int background = 0;  // system colour index + 1
 };
 
-struct WindowSpec {
+struct WindowParams {
   std::uint32_t exStyle = 0;
   std::string className;
   std::string title;
@@ -130,7 +130,7 @@ class Platform {
   // Windows and messages.
   virtual bool RegisterWindowClass(Instance instance, const WindowClass& wc,
                                    WindowProc proc) = 0;
-  virtual Window CreateWindow(Instance instance, const WindowSpec& spec) = 0;
+  virtual Window CreateWindow(Instance instance, const WindowParams& params) = 0;
   virtual void ShowWindow(Window window, int command) = 0;
   virtual void UpdateWindow(Window window) = 0;
   virtual std::intptr_t DefWindowProc(Window window, std::uint32_t message,

@@ -66,16 +66,16 @@ platform::Window CreateSplashWindow(BootState& state, const std::string& title, 
   const SplashPlacement placement =
       PlaceSplashWindow(dialogStyle, state.splashWidth, state.splashHeight,
                         os.SystemMetric(platform::kSmCxScreen), os.SystemMetric(platform::kSmCyScreen));
-  platform::WindowSpec spec;
-  spec.exStyle = placement.exStyle;
-  spec.className = kSplashClass;
-  spec.title = title;
-  spec.style = placement.style;
-  spec.x = placement.x;
-  spec.y = placement.y;
-  spec.width = state.splashWidth;
-  spec.height = state.splashHeight;
-  const platform::Window window = os.CreateWindow(state.instance, spec);
+  platform::WindowParams params;
+  params.exStyle = placement.exStyle;
+  params.className = kSplashClass;
+  params.title = title;
+  params.style = placement.style;
+  params.x = placement.x;
+  params.y = placement.y;
+  params.width = state.splashWidth;
+  params.height = state.splashHeight;
+  const platform::Window window = os.CreateWindow(state.instance, params);
   if (window == 0) return 0;
   if (dialogStyle < 2) state.splashHeight -= os.SystemMetric(platform::kSmCyCaption);
   return window;

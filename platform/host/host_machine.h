@@ -81,7 +81,7 @@ class HostMachine : public platform::Platform {
   bool RegisterWindowClass(platform::Instance instance, const platform::WindowClass& wc,
                            platform::WindowProc proc) override;
   platform::Window CreateWindow(platform::Instance instance,
-                                const platform::WindowSpec& spec) override;
+                                const platform::WindowParams& params) override;
   void ShowWindow(platform::Window window, int command) override;
   void UpdateWindow(platform::Window window) override;
   std::intptr_t DefWindowProc(platform::Window window, std::uint32_t message,

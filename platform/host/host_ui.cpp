@@ -116,11 +116,11 @@ bool HostMachine::RegisterWindowClass(platform::Instance, const platform::Window
   return true;
 }
 
-platform::Window HostMachine::CreateWindow(platform::Instance, const platform::WindowSpec& spec) {
-  Note("window class=" + spec.className + " title=" + Quoted(spec.title) + " style=" +
-       Hex(spec.style) + " exstyle=" + Hex(spec.exStyle) + " x=" + std::to_string(spec.x) +
-       " y=" + std::to_string(spec.y) + " w=" + std::to_string(spec.width) +
-       " h=" + std::to_string(spec.height) + (windowFails_ ? " failed" : ""));
+platform::Window HostMachine::CreateWindow(platform::Instance, const platform::WindowParams& params) {
+  Note("window class=" + params.className + " title=" + Quoted(params.title) + " style=" +
+       Hex(params.style) + " exstyle=" + Hex(params.exStyle) + " x=" + std::to_string(params.x) +
+       " y=" + std::to_string(params.y) + " w=" + std::to_string(params.width) +
+       " h=" + std::to_string(params.height) + (windowFails_ ? " failed" : ""));
   if (windowFails_) return 0;
   window_ = 1;
   return window_;

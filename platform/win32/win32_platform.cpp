@@ -339,9 +339,9 @@ bool Win32Platform::RegisterWindowClass(platform::Instance instance,
 }
 
 platform::Window Win32Platform::CreateWindow(platform::Instance instance,
-                                             const platform::WindowSpec& spec) {
-  return Out(::CreateWindowExA(spec.exStyle, spec.className.c_str(), spec.title.c_str(), spec.style,
-                               spec.x, spec.y, spec.width, spec.height, nullptr, nullptr,
+                                             const platform::WindowParams& params) {
+  return Out(::CreateWindowExA(params.exStyle, params.className.c_str(), params.title.c_str(), params.style,
+                               params.x, params.y, params.width, params.height, nullptr, nullptr,
                                As<HINSTANCE>(instance), nullptr));
 }
 
