@@ -20,6 +20,7 @@ using Dc = Handle;
 using Library = Handle;
 using Gdi = Handle;  // bitmap, icon or other drawing object
 using Process = Handle;
+using File = Handle;
 
 struct SystemTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
@@ -97,6 +98,15 @@ class Platform {
   virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
   // Moves a file over an existing one; false when that cannot be done.
   virtual bool ReplaceFile(const std::string& from, const std::string& to) = 0;
+  // Files read and written piece by piece (joining a file split over two
+  // disks); an open gives 0 when it fails.
+  virtual File OpenForRead(const std::string& path) = 0;
+  virtual File CreateForWrite(const std::string& path) = 0;
+  // Up to `count` bytes; empty at the end; nothing on a read error.
+  virtual std::optional<std::string> ReadBytes(File file, std::size_t count) = 0;
+  virtual bool WriteBytes(File file, const std::string& bytes) = 0;
+  virtual void CloseFile(File file) = 0;
+  virtual std::optional<SystemTime> LastWriteTime(const std::string& path) = 0;
 
   // LZ expansion, with the platform's rules for compressed twins and names.
   virtual LzFile LzOpenRead(const std::string& path) = 0;
@@ -141,6 +151,9 @@ class Platform {
   virtual void PostQuit(int exitCode) = 0;
   // Runs until a quit request; returns its exit code.
   virtual int RunMessageLoop() = 0;
+  // Dispatches the messages already waiting, without blocking; a quit
+  // request among them stays for the main loop.
+  virtual void PumpMessages() = 0;
   virtual int SystemMetric(int index) = 0;
   virtual int MessageBox(const std::string& text, const std::string& caption,
                          unsigned type) = 0;

@@ -1,6 +1,7 @@
 #include "platform/host/host_machine.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -297,6 +298,60 @@ bool HostMachine::ReplaceFile(const std::string& from, const std::string& to) {
   fs::rename(Resolve(from), target, error);
   if (!error) Note("write " + to);
   return !error;
+}
+
+platform::File HostMachine::OpenForRead(const std::string& path) {
+  std::optional<std::string> content = ReadFile(path);
+  if (!content) {
+    lastError_ = platform::kErrorFileNotFound;
+    return 0;
+  }
+  files_[nextFile_] = {path, std::move(*content), 0, false};
+  return nextFile_++;
+}
+
+platform::File HostMachine::CreateForWrite(const std::string& path) {
+  if (!WriteWholeFile(path, "")) {
+    lastError_ = platform::kErrorPathNotFound;
+    return 0;
+  }
+  files_[nextFile_] = {path, {}, 0, true};
+  Note("write " + path);
+  return nextFile_++;
+}
+
+std::optional<std::string> HostMachine::ReadBytes(platform::File file, std::size_t count) {
+  const auto found = files_.find(file);
+  if (found == files_.end() || found->second.forWriting) return std::nullopt;
+  PieceFile& piece = found->second;
+  std::string bytes = piece.content.substr(std::min(piece.offset, piece.content.size()), count);
+  piece.offset += bytes.size();
+  return bytes;
+}
+
+bool HostMachine::WriteBytes(platform::File file, const std::string& bytes) {
+  const auto found = files_.find(file);
+  if (found == files_.end() || !found->second.forWriting) return false;
+  std::ofstream out(Resolve(found->second.path), std::ios::binary | std::ios::app);
+  out << bytes;
+  return static_cast<bool>(out);
+}
+
+void HostMachine::CloseFile(platform::File file) { files_.erase(file); }
+
+std::optional<platform::SystemTime> HostMachine::LastWriteTime(const std::string& path) {
+  if (!FileExists(path)) return std::nullopt;
+  std::error_code error;
+  const auto written = fs::last_write_time(Resolve(path), error);
+  if (error) return std::nullopt;
+  const auto since = std::chrono::file_clock::to_sys(written);
+  const auto days = std::chrono::floor<std::chrono::days>(since);
+  const std::chrono::year_month_day date(days);
+  const std::chrono::hh_mm_ss time(std::chrono::floor<std::chrono::seconds>(since - days));
+  return platform::SystemTime{static_cast<int>(date.year()), static_cast<int>(unsigned(date.month())),
+                              static_cast<int>(unsigned(date.day())), static_cast<int>(time.hours().count()),
+                              static_cast<int>(time.minutes().count()),
+                              static_cast<int>(time.seconds().count())};
 }
 
 platform::LzFile HostMachine::LzOpenRead(const std::string& path) {

@@ -62,6 +62,12 @@ class HostMachine : public platform::Platform {
   bool DeleteFile(const std::string& path) override;
   std::optional<std::string> ReadFile(const std::string& path) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;
+  platform::File OpenForRead(const std::string& path) override;
+  platform::File CreateForWrite(const std::string& path) override;
+  std::optional<std::string> ReadBytes(platform::File file, std::size_t count) override;
+  bool WriteBytes(platform::File file, const std::string& bytes) override;
+  void CloseFile(platform::File file) override;
+  std::optional<platform::SystemTime> LastWriteTime(const std::string& path) override;
 
   platform::LzFile LzOpenRead(const std::string& path) override;
   platform::LzFile LzCreate(const std::string& path) override;
@@ -90,6 +96,7 @@ class HostMachine : public platform::Platform {
   void KillTimer(platform::Window window, std::uintptr_t id) override;
   void PostQuit(int exitCode) override;
   int RunMessageLoop() override;
+  void PumpMessages() override;
   int SystemMetric(int index) override;
   int MessageBox(const std::string& text, const std::string& caption, unsigned type) override;
 
@@ -110,6 +117,12 @@ class HostMachine : public platform::Platform {
  private:
   struct OpenFile {
     std::string path;
+    bool forWriting = false;
+  };
+  struct PieceFile {
+    std::string path;
+    std::string content;  // what a read handle reads
+    std::size_t offset = 0;
     bool forWriting = false;
   };
   struct RunningProcess {
@@ -146,6 +159,8 @@ class HostMachine : public platform::Platform {
 
   std::optional<std::pair<std::string, std::string>> lastWrite_;  // file, section
   std::map<platform::LzFile, OpenFile> lzFiles_;
+  std::map<platform::File, PieceFile> files_;
+  platform::File nextFile_ = 1;
   platform::LzFile nextLz_ = 1;
   std::map<platform::Process, RunningProcess> processes_;
   platform::Process nextProcess_ = 1;

@@ -184,6 +184,10 @@ int HostMachine::RunMessageLoop() {
   return *quit_;
 }
 
+// The simulated machine queues no messages: paints are delivered when they
+// are asked for, and timers tick only in the main loop.
+void HostMachine::PumpMessages() {}
+
 int HostMachine::SystemMetric(int index) {
   switch (index) {
     case platform::kSmCxScreen:

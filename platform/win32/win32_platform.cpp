@@ -230,6 +230,51 @@ bool Win32Platform::ReplaceFile(const std::string& from, const std::string& to) 
   return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
 }
 
+platform::File Win32Platform::OpenForRead(const std::string& path) {
+  const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return file == INVALID_HANDLE_VALUE ? 0 : Out(file);
+}
+
+platform::File Win32Platform::CreateForWrite(const std::string& path) {
+  const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  return file == INVALID_HANDLE_VALUE ? 0 : Out(file);
+}
+
+std::optional<std::string> Win32Platform::ReadBytes(platform::File file, std::size_t count) {
+  std::string bytes(count, '\0');
+  DWORD got = 0;
+  if (!::ReadFile(As<HANDLE>(file), bytes.data(), static_cast<DWORD>(count), &got, nullptr)) {
+    return std::nullopt;
+  }
+  bytes.resize(got);
+  return bytes;
+}
+
+bool Win32Platform::WriteBytes(platform::File file, const std::string& bytes) {
+  DWORD written = 0;
+  return ::WriteFile(As<HANDLE>(file), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                     nullptr) &&
+         written == bytes.size();
+}
+
+void Win32Platform::CloseFile(platform::File file) {
+  if (file != 0) ::CloseHandle(As<HANDLE>(file));
+}
+
+std::optional<platform::SystemTime> Win32Platform::LastWriteTime(const std::string& path) {
+  FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  FILETIME written;
+  SYSTEMTIME t;
+  if (file.handle == INVALID_HANDLE_VALUE || !::GetFileTime(file.handle, nullptr, nullptr, &written) ||
+      !::FileTimeToSystemTime(&written, &t)) {
+    return std::nullopt;
+  }
+  return platform::SystemTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
 platform::LzFile Win32Platform::LzOpenRead(const std::string& path) {
   if (!Lz().Ready()) return platform::kLzErrorBadInHandle;
   OFSTRUCT ofs = {};
@@ -374,6 +419,18 @@ int Win32Platform::RunMessageLoop() {
     ::DispatchMessageA(&msg);
   }
   return got == 0 ? static_cast<int>(msg.wParam) : 0;
+}
+
+void Win32Platform::PumpMessages() {
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      ::PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
 }
 
 int Win32Platform::SystemMetric(int index) { return ::GetSystemMetrics(index); }

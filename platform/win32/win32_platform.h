@@ -45,6 +45,12 @@ class Win32Platform : public platform::Platform {
   bool DeleteFile(const std::string& path) override;
   std::optional<std::string> ReadFile(const std::string& path) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;
+  platform::File OpenForRead(const std::string& path) override;
+  platform::File CreateForWrite(const std::string& path) override;
+  std::optional<std::string> ReadBytes(platform::File file, std::size_t count) override;
+  bool WriteBytes(platform::File file, const std::string& bytes) override;
+  void CloseFile(platform::File file) override;
+  std::optional<platform::SystemTime> LastWriteTime(const std::string& path) override;
 
   platform::LzFile LzOpenRead(const std::string& path) override;
   platform::LzFile LzCreate(const std::string& path) override;
@@ -73,6 +79,7 @@ class Win32Platform : public platform::Platform {
   void KillTimer(platform::Window window, std::uintptr_t id) override;
   void PostQuit(int exitCode) override;
   int RunMessageLoop() override;
+  void PumpMessages() override;
   int SystemMetric(int index) override;
   int MessageBox(const std::string& text, const std::string& caption, unsigned type) override;
 
