@@ -36,7 +36,6 @@ struct Sequence {
   std::string installOtherText;
   std::string registerList;
   bool installFailed = false;
-  bool ended = false;  // a phase has posted the quit request
 };
 
 }  // namespace boot

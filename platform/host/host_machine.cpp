@@ -8,6 +8,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "app/text.h"
 #include "install/szdd.h"
 #include "platform/constants.h"
 #include "platform/host/profile_text.h"
@@ -19,12 +20,6 @@ namespace host {
 namespace {
 
 constexpr char kMachineSection[] = "Machine";
-
-std::string Upper(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return text;
-}
 
 std::vector<std::string> SplitList(const std::string& text, char separator) {
   std::vector<std::string> items;
@@ -79,7 +74,7 @@ void HostMachine::LoadDescription() {
   description_ = ReadHostFile(root_ / "machine.ini").value_or("");
   winDir_ = Setting(kMachineSection, "WindowsDirectory", "C:\\WINDOWS");
   sysDir_ = Setting(kMachineSection, "SystemDirectory", "C:\\WINDOWS\\SYSTEM");
-  const bool nt = Upper(Setting(kMachineSection, "Family", "9x")) == "NT";
+  const bool nt = boot::ToUpperAscii(Setting(kMachineSection, "Family", "9x")) == "NT";
   version_ = VersionNumber(Setting(kMachineSection, "Version", "4.0"), nt,
                            profile::ReadInt(description_, kMachineSection, "Build", 950));
   const std::string caps = Setting(kMachineSection, "NetworkCaps", "");
@@ -92,12 +87,12 @@ void HostMachine::LoadDescription() {
   for (const std::string& answer : SplitList(Setting("Boxes", "Answers", ""), ',')) {
     answers_.push_back(static_cast<int>(std::strtol(answer.c_str(), nullptr, 10)));
   }
-  inUse_ = SplitList(Upper(Setting("Files", "InUse", "")), ';');
+  inUse_ = SplitList(boot::ToUpperAscii(Setting("Files", "InUse", "")), ';');
   // Every machine has these; a description need not lay them out.
   std::error_code error;
   fs::create_directories(Resolve(winDir_), error);
   fs::create_directories(Resolve(sysDir_), error);
-  libraries_ = SplitList(Upper(Setting("Libraries", "Present", "")), ';');
+  libraries_ = SplitList(boot::ToUpperAscii(Setting("Libraries", "Present", "")), ';');
   windowFails_ = profile::ReadInt(description_, "Windows", "CreateFails", 0) == 1;
   timerFails_ = profile::ReadInt(description_, "Windows", "TimerFails", 0) == 1;
 }
@@ -137,7 +132,7 @@ fs::path HostMachine::Resolve(const std::string& windowsPath) const {
     fs::path next = result / part;
     if (!fs::exists(next, error) && fs::is_directory(result, error)) {
       for (const auto& entry : fs::directory_iterator(result, error)) {
-        if (Upper(entry.path().filename().string()) == Upper(part)) {
+        if (boot::ToUpperAscii(entry.path().filename().string()) == boot::ToUpperAscii(part)) {
           next = entry.path();
           break;
         }
@@ -186,7 +181,7 @@ std::optional<HostMachine::Section> HostMachine::LastWrittenSection() const {
   while (std::getline(lines, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.empty() && line[0] == '[') {
-      inside = Upper(line) == "[" + Upper(section.name) + "]";
+      inside = boot::ToUpperAscii(line) == "[" + boot::ToUpperAscii(section.name) + "]";
       continue;
     }
     const std::size_t equals = line.find('=');
@@ -247,7 +242,7 @@ bool HostMachine::SetCurrentDirectory(const std::string& path) {
 bool HostMachine::SetCurrentDrive(int drive) {
   if (drive < 1 || drive > 26) return false;
   const char letter = static_cast<char>('A' + drive - 1);
-  if (Upper(currentDir_.substr(0, 1)) != std::string(1, letter)) {
+  if (boot::ToUpperAscii(currentDir_.substr(0, 1)) != std::string(1, letter)) {
     currentDir_ = std::string(1, letter) + ":\\";
   }
   Note(std::string("drive ") + letter + ":");
@@ -260,7 +255,7 @@ bool HostMachine::FileExists(const std::string& path) {
 }
 
 bool HostMachine::IsInUse(const std::string& path) const {
-  return std::find(inUse_.begin(), inUse_.end(), Upper(Absolute(path))) != inUse_.end();
+  return std::find(inUse_.begin(), inUse_.end(), boot::ToUpperAscii(Absolute(path))) != inUse_.end();
 }
 
 bool HostMachine::DeleteFile(const std::string& path) {

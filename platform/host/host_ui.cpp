@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/text.h"
 #include "platform/constants.h"
 #include "platform/host/host_machine.h"
 #include "platform/host/profile_text.h"
@@ -25,8 +26,7 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 std::string UpperName(std::string name) {
   const std::size_t slash = name.find_last_of("\\/");
   if (slash != std::string::npos) name = name.substr(slash + 1);
-  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return name;
+  return boot::ToUpperAscii(name);
 }
 
 bool HasExtension(const std::string& path) {
