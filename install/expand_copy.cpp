@@ -20,7 +20,8 @@ void ReportFailure(BootState& state, int messageId, const std::string& source,
   state.Os().MessageBox(text, state.errorCaption, platform::kMbOk | platform::kMbIconError);
 }
 
-// Copies an open source into a new file; false when the expansion failed.
+// Copies an open source into a new file: done, file not creatable, or the
+// expansion failed.
 enum class Staged { kDone, kNotCreated, kFailed };
 Staged CopyInto(platform::Platform& os, platform::LzFile source, const std::string& path) {
   const platform::LzFile out = os.LzCreate(path);
