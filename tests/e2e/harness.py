@@ -1,4 +1,6 @@
-"""Runs the x86-64 SETUP.EXE under 64-bit Wine on a virtual X display.
+"""Runs SETUP.EXE under Wine on a virtual X display: the i686 product (a
+32-bit program in a 64-bit prefix, through Debian's wine32:i386), or the
+x86-64 twin for its smoke set.
 
 One Wine prefix is made per test run and handed to every test cheaply: large
 files are hard links, everything Wine or a test may write is a real copy, so
@@ -9,7 +11,14 @@ texts and has no caption; without a window manager X sees no frames).
 Environment (set by CTest, defaults for running a script by hand):
   SETUP_SOURCE_DIR       source tree (default: two levels above this file)
   SETUP_HOST_BIN         host tools such as setup-compress (build/host/bin)
-  SETUP_WIN64_DIR        x86-64 Windows build (build/win64)
+  SETUP_E2E_BUILD        build under test: win32 (default, the product) or win64
+  SETUP_WIN32_DIR        i686 Windows build (build/win32)
+  SETUP_WIN64_DIR        x86-64 Windows build (build/win64); observers such
+                         as winspy.exe always come from here
+  SETUP_E2E_NO32_REASON  why 32-bit programs cannot run here (set by
+                         scripts/test when it must not install wine32)
+  SETUP_E2E_SMOKE        tests of a script that form the twin's smoke set;
+                         the whole script runs when the product cannot
   SETUP_E2E_STATE_DIR    where the fixture records its X display
   SETUP_E2E_PREFIX_BASE  the shared base prefix (build/e2e-prefix-base)
   SETUP_E2E_WORK_DIR     per-test prefixes, media and artefacts
@@ -17,11 +26,16 @@ Environment (set by CTest, defaults for running a script by hand):
   SETUP_E2E_KEEP=1       keep each test's prefix after the test
 
 Command line: harness.py fixture-setup | fixture-cleanup | base-prefix
+
+A test script ends with harness.main(): when the build under test cannot run
+here it prints the reason and exits with SKIP_CODE, which CTest reports as
+skipped.
 """
 
 import atexit
 import contextlib
 import fcntl
+import functools
 import os
 import re
 import select
@@ -42,6 +56,10 @@ WIN32_DIR = os.environ.get("SETUP_WIN32_DIR") or os.path.join(BUILD_DIR, "win32"
 STATE_DIR = os.environ.get("SETUP_E2E_STATE_DIR") or os.path.join(BUILD_DIR, "e2e-state")
 PREFIX_BASE = os.environ.get("SETUP_E2E_PREFIX_BASE") or os.path.join(BUILD_DIR, "e2e-prefix-base")
 WORK_DIR = os.environ.get("SETUP_E2E_WORK_DIR") or os.path.join(BUILD_DIR, "e2e-work")
+BUILD = os.environ.get("SETUP_E2E_BUILD") or "win32"
+BUILD_DIRS = {"win32": WIN32_DIR, "win64": WIN64_DIR}
+# Exit code of a test script whose build cannot run here (CTest SKIP_RETURN_CODE).
+SKIP_CODE = 77
 
 SCREEN_WIDTH = 1024
 SCREEN_HEIGHT = 768
@@ -92,6 +110,35 @@ def wineserver_path():
     if not path:
         raise HarnessError("wineserver not found")
     return path
+
+
+def wine32_loader():
+    return os.environ.get("SETUP_WINE32") or os.path.join(os.path.dirname(os.path.realpath(wine64_path())), "wine")
+
+
+@functools.lru_cache(maxsize=None)
+def no_32bit_reason():
+    """Why this machine cannot run 32-bit Windows programs, or None when it can."""
+    reason = os.environ.get("SETUP_E2E_NO32_REASON")
+    if reason:
+        return reason
+    loader = wine32_loader()
+    if not os.access(loader, os.X_OK):
+        return f"{loader} is missing: Debian's wine32:i386 is not installed"
+    try:
+        code, out, err = run_quiet([loader, "--version"], timeout=30)
+    except (TimeoutError, OSError) as error:
+        code, out, err = -1, "", str(error)
+    if code != 0:
+        return f"this kernel cannot run 32-bit programs ({loader} --version: {(out + err).strip()})"
+    return None
+
+
+def skip_reason():
+    """Why the build under test cannot run here, or None."""
+    if BUILD not in BUILD_DIRS:
+        return f"unknown build {BUILD!r} in SETUP_E2E_BUILD"
+    return no_32bit_reason() if BUILD == "win32" else None
 
 
 def run_quiet(argv, env=None, timeout=60, cwd=None):
@@ -147,19 +194,32 @@ def write_crlf(path, text):
 # --------------------------------------------------------------------------
 # build outputs
 
-def setup_exe():
-    path = os.path.join(WIN64_DIR, "SETUP.EXE")
+def build_dir():
+    """The Windows build tree under test."""
+    return BUILD_DIRS[BUILD]
+
+
+def _built(directory, relative):
+    path = os.path.join(directory, relative)
     if not os.path.isfile(path):
-        raise HarnessError(f"{path} is not built (cmake --build of the win64 tree)")
+        raise HarnessError(f"{path} is not built (cmake --build of {directory})")
     return path
+
+
+def setup_exe():
+    return _built(build_dir(), "SETUP.EXE")
 
 
 def program(name):
-    """A test program built from tests/e2e/programs/NAME.cpp."""
-    path = os.path.join(WIN64_DIR, "programs", name + ".exe")
-    if not os.path.isfile(path):
-        raise HarnessError(f"{path} is not built (cmake --build of the win64 tree)")
-    return path
+    """A test program built from tests/e2e/programs/NAME.cpp for the build
+    under test: what SETUP.EXE starts or loads has its word size, as on a
+    real installation."""
+    return _built(build_dir(), os.path.join("programs", name + ".exe"))
+
+
+def observer(name):
+    """A test program that only watches (window spy): always the x86-64 one."""
+    return _built(WIN64_DIR, os.path.join("programs", name + ".exe"))
 
 
 def compress(source, media_dir, name):
@@ -276,12 +336,25 @@ def wine_version():
     return run_quiet([wine64_path(), "--version"], timeout=30)[1].strip()
 
 
+WOW64_KERNEL = os.path.join("drive_c", "windows", "syswow64", "kernel32.dll")
+
+
+def prefix_marker(path):
+    """What a prefix's up-to-date marker records: the Wine version, and
+    whether the prefix holds the 32-bit system (a prefix made before
+    wine32 was installed cannot run 32-bit programs)."""
+    wow64 = os.path.isfile(os.path.join(path, WOW64_KERNEL))
+    return f"{wine_version()}\n32-bit: {'yes' if wow64 else 'no'}"
+
+
 def base_ready():
     marker = os.path.join(PREFIX_BASE, BASE_MARKER)
     if not os.path.isfile(marker):
         return False
     with open(marker) as handle:
-        return handle.read().strip() == wine_version()
+        recorded = handle.read().strip()
+    wanted_32bit = "yes" if no_32bit_reason() is None else "no"
+    return recorded == prefix_marker(PREFIX_BASE) and recorded.endswith(wanted_32bit)
 
 
 def ensure_base_prefix(rebuild=False):
@@ -321,11 +394,14 @@ def _build_prefix(path):
         with contextlib.suppress(TimeoutError):
             run_quiet([wineserver_path(), "-w"], env=env, timeout=60)
         stop_wineserver(env)
-    for name in ("system.reg", "user.reg", "drive_c/windows/system32"):
+    needed = ["system.reg", "user.reg", "drive_c/windows/system32"]
+    if no_32bit_reason() is None:
+        needed.append(WOW64_KERNEL)
+    for name in needed:
         if not os.path.exists(os.path.join(path, name)):
             raise HarnessError(f"prefix {path} lacks {name}")
     with open(os.path.join(path, BASE_MARKER), "w") as handle:
-        handle.write(wine_version() + "\n")
+        handle.write(prefix_marker(path) + "\n")
 
 
 def stop_wineserver(env, timeout=30):
@@ -560,7 +636,7 @@ def parse_spy(output):
 
 def winspy(prefix, args, timeout=30):
     """Runs winspy.exe in the prefix: (exit code, parsed records)."""
-    code, out, err = wine(prefix, [program("winspy")] + [str(a) for a in args], timeout=timeout,
+    code, out, err = wine(prefix, [observer("winspy")] + [str(a) for a in args], timeout=timeout,
                           env={"WINEDEBUG": "-all"})
     if code == 2:
         raise HarnessError(f"winspy usage error: {err}")
@@ -836,6 +912,24 @@ def _is_xvfb(pid):
             return os.path.basename(handle.read().split(b"\0")[0]) == b"Xvfb"
     except OSError:
         return False
+
+
+def run_tests():
+    """The end of every test script: runs its tests on the build under test,
+    or reports the whole script as skipped when that build cannot run here."""
+    reason = skip_reason()
+    if reason:
+        print(f"SKIPPED ({BUILD}): {reason}", flush=True)
+        sys.exit(SKIP_CODE)
+    print(f"build under test: {BUILD} ({setup_exe()})", flush=True)
+    argv = sys.argv[:1]
+    smoke = os.environ.get("SETUP_E2E_SMOKE", "").split()
+    if smoke and no_32bit_reason() is None:
+        argv += smoke
+    elif smoke:
+        # Without the product's run, the twin keeps the whole script covered.
+        print(f"the i686 tests cannot run here ({no_32bit_reason()}): all of this script runs on {BUILD}")
+    unittest.main(argv=argv, verbosity=2)
 
 
 def main(argv):

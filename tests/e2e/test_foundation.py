@@ -71,4 +71,4 @@ class Foundation(harness.WineTestCase):
 
 
 if __name__ == "__main__":
-    unittest.main(verbosity=2)
+    harness.run_tests()

@@ -228,4 +228,4 @@ DialogMessage1=E2E line;-1;{LINE_TOP}
             self.assertEqual(image.pixel(*inside), background, inside)
 
 if __name__ == "__main__":
-    unittest.main(verbosity=2)
+    harness.run_tests()

@@ -71,4 +71,4 @@ class CorruptMedia(harness.WineTestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    harness.run_tests()
