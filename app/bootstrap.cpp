@@ -1,14 +1,14 @@
-#include "app/bootstrap.h"
+#include "bootstrap.h"
 
-#include "app/sequence.h"
-#include "app/settings.h"
-#include "app/string_ids.h"
-#include "app/win_version.h"
-#include "install/setup_list.h"
-#include "launch/launch.h"
-#include "log/setup_log.h"
-#include "prepare/directories.h"
-#include "splash/splash_window.h"
+#include "sequence.h"
+#include "settings.h"
+#include "string_ids.h"
+#include "win_version.h"
+#include "setup_list.h"
+#include "launch.h"
+#include "setup_log.h"
+#include "directories.h"
+#include "splash_window.h"
 
 namespace boot {
 namespace {

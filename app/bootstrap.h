@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/boot_state.h"
+#include "boot_state.h"
 
 namespace boot {
 

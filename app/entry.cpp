@@ -1,14 +1,14 @@
-#include "app/entry.h"
+#include "entry.h"
 
-#include "app/bootstrap.h"
-#include "app/settings.h"
-#include "app/string_ids.h"
-#include "app/text.h"
-#include "app/win_version.h"
-#include "launch/cleanup.h"
-#include "platform/constants.h"
-#include "prepare/ctl3d.h"
-#include "splash/splash_window.h"
+#include "bootstrap.h"
+#include "settings.h"
+#include "string_ids.h"
+#include "text.h"
+#include "win_version.h"
+#include "cleanup.h"
+#include "constants.h"
+#include "ctl3d.h"
+#include "splash_window.h"
 
 namespace boot {
 namespace {

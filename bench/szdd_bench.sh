@@ -37,9 +37,9 @@ log() { printf '%s\n' "$*" >&2; }
 
 build() {
   mkdir -p "$bin"
-  local flags=(-std=c++20 -O2 -DNDEBUG -Wall -Wextra -Werror -I"$root")
-  g++ "${flags[@]}" "$root/tools/szdd/main.cpp" "$root/install/szdd.cpp" -o "$bin/setup-compress"
-  g++ "${flags[@]}" "$root/bench/szdd_expand_bench.cpp" "$root/install/szdd.cpp" -o "$bin/szdd_expand_bench"
+  local flags=(-std=c++20 -O2 -DNDEBUG -Wall -Wextra -Werror -I"$root/base")
+  g++ "${flags[@]}" "$root/tools/szdd/main.cpp" "$root/base/szdd.cpp" -o "$bin/setup-compress"
+  g++ "${flags[@]}" "$root/bench/szdd_expand_bench.cpp" "$root/base/szdd.cpp" -o "$bin/szdd_expand_bench"
   have_wine=0
   if command -v x86_64-w64-mingw32-g++ >/dev/null && [[ -x $wine ]]; then
     x86_64-w64-mingw32-g++ "${flags[@]}" -static "$root/tests/e2e/programs/lzexpand.cpp" -o "$bin/lzexpand.exe"

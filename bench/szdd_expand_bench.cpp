@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "install/szdd.h"
+#include "szdd.h"
 
 namespace {
 

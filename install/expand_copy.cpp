@@ -1,10 +1,10 @@
-#include "install/expand_copy.h"
+#include "expand_copy.h"
 
-#include "app/settings.h"
-#include "app/string_ids.h"
-#include "app/text.h"
-#include "log/setup_log.h"
-#include "platform/constants.h"
+#include "settings.h"
+#include "string_ids.h"
+#include "text.h"
+#include "setup_log.h"
+#include "constants.h"
 
 namespace boot {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/boot_state.h"
+#include "boot_state.h"
 
 namespace boot {
 

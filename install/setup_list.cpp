@@ -1,12 +1,12 @@
-#include "install/setup_list.h"
+#include "setup_list.h"
 
 #include <new>
 
-#include "app/settings.h"
-#include "app/string_ids.h"
-#include "app/text.h"
-#include "install/expand_copy.h"
-#include "log/setup_log.h"
+#include "settings.h"
+#include "string_ids.h"
+#include "text.h"
+#include "expand_copy.h"
+#include "setup_log.h"
 
 namespace boot {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/boot_state.h"
-#include "app/sequence.h"
+#include "boot_state.h"
+#include "sequence.h"
 
 namespace boot {
 

@@ -1,11 +1,11 @@
-#include "launch/cleanup.h"
+#include "cleanup.h"
 
-#include "app/settings.h"
-#include "app/string_ids.h"
-#include "app/text.h"
-#include "install/setup_list.h"
-#include "log/setup_log.h"
-#include "platform/constants.h"
+#include "settings.h"
+#include "string_ids.h"
+#include "text.h"
+#include "setup_list.h"
+#include "setup_log.h"
+#include "constants.h"
 
 namespace boot {
 namespace {

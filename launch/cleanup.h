@@ -1,7 +1,7 @@
 // Removing what the run put in place for the main setup program.
 #pragma once
 
-#include "app/boot_state.h"
+#include "boot_state.h"
 
 namespace boot {
 

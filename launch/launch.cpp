@@ -1,11 +1,11 @@
-#include "launch/launch.h"
+#include "launch.h"
 
-#include "app/settings.h"
-#include "app/string_ids.h"
-#include "install/setup_list.h"
-#include "log/setup_log.h"
-#include "platform/constants.h"
-#include "prepare/ctl3d.h"
+#include "settings.h"
+#include "string_ids.h"
+#include "setup_list.h"
+#include "setup_log.h"
+#include "constants.h"
+#include "ctl3d.h"
 
 namespace boot {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "app/boot_state.h"
-#include "app/sequence.h"
+#include "boot_state.h"
+#include "sequence.h"
 
 namespace boot {
 

@@ -1,8 +1,8 @@
-#include "log/setup_log.h"
+#include "setup_log.h"
 
-#include "app/settings.h"
-#include "app/string_ids.h"
-#include "app/text.h"
+#include "settings.h"
+#include "string_ids.h"
+#include "text.h"
 
 #ifndef SETUP_VERSION_LABEL
 #define SETUP_VERSION_LABEL "0.0.0"

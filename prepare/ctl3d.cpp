@@ -1,4 +1,4 @@
-#include "prepare/ctl3d.h"
+#include "ctl3d.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
-#include "prepare/directories.h"
+#include "directories.h"
 
-#include "app/text.h"
+#include "text.h"
 
 namespace boot {
 namespace {

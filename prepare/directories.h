@@ -1,8 +1,8 @@
 // The Windows, system, source and temporary directories of a run.
 #pragma once
 
-#include "app/boot_state.h"
-#include "app/sequence.h"
+#include "boot_state.h"
+#include "sequence.h"
 
 namespace boot {
 

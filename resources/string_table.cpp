@@ -1,4 +1,4 @@
-#include "resources/string_table.h"
+#include "string_table.h"
 
 namespace resources {
 namespace {
@@ -10,7 +10,7 @@ struct Entry {
 
 constexpr Entry kTable[] = {
 #define STR(id, text) {id, text},
-#include "resources/strings.def"
+#include "strings.def"
 #undef STR
 };
 

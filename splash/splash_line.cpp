@@ -1,9 +1,9 @@
-#include "splash/splash_line.h"
+#include "splash_line.h"
 
 #include <vector>
 
-#include "app/text.h"
-#include "platform/constants.h"
+#include "text.h"
+#include "constants.h"
 
 namespace boot {
 namespace {

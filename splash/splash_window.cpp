@@ -1,12 +1,12 @@
-#include "splash/splash_window.h"
+#include "splash_window.h"
 
-#include "app/settings.h"
-#include "app/string_ids.h"
-#include "app/text.h"
-#include "launch/launch.h"
-#include "platform/constants.h"
-#include "prepare/ctl3d.h"
-#include "splash/splash_line.h"
+#include "settings.h"
+#include "string_ids.h"
+#include "text.h"
+#include "launch.h"
+#include "constants.h"
+#include "ctl3d.h"
+#include "splash_line.h"
 
 namespace boot {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/host/host_machine.h"
+#include "host_machine.h"
 
 #include <algorithm>
 #include <chrono>
@@ -8,11 +8,11 @@
 #include <sstream>
 #include <system_error>
 
-#include "app/text.h"
-#include "install/szdd.h"
-#include "platform/constants.h"
-#include "platform/host/profile_text.h"
-#include "resources/string_table.h"
+#include "text.h"
+#include "szdd.h"
+#include "constants.h"
+#include "profile_text.h"
+#include "string_table.h"
 
 namespace fs = std::filesystem;
 

@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/text.h"
-#include "platform/constants.h"
-#include "platform/host/host_machine.h"
-#include "platform/host/profile_text.h"
+#include "text.h"
+#include "constants.h"
+#include "host_machine.h"
+#include "profile_text.h"
 
 namespace host {
 namespace {

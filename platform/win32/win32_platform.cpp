@@ -1,9 +1,9 @@
-#include "platform/win32/win32_platform.h"
+#include "win32_platform.h"
 
 #include <direct.h>
 
-#include "install/szdd.h"
-#include "platform/constants.h"
+#include "szdd.h"
+#include "constants.h"
 
 namespace win32 {
 namespace {

@@ -2,13 +2,13 @@
 // same name, nothing more.
 #pragma once
 
-#include "platform/win32/windows_api.h"
+#include "windows_api.h"
 
 #include <map>
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform.h"
 
 namespace win32 {
 

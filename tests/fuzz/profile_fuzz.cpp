@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/host/profile_text.h"
+#include "profile_text.h"
 
 namespace {
 

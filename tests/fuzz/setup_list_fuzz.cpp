@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "install/setup_list.h"
+#include "setup_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(bytes), size);

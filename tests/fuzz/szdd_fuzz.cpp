@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "install/szdd.h"
+#include "szdd.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(bytes), size);

@@ -1,9 +1,9 @@
 // Whole runs: start-up, settings, directories and the setup log.
-#include "app/boot_state.h"
-#include "app/sequence.h"
-#include "log/setup_log.h"
-#include "prepare/directories.h"
-#include "tests/run/scenario.h"
+#include "boot_state.h"
+#include "sequence.h"
+#include "setup_log.h"
+#include "directories.h"
+#include "scenario.h"
 
 namespace scenario {
 namespace {

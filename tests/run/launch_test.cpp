@@ -1,7 +1,7 @@
 // Whole runs: setup-list forms, copying the main setup program, the launch,
 // the wait and the clean-up.
-#include "install/szdd.h"
-#include "tests/run/scenario.h"
+#include "szdd.h"
+#include "scenario.h"
 
 namespace scenario {
 namespace {

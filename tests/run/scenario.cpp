@@ -1,11 +1,11 @@
-#include "tests/run/scenario.h"
+#include "scenario.h"
 
 #include <fstream>
 #include <random>
 #include <sstream>
 
-#include "app/entry.h"
-#include "install/szdd.h"
+#include "entry.h"
+#include "szdd.h"
 
 namespace fs = std::filesystem;
 

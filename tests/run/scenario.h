@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/host/host_machine.h"
+#include "host_machine.h"
 
 namespace scenario {
 

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <random>
 
-#include "install/szdd.h"
-#include "platform/constants.h"
-#include "platform/host/host_machine.h"
+#include "szdd.h"
+#include "constants.h"
+#include "host_machine.h"
 
 namespace host {
 namespace {

@@ -1,8 +1,8 @@
 // The plain-list scan and the conversion of sectioned-list entries.
 #include <gtest/gtest.h>
 
-#include "install/setup_list.h"
-#include "launch/launch.h"
+#include "setup_list.h"
+#include "launch.h"
 
 namespace boot {
 namespace {

@@ -1,9 +1,9 @@
 // Splash line layout and window placement.
 #include <gtest/gtest.h>
 
-#include "platform/constants.h"
-#include "splash/splash_line.h"
-#include "splash/splash_window.h"
+#include "constants.h"
+#include "splash_line.h"
+#include "splash_window.h"
 
 namespace boot {
 namespace {

@@ -1,9 +1,9 @@
 // Text helpers, program and list paths, and the Windows version classes.
 #include <gtest/gtest.h>
 
-#include "app/entry.h"
-#include "app/text.h"
-#include "app/win_version.h"
+#include "entry.h"
+#include "text.h"
+#include "win_version.h"
 
 namespace boot {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <system_error>
 
-#include "app/entry.h"
-#include "platform/host/host_machine.h"
+#include "entry.h"
+#include "host_machine.h"
 
 namespace fs = std::filesystem;
 

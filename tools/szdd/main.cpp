@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "install/szdd.h"
+#include "szdd.h"
 
 namespace fs = std::filesystem;
 

@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/host/profile_text.h"
-#include "tests/e2e/programs/profile_script.h"
+#include "profile_text.h"
+#include "../programs/profile_script.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/programs/profile_script.h"
+#include "profile_script.h"
 
 namespace {
 

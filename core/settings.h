@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "app/boot_state.h"
+#include "boot_state.h"
 
 namespace boot {
 

@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "settings.h"
 
 namespace boot {
 namespace {

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/platform.h"
+#include "platform.h"
 
 namespace boot {
 

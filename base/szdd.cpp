@@ -1,4 +1,4 @@
-#include "install/szdd.h"
+#include "szdd.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,10 +1,10 @@
 // SETUP.EXE's entry: hands the platform's start values to the program.
-#include "platform/win32/windows_api.h"
+#include "windows_api.h"
 
 #include <cstdlib>
 
-#include "app/entry.h"
-#include "platform/win32/win32_platform.h"
+#include "entry.h"
+#include "win32_platform.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
   try {

@@ -1,8 +1,8 @@
-#include "app/win_version.h"
+#include "win_version.h"
 
 #include <cstring>
 
-#include "platform/platform.h"
+#include "platform.h"
 
 namespace boot {
 namespace {

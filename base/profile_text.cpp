@@ -1,4 +1,4 @@
-#include "platform/host/profile_text.h"
+#include "profile_text.h"
 
 #include <limits>
 
