@@ -1,52 +1,50 @@
 #include "bootstrap.h"
 
-#include "sequence.h"
+#include "directories.h"
+#include "launch.h"
 #include "settings.h"
+#include "setup_list.h"
+#include "setup_log.h"
+#include "splash_window.h"
 #include "string_ids.h"
 #include "win_version.h"
-#include "setup_list.h"
-#include "launch.h"
-#include "setup_log.h"
-#include "directories.h"
-#include "splash_window.h"
 
 namespace boot {
 namespace {
 
-void ReadSplashSettings(BootState& state, Sequence& seq) {
-  seq.title = ReadTextSettingById(state, ids::kDialogTitle, ids::kDefaultTitle, kTitleCapacity);
-  state.splashWidth = ReadIntSetting(state, ids::kDialogWidth, 300);
-  state.splashHeight = ReadIntSetting(state, ids::kDialogHeight, 150);
+void ReadSplashSettings(BootState& state) {
+  state.splash.title = ReadTextSettingById(state, ids::kDialogTitle, ids::kDefaultTitle, kTitleCapacity);
+  state.splash.width = ReadIntSetting(state, ids::kDialogWidth, 300);
+  state.splash.height = ReadIntSetting(state, ids::kDialogHeight, 150);
   ReadSplashLines(state);
 }
 
-void ReadSettingsBlock(BootState& state, Sequence& seq) {
+void ReadSettingsBlock(BootState& state) {
   state.versionCheck = ReadIntSetting(state, ids::kVersionCheck, 0);
-  seq.dialogStyle = ReadIntSetting(state, ids::kDialogStyle, 0);
-  seq.noIgnore = ReadIntSetting(state, ids::kNoIgnore, 0);
-  state.logEnabled = ReadIntSetting(state, ids::kSetupLog, 1);
+  state.splash.style = ReadIntSetting(state, ids::kDialogStyle, 0);
+  state.noIgnore = ReadIntSetting(state, ids::kNoIgnore, 0);
+  state.log.enabled = ReadIntSetting(state, ids::kSetupLog, 1);
   state.useTempDir = ReadIntSetting(state, ids::kUseTempDir, 0);
-  seq.tempDirSetting = ReadTextSetting(state, ids::kTempDir, "*", kTempDirCapacity);
-  state.splashText += ReadTextSettingById(state, ids::kErrorMessageTempDir,
-                                          ids::kDeleteTempDirManually, kTempDirMessageCapacity) +
-                      "|";
+  state.tempDirSetting = ReadTextSetting(state, ids::kTempDir, "*", kTempDirCapacity);
+  state.tempDirMessage = ReadTextSettingById(state, ids::kErrorMessageTempDir, ids::kDeleteTempDirManually,
+                                             kTempDirMessageCapacity);
 }
 
-void ShowSplash(BootState& state, const Sequence& seq) {
-  state.Os().ShowWindow(seq.window, seq.showCommand);
-  state.Os().UpdateWindow(seq.window);
+void ShowSplash(BootState& state) {
+  state.Os().ShowWindow(state.splash.window, state.showCommand);
+  state.Os().UpdateWindow(state.splash.window);
 }
 
 // The phases after the window exists; false when one has ended the run.
-bool RunPhases(BootState& state, Sequence& seq) {
-  ShowSplash(state, seq);
+bool RunPhases(BootState& state) {
+  ShowSplash(state);
   const WinVersion version = GetWinVersion(state.Os());
-  seq.winVersionCode = version.code;
-  seq.winVersionText = version.text;
-  StartLog(state, seq.title, seq.winVersionText);
-  if (!ReadSetupList(state, seq)) return false;
-  CollectEntries(state, seq);
-  LaunchMainSetup(state, seq);
+  state.winVersionCode = version.code;
+  state.winVersionText = version.text;
+  StartLog(state);
+  if (!ReadSetupList(state)) return false;
+  if (!CollectEntries(state)) return false;
+  LaunchMainSetup(state);
   return true;
 }
 
@@ -54,18 +52,20 @@ bool RunPhases(BootState& state, Sequence& seq) {
 
 bool RunBootstrap(BootState& state, platform::Instance instance, const std::string& commandLine,
                   int showCommand) {
-  Sequence seq;
-  seq.commandLine = commandLine;
-  seq.showCommand = showCommand;
   state.instance = instance;
+  state.commandLine = commandLine;
+  state.showCommand = showCommand;
   state.errorCaption = LoadText(state, ids::kSetupError);
 
-  ReadSplashSettings(state, seq);
-  ReadSettingsBlock(state, seq);
-  PrepareDirectories(state, seq);
-  seq.window = CreateSplashWindow(state, seq.title, seq.dialogStyle);
-  if (seq.window == 0) return false;
-  if (!RunPhases(state, seq)) state.Os().PostQuit(0);
+  ReadSplashSettings(state);
+  ReadSettingsBlock(state);
+  if (!PrepareDirectories(state)) {
+    state.Os().PostQuit(0);
+    return true;
+  }
+  state.splash.window = CreateSplashWindow(state);
+  if (state.splash.window == 0) return false;
+  if (!RunPhases(state)) state.Os().PostQuit(0);
   return true;
 }
 

@@ -32,12 +32,12 @@ bool RegisterSplashClass(BootState& state, bool buttonFace) {
 
 void RunTail(BootState& state) {
   platform::Platform& os = state.Os();
-  if (state.splashImage != 0 && state.imageIsIcon == 0) os.DeleteObject(state.splashImage);
+  Libraries& libraries = state.libraries;
+  if (state.splash.image != 0 && state.splash.imageIsIcon == 0) os.DeleteObject(state.splash.image);
   if (state.useTempDir == 1 || state.deleteSetup == 1) CleanUpAfterSetup(state);
-  state.splashText.clear();
-  if (state.dialog3d == 1 && !state.librariesReleased) ReleaseCtl3d(state);
-  if (state.versionLibrary != 0 && !state.librariesReleased) os.FreeLibrary(state.versionLibrary);
-  if (state.toolkitLibrary != 0) os.FreeLibrary(state.toolkitLibrary);
+  if (libraries.dialog3d == 1 && !libraries.released) ReleaseCtl3d(state);
+  if (libraries.version != 0 && !libraries.released) os.FreeLibrary(libraries.version);
+  if (libraries.toolkit != 0) os.FreeLibrary(libraries.toolkit);
 }
 
 }  // namespace
@@ -68,12 +68,12 @@ bool InitApplication(BootState& state, platform::Instance instance) {
   state.listPath = ListPathFor(program, extension);
   const std::string fileSubDir =
       ReadTextSetting(state, ids::kFileSubDir, "*", kFileSubDirCapacity);
-  state.splashText = SourceDirFor(program, fileSubDir) + "|";
+  state.dirs.source = SourceDirFor(program, fileSubDir);
   state.dialogColor = ReadIntSetting(state, ids::kDialogColor, 0);
   const bool win95Family = GetWinVersion(os).code == kWin95;
   if (!win95Family) {
-    state.dialog3d = ReadIntSetting(state, ids::kDialog3d, 0);
-    if (state.dialog3d == 1) state.dialogColor = 1;
+    state.libraries.dialog3d = ReadIntSetting(state, ids::kDialog3d, 0);
+    if (state.libraries.dialog3d == 1) state.dialogColor = 1;
   }
   return RegisterSplashClass(state, state.dialogColor != 0 || win95Family);
 }

@@ -46,10 +46,17 @@ inline constexpr int kSetupError = 201;
 inline constexpr int kInstallationAborted = 202;
 inline constexpr int kUnableToLocateSource = 203;
 inline constexpr int kErrorLaunching = 204;
+inline constexpr int kUnableToInstall = 209;
+inline constexpr int kFileInUse = 210;
+inline constexpr int kOutOfDiskSpace = 211;
+inline constexpr int kInstallTo = 212;
+inline constexpr int kWriteProtected = 216;
 inline constexpr int kGeneralCopyError = 217;
 inline constexpr int kErrorPrefix = 218;
 inline constexpr int kUnableToDeleteTempDir = 219;
 inline constexpr int kDeleteTempDirManually = 220;
+inline constexpr int kUnableToCreateTempDir = 225;
+inline constexpr int kNotAPlainFileName = 226;
 
 inline constexpr int kDefaultMessage1 = 301;
 inline constexpr int kDefaultTitle = 302;

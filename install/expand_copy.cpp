@@ -1,15 +1,17 @@
 #include "expand_copy.h"
 
+#include "constants.h"
 #include "settings.h"
+#include "setup_log.h"
 #include "string_ids.h"
 #include "text.h"
-#include "setup_log.h"
-#include "constants.h"
 
 namespace boot {
 namespace {
 
 constexpr char kCopyFailedStatus[] = "400";
+// Staging names tried beside a destination before the copy gives up.
+constexpr int kMaxStagingNames = 100;
 
 void ReportFailure(BootState& state, int messageId, const std::string& source,
                    const std::string& destination) {
@@ -20,15 +22,30 @@ void ReportFailure(BootState& state, int messageId, const std::string& source,
   state.Os().MessageBox(text, state.errorCaption, platform::kMbOk | platform::kMbIconError);
 }
 
-// Copies an open source into a new file: done, file not creatable, or the
-// expansion failed.
-enum class Staged { kDone, kNotCreated, kFailed };
-Staged CopyInto(platform::Platform& os, platform::LzFile source, const std::string& path) {
-  const platform::LzFile out = os.LzCreate(path);
-  if (out < 0) return Staged::kNotCreated;
-  const std::int64_t written = os.LzCopy(source, out);
-  os.LzClose(out);
-  return written < 0 ? Staged::kFailed : Staged::kDone;
+// A name beside the destination that no file has yet, so that staging
+// never overwrites a file of the machine.
+std::string FreeStagingName(platform::Platform& os, const std::string& destination) {
+  for (int n = 1; n <= kMaxStagingNames; ++n) {
+    const std::string name = destination + "~" + (n == 1 ? std::string() : std::to_string(n));
+    if (!os.FileExists(name)) return name;
+  }
+  return {};
+}
+
+CopyResult DestinationFailed(platform::Platform& os) { return {kDestinationFailed, os.LastError()}; }
+
+std::string InstallErrorDetail(const BootState& state, std::uint32_t error) {
+  switch (error) {
+    case platform::kErrorSharingViolation:
+      return LoadText(state, ids::kFileInUse);
+    case platform::kErrorDiskFull:
+      return LoadText(state, ids::kOutOfDiskSpace);
+    case platform::kErrorAccessDenied:
+    case platform::kErrorWriteProtect:
+      return LoadText(state, ids::kWriteProtected);
+    default:
+      return LoadText(state, ids::kGeneralCopyError) + std::to_string(error);
+  }
 }
 
 }  // namespace
@@ -37,32 +54,57 @@ void ReportCopyError(BootState& state, const std::string& source, const std::str
   ReportFailure(state, ids::kUnableToLocateSource, source, destination);
 }
 
-int ExpandCopy(BootState& state, const std::string& source, const std::string& destination,
-               bool overwrite) {
+CopyResult ExpandCopyWithError(BootState& state, const std::string& source, const std::string& destination,
+                               bool overwrite) {
   platform::Platform& os = state.Os();
   const platform::LzFile in = os.LzOpenRead(source);
   if (in < 0) {
     ReportCopyError(state, source, destination);
-    return kCopyFailed;
+    return {kCopyFailed};
   }
   if (!overwrite && os.FileExists(destination)) {
     os.LzClose(in);
-    return kNotCopied;
+    return {kNotCopied};
   }
-  const std::string staging = destination + "~";
-  const Staged staged = CopyInto(os, in, staging);
+  const std::string staging = FreeStagingName(os, destination);
+  const platform::LzFile out = staging.empty() ? platform::kLzErrorBadOutHandle : os.LzCreate(staging);
+  if (out < 0) {
+    const CopyResult failed = DestinationFailed(os);
+    os.LzClose(in);
+    return failed;
+  }
+  const std::int64_t copied = os.LzCopy(in, out);
+  const CopyResult failed = DestinationFailed(os);
+  os.LzClose(out);
   os.LzClose(in);
-  if (staged == Staged::kNotCreated) return kNotCopied;
-  if (staged == Staged::kFailed) {
+  if (copied < 0) {
     os.DeleteFile(staging);
+    // A full disk is the destination's fault, not the media's.
+    if (copied == platform::kLzErrorWrite) return failed;
     ReportFailure(state, ids::kGeneralCopyError, source, destination);
-    return kCopyFailed;
+    return {kCopyFailed};
   }
   if (!os.ReplaceFile(staging, destination)) {
+    const CopyResult notReplaced = DestinationFailed(os);
     os.DeleteFile(staging);
-    return kNotCopied;
+    return notReplaced;
   }
-  return kCopied;
+  NoteWritten(state, destination);
+  return {kCopied};
+}
+
+bool AskAfterInstallError(BootState& state, const std::string& source, const std::string& destination,
+                          std::uint32_t error) {
+  std::string text = LoadText(state, ids::kUnableToInstall) + "\n\n" + source +
+                     LoadText(state, ids::kInstallTo) + "\n" + destination + "\n\n" +
+                     InstallErrorDetail(state, error);
+  const std::string extra = ReadTextSetting(state, ids::kErrorMessageInstallOther, "*", kExtraTextCapacity);
+  if (IsSet(extra)) text += "\n\n" + extra;
+  const unsigned type =
+      state.noIgnore != 0 ? platform::kMbRetryCancelWarning : platform::kMbAbortRetryIgnoreWarning;
+  const int answer = state.Os().MessageBox(text, state.errorCaption, type);
+  WriteLogEntry(state, destination, kCopyFailedStatus);
+  return answer == platform::kIdRetry;
 }
 
 }  // namespace boot

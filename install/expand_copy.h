@@ -2,6 +2,7 @@
 // it is LZ-compressed.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "boot_state.h"
@@ -10,17 +11,33 @@ namespace boot {
 
 inline constexpr int kCopied = 1;
 inline constexpr int kNotCopied = 0;
-inline constexpr int kCopyFailed = -1;  // already reported to the user
+inline constexpr int kCopyFailed = -1;         // already reported to the user
+inline constexpr int kDestinationFailed = -2;  // nothing shown yet
 
-// 1 copied; 0 not copied and nothing shown (destination present and no
-// overwrite, or destination that cannot be created or replaced); -1 the
-// source cannot be opened or its expansion failed, after the error box.
-// The copy goes to a file beside the destination first, so a failed copy
-// never damages a good file already in place.
-int ExpandCopy(BootState& state, const std::string& source, const std::string& destination,
-               bool overwrite);
+struct CopyResult {
+  int result = kNotCopied;
+  std::uint32_t error = 0;  // the platform's error of a destination failure
+};
+
+// 1 copied; 0 the destination exists and `overwrite` is false; -1 the
+// source cannot be opened or its expansion failed, after the error box;
+// -2 the destination cannot be created or replaced (in use, read-only,
+// disk full), with the platform's error and without a box. The copy goes
+// to a new file beside the destination first, so a failed copy never
+// damages a good file already in place.
+CopyResult ExpandCopyWithError(BootState& state, const std::string& source, const std::string& destination,
+                               bool overwrite);
+inline int ExpandCopy(BootState& state, const std::string& source, const std::string& destination,
+                      bool overwrite) {
+  return ExpandCopyWithError(state, source, destination, overwrite).result;
+}
 
 // The box for a source that cannot be opened, and its "400" log entry.
 void ReportCopyError(BootState& state, const std::string& source, const std::string& destination);
+
+// The install-error box for a destination that cannot be written: the
+// detail follows the platform's error. True when the user asks to retry.
+bool AskAfterInstallError(BootState& state, const std::string& source, const std::string& destination,
+                          std::uint32_t error);
 
 }  // namespace boot

@@ -2,22 +2,44 @@
 
 #include <new>
 
+#include "constants.h"
+#include "expand_copy.h"
+#include "file_names.h"
 #include "settings.h"
+#include "setup_log.h"
 #include "string_ids.h"
 #include "text.h"
-#include "expand_copy.h"
-#include "setup_log.h"
 
 namespace boot {
 namespace {
 
 constexpr std::size_t kMaxLineStretch = 20;  // a line and its break
 constexpr char kCopiedStatus[] = "101";
+constexpr char kRefusedStatus[] = "403";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 bool IsLineBreak(char c) { return c == '\n' || c == '\r' || c == '\f' || c == '\x1a'; }
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return !prefix.empty() && text.substr(0, prefix.size()) == prefix;
+}
+
+// The platform's profile calls read a file with a UTF-16 byte-order mark
+// as sections and keys, so such a list is never a plain one.
+bool IsUtf16(std::string_view content) {
+  return content.starts_with("\xFF\xFE") || content.starts_with("\xFE\xFF");
+}
+
+std::vector<std::string> SplitItems(const std::string& joined) {
+  std::vector<std::string> items;
+  std::size_t start = 0;
+  while (start <= joined.size()) {
+    std::size_t end = joined.find(';', start);
+    if (end == std::string::npos) end = joined.size();
+    items.push_back(joined.substr(start, end - start));
+    start = end + 1;
+  }
+  return items;
 }
 
 PlainScan ScanContent(std::string_view content) {
@@ -40,55 +62,116 @@ PlainScan ScanContent(std::string_view content) {
   return scan;
 }
 
-// Form 3: each listed name takes the last character of the name recorded in
-// its compressed header; names that cannot be opened are dropped.
-void RestorePlainNames(BootState& state, Sequence& seq, std::string& joined) {
-  std::string restored;
-  std::size_t start = 0;
-  while (start <= joined.size()) {
-    std::size_t end = joined.find(';', start);
-    if (end == std::string::npos) end = joined.size();
-    std::string item = joined.substr(start, end - start);
-    if (!item.empty()) {
-      const auto name = state.Os().ExpandedName(seq.sourceDir + item);
-      if (name && !name->empty()) {
-        item.back() = name->back();
-        seq.registerList += item + "|";
-      }
-    }
-    restored += item;
-    if (end < joined.size()) restored += ';';
-    start = end + 1;
-  }
-  joined = restored;
+// A name that would reach outside its folder or talk to a device gets a
+// box naming it and the list, and its entry is refused.
+bool AcceptName(BootState& state, const std::string& name, const std::string& listFile) {
+  if (IsPlainFileName(name)) return true;
+  state.Os().MessageBox(LoadText(state, ids::kNotAPlainFileName) + name + "\n\n" + listFile,
+                        state.errorCaption, platform::kMbOk | platform::kMbIconError);
+  WriteLogEntry(state, name, kRefusedStatus);
+  return false;
 }
 
-void DetermineListMode(BootState& state, Sequence& seq) {
-  state.listMode = ReadIntSetting(state, ids::kVBCompatible, kPlainList);
-  if (state.listMode != kPlainList) return;
-  PlainScan scan = ScanPlainList(state.Os().ReadFile(seq.sourceListPath));
+bool AcceptRecord(BootState& state, const FileRecord& record, const std::string& listFile) {
+  const bool registryFile = record.registration.size() >= 3;
+  return AcceptName(state, record.destName, listFile) &&
+         (record.sourceName.empty() || AcceptName(state, record.sourceName, listFile)) &&
+         (!record.IsSplit() || AcceptName(state, record.secondSource, listFile)) &&
+         (!registryFile || AcceptName(state, record.registration, listFile));
+}
+
+// Form 3: each listed name takes the last character of the name recorded in
+// its compressed header and becomes a record; names that cannot be opened
+// get none. The first item stays the main setup program's source whatever
+// became of it. False when that first name is refused.
+bool TakePlainNames(BootState& state, std::string& joined, std::string& mainSource) {
+  std::vector<std::string> items = SplitItems(joined);
+  bool first = true;
+  for (std::string& item : items) {
+    if (item.empty()) continue;
+    const bool isMain = first;
+    first = false;
+    if (!AcceptName(state, item, state.list.sourcePath)) {
+      if (isMain) return false;
+      continue;
+    }
+    const auto name = state.Os().ExpandedName(state.dirs.source + item);
+    if (name && !name->empty()) {
+      item.back() = name->back();
+      FileRecord record;
+      record.destName = item;
+      state.list.files.push_back(record);
+    }
+    if (isMain) mainSource = item;
+  }
+  joined.clear();
+  for (std::size_t i = 0; i < items.size(); ++i) joined += (i == 0 ? "" : ";") + items[i];
+  return true;
+}
+
+// False when the run has ended.
+bool DetermineListMode(BootState& state, std::string& mainSource) {
+  state.list.mode = ReadIntSetting(state, ids::kVBCompatible, kPlainList);
+  if (state.list.mode != kPlainList) return true;
+  const std::optional<std::string> content = state.Os().ReadFile(state.list.sourcePath);
+  PlainScan scan = content && IsUtf16(*content) ? PlainScan{kScanLineTooLong, {}} : ScanPlainList(content);
   if (scan.result == kScanDone) {
-    RestorePlainNames(state, seq, scan.list);
+    if (!TakePlainNames(state, scan.list, mainSource)) return false;
     WriteLogEntry(state, "VB", "3," + scan.list);
   } else if (scan.result == kScanLineTooLong) {
-    state.listMode = kSectionedList;
+    state.list.mode = kSectionedList;
     WriteLogEntry(state, "VB", "4");
   } else {
-    state.listMode = kOwnList;
+    state.list.mode = kOwnList;
     WriteLogEntry(state, "VB", "3," + std::to_string(scan.result));
   }
+  return true;
 }
 
-std::string MainSetupSourceName(BootState& state, const Sequence& seq) {
-  switch (state.listMode) {
+std::string LogFilePath(const BootState& state) {
+  const std::string file = ReadTextSettingById(state, ids::kSetupLogFile, ids::kDefaultLogFile, kLogFileCapacity);
+  return file.find_first_of("\\:") == std::string::npos ? state.dirs.win + file : file;
+}
+
+// The name the main setup program is placed under: a plain name with an
+// extension that is not the setup log. Empty means nothing is placed.
+bool AcceptSetupFileName(BootState& state) {
+  const std::string& name = state.list.setupFileName;
+  if (name.empty()) return true;
+  const bool acceptable = IsPlainFileName(name) && HasExtension(name) &&
+                          ToUpperAscii(state.list.programPath) != ToUpperAscii(LogFilePath(state));
+  if (acceptable) return true;
+  state.Os().MessageBox(LoadText(state, ids::kNotAPlainFileName) + name + "\n\n" + state.listPath,
+                        state.errorCaption, platform::kMbOk | platform::kMbIconError);
+  WriteLogEntry(state, name, kRefusedStatus);
+  return false;
+}
+
+std::string MainSetupSourceName(BootState& state, const std::string& plainSource) {
+  switch (state.list.mode) {
     case kPlainList:
-      return GetField(seq.registerList, 1, '|');
+      return plainSource;
     case kOwnList:
       return ReadTextSettingById(state, ids::kSetupDistName, ids::kDefaultSetupDistName,
                                  kSetupFileNameCapacity);
     default:
-      return seq.setupFileName;
+      return state.list.setupFileName;
   }
+}
+
+// Copies the main setup program into place, asking again while the user
+// retries a destination that cannot be written. False when the run ends.
+bool PlaceMainSetupProgram(BootState& state, const std::string& sourceName) {
+  const std::string source = state.dirs.source + sourceName;
+  const std::string& destination = state.list.programPath;
+  while (true) {
+    const CopyResult copy = ExpandCopyWithError(state, source, destination, true);
+    if (copy.result == kCopied) break;
+    if (copy.result == kCopyFailed) return false;
+    if (!AskAfterInstallError(state, source, destination, copy.error)) return false;
+  }
+  WriteLogEntry(state, destination, kCopiedStatus);
+  return true;
 }
 
 ListMacros LoadMacros(const BootState& state) {
@@ -98,29 +181,43 @@ ListMacros LoadMacros(const BootState& state) {
 
 void CollectOwnEntries(BootState& state) {
   for (int n = 1;; ++n) {
-    const std::string entry =
-        ReadTextSetting(state, ids::kFile, "*", kOwnEntryCapacity, std::to_string(n));
+    const std::string entry = ReadTextSetting(state, ids::kFile, "*", kOwnEntryCapacity, std::to_string(n));
     if (!IsSet(entry)) return;
-    state.splashText += entry + "|";
+    state.list.files.push_back(ParseFileRecord(entry));
   }
 }
 
-void CollectSectionedEntries(BootState& state, Sequence& seq) {
+// False when the program its Setup key names is not a plain file name.
+bool CollectSectionedEntries(BootState& state) {
   platform::Platform& os = state.Os();
-  seq.listSetupName = os.ReadProfileString(LoadText(state, ids::kSetupSection),
-                                           LoadText(state, ids::kSetupKey), "*",
-                                           kListSetupNameCapacity, seq.sourceListPath);
+  SetupList& list = state.list;
+  list.setupKeyName = os.ReadProfileString(LoadText(state, ids::kSetupSection), LoadText(state, ids::kSetupKey),
+                                           "*", kListSetupNameCapacity, list.sourcePath);
+  if (IsSet(list.setupKeyName) &&
+      !AcceptName(state, SplitProgramAndSwitches(list.setupKeyName).first, list.sourcePath)) {
+    return false;
+  }
   const std::string section = LoadText(state, ids::kBootstrapSection);
   const std::string key = LoadText(state, ids::kBootstrapFile);
   const ListMacros macros = LoadMacros(state);
   bool splitPending = false;
   for (int n = 1;; ++n) {
-    const std::string entry = os.ReadProfileString(section, key + std::to_string(n), "*",
-                                                   kSectionedEntryCapacity, seq.sourceListPath);
-    if (!IsSet(entry)) return;
-    state.splashText += ConvertSectionedEntry(entry, macros, splitPending);
-    if (!IsSet(GetField(entry, 4, ','))) return;
+    const std::string entry =
+        os.ReadProfileString(section, key + std::to_string(n), "*", kSectionedEntryCapacity, list.sourcePath);
+    if (!IsSet(entry)) break;
+    AddSectionedEntry(list.files, entry, macros, splitPending);
+    if (!IsSet(GetField(entry, 4, ','))) break;
   }
+  return true;
+}
+
+// Keeps the records whose names are all plain.
+void RefuseUnsafeRecords(BootState& state, const std::string& listFile) {
+  std::vector<FileRecord> accepted;
+  for (FileRecord& record : state.list.files) {
+    if (AcceptRecord(state, record, listFile)) accepted.push_back(std::move(record));
+  }
+  state.list.files = std::move(accepted);
 }
 
 }  // namespace
@@ -136,6 +233,7 @@ PlainScan ScanPlainList(const std::optional<std::string>& content) {
   if (!content) return {};
   // The list is text: whatever follows a NUL byte is not part of it.
   std::string_view text(*content);
+  if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
   text = text.substr(0, text.find('\0'));
   if (content->size() <= 2) return {};
   try {
@@ -145,72 +243,81 @@ PlainScan ScanPlainList(const std::optional<std::string>& content) {
   }
 }
 
-std::string ConvertSectionedEntry(std::string_view entry, const ListMacros& macros,
-                                  bool& splitPending) {
-  const std::string disk = GetField(entry, 1, ',');
-  const std::string source = GetField(entry, 3, ',');
-  const std::string dest = GetField(entry, 4, ',');
-  if (splitPending) {
+void AddSectionedEntry(std::vector<FileRecord>& files, std::string_view entry, const ListMacros& macros,
+                       bool& splitPending) {
+  const auto field = [entry](int n, std::size_t length) { return GetField(entry, n, ',').substr(0, length); };
+  if (splitPending && !files.empty()) {
     splitPending = false;
-    return source + ";" + disk + ";|";
+    files.back().secondSource = field(3, kShortFieldLength);
+    files.back().secondDisk = ParseLeadingInt(field(1, kShortFieldLength));
+    return;
+  }
+  const std::string place = field(5, kShortFieldLength);
+  const std::string reg = field(6, kShortFieldLength);
+  FileRecord record;
+  record.destName = field(4, kDestNameLength);
+  record.destCode = StartsWith(place, macros.winSysPath) ? 0 : StartsWith(place, macros.winPath) ? 1 : 0;
+  record.version = field(10, kVersionLength);
+  record.disk = ParseLeadingInt(field(1, kShortFieldLength));
+  record.sourceName = field(3, kShortFieldLength);
+  if (StartsWith(reg, macros.dllSelfRegister)) {
+    record.registration = "1";
+  } else if (StartsWith(reg, macros.exeSelfRegister)) {
+    record.registration = "2";
+  } else {
+    record.registration = IsSet(reg) ? reg : "0";
   }
   splitPending = !GetField(entry, 2, ',').empty();
-  const std::string place = GetField(entry, 5, ',');
-  const std::string reg = GetField(entry, 6, ',');
-  const int destCode = StartsWith(place, macros.winSysPath) ? 0 : StartsWith(place, macros.winPath) ? 1 : 0;
-  std::string registration = "0";
-  if (StartsWith(reg, macros.dllSelfRegister)) {
-    registration = "1";
-  } else if (StartsWith(reg, macros.exeSelfRegister)) {
-    registration = "2";
-  } else if (IsSet(reg)) {
-    registration = reg;
-  }
-  std::string record = dest + ";;" + std::to_string(destCode) + ";" + GetField(entry, 10, ',') + ";" +
-                       disk + ";" + source + ";" + registration + ";";
-  if (!splitPending) record += "|";
-  return record;
+  files.push_back(record);
 }
 
-bool ReadSetupList(BootState& state, Sequence& seq) {
-  platform::Platform& os = state.Os();
-  seq.registerList.clear();
-  seq.sourceListPath = seq.sourceDir + LoadText(state, ids::kSetupListName);
-  if (os.FileExists(seq.sourceListPath)) DetermineListMode(state, seq);
+std::pair<std::string, std::string> SplitProgramAndSwitches(std::string_view command) {
+  const std::size_t blank = command.find(' ');
+  if (blank == std::string_view::npos) return {std::string(command), {}};
+  const std::size_t switches = command.find_first_not_of(' ', blank);
+  return {std::string(command.substr(0, blank)),
+          switches == std::string_view::npos ? std::string() : std::string(command.substr(switches))};
+}
 
-  seq.setupFileName = ReadTextSettingById(state, ids::kSetupFileName, ids::kDefaultSetupFileName,
-                                          kSetupFileNameCapacity);
-  seq.setupProgramPath = seq.setupDir + seq.setupFileName;
+bool ReadSetupList(BootState& state) {
+  SetupList& list = state.list;
+  list.files.clear();
+  list.sourcePath = state.dirs.source + LoadText(state, ids::kSetupListName);
+  std::string plainSource;
+  if (state.Os().FileExists(list.sourcePath) && !DetermineListMode(state, plainSource)) return false;
+
+  list.setupFileName = ReadTextSettingById(state, ids::kSetupFileName, ids::kDefaultSetupFileName,
+                                           kSetupFileNameCapacity);
+  list.programPath = state.dirs.setup + list.setupFileName;
   state.deleteSetup = ReadIntSetting(state, ids::kDeleteSetup, 1);
-  WriteLogEntry(state, "1", seq.winDir);
-  WriteLogEntry(state, "2", seq.osSysDir);
-  WriteLogEntry(state, "3", seq.sourceDir);
+  WriteLogEntry(state, "1", state.dirs.win);
+  WriteLogEntry(state, "2", state.dirs.osSys);
+  WriteLogEntry(state, "3", state.dirs.source);
 
-  const std::string sourceName = MainSetupSourceName(state, seq);
-  state.splashText += seq.setupProgramPath + "|";
-  if (IsSet(seq.registerList)) state.splashText += seq.registerList;
-
-  if (state.listMode == kSectionedList) {
-    ExpandCopy(state, seq.sourceListPath, seq.setupDir + LoadText(state, ids::kSetupListName), true);
+  if (list.mode == kSectionedList) {
+    ExpandCopy(state, list.sourcePath, state.dirs.setup + LoadText(state, ids::kSetupListName), true);
   } else {
-    if (!sourceName.empty() &&
-        ExpandCopy(state, seq.sourceDir + sourceName, seq.setupProgramPath, true) == kCopyFailed) {
+    if (!AcceptSetupFileName(state)) return false;
+    const std::string sourceName = MainSetupSourceName(state, plainSource);
+    if (!sourceName.empty() && !AcceptName(state, sourceName, state.listPath)) return false;
+    if (!sourceName.empty() && !list.setupFileName.empty() && !PlaceMainSetupProgram(state, sourceName)) {
       return false;
     }
-    WriteLogEntry(state, seq.setupProgramPath, kCopiedStatus);
   }
-  seq.installOtherText =
-      ReadTextSetting(state, ids::kErrorMessageInstallOther, "*", kExtraTextCapacity);
+  list.installOtherText = ReadTextSetting(state, ids::kErrorMessageInstallOther, "*", kExtraTextCapacity);
   return true;
 }
 
-void CollectEntries(BootState& state, Sequence& seq) {
-  if (state.listMode == kPlainList) return;
-  if (state.listMode == kSectionedList) {
-    CollectSectionedEntries(state, seq);
+bool CollectEntries(BootState& state) {
+  if (state.list.mode == kPlainList) return true;
+  if (state.list.mode == kSectionedList) {
+    if (!CollectSectionedEntries(state)) return false;
+    RefuseUnsafeRecords(state, state.list.sourcePath);
   } else {
     CollectOwnEntries(state);
+    RefuseUnsafeRecords(state, state.listPath);
   }
+  return true;
 }
 
 }  // namespace boot

@@ -4,15 +4,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "boot_state.h"
-#include "sequence.h"
 
 namespace boot {
-
-inline constexpr int kOwnList = 0;
-inline constexpr int kPlainList = 3;
-inline constexpr int kSectionedList = 4;
 
 // Result codes of the plain-list scan.
 inline constexpr int kScanDone = 1;
@@ -25,7 +21,8 @@ struct PlainScan {
   std::string list;  // the lines joined by ";"
 };
 
-// `content` is the whole file, or nothing when it cannot be read.
+// `content` is the whole file, or nothing when it cannot be read. A UTF-8
+// byte-order mark before the first line is not part of it.
 PlainScan ScanPlainList(const std::optional<std::string>& content);
 
 // The position after the next run of line-break characters at or after
@@ -36,16 +33,22 @@ struct ListMacros {
   std::string winSysPath, winPath, dllSelfRegister, exeSelfRegister;
 };
 
-// Turns one sectioned-list entry into record text. A split file spans two
-// entries: `splitPending` carries the state from one to the next.
-std::string ConvertSectionedEntry(std::string_view entry, const ListMacros& macros,
-                                  bool& splitPending);
+// Adds one sectioned-list entry to `files`. A split file spans two entries:
+// `splitPending` carries the state from one to the next, and the second
+// completes the record of the first.
+void AddSectionedEntry(std::vector<FileRecord>& files, std::string_view entry, const ListMacros& macros,
+                       bool& splitPending);
+
+// The program part of a Setup key ("MAIN.EXE /Q" gives "MAIN.EXE") and
+// the switches after it.
+std::pair<std::string, std::string> SplitProgramAndSwitches(std::string_view command);
 
 // Settles the list form, records the main setup program and copies it (or
 // the sectioned list) into place. False when the run has ended.
-bool ReadSetupList(BootState& state, Sequence& seq);
+bool ReadSetupList(BootState& state);
 
-// Appends the records of the own or sectioned list to SplashText.
-void CollectEntries(BootState& state, Sequence& seq);
+// Reads the records of the own or sectioned list. False when the run has
+// ended.
+bool CollectEntries(BootState& state);
 
 }  // namespace boot

@@ -1,39 +1,40 @@
 #include "cleanup.h"
 
+#include "constants.h"
 #include "settings.h"
+#include "setup_log.h"
 #include "string_ids.h"
 #include "text.h"
-#include "setup_list.h"
-#include "setup_log.h"
-#include "constants.h"
 
 namespace boot {
 namespace {
 
 constexpr char kJoinedFile[] = "SETUP000.001";
-constexpr int kFirstRecordField = 9;
+
+// Only what this run wrote: a file that was there before stays, whatever
+// a list says about it.
+void DeleteIfWritten(BootState& state, const std::string& path) {
+  if (WasWritten(state, path)) state.Os().DeleteFile(path);
+}
 
 // Files of records whose destination is the temporary directory.
-void DeleteTempDirFiles(BootState& state, const std::string& tempDir) {
-  for (int n = kFirstRecordField;; ++n) {
-    const std::string record = GetField(state.splashText, n, '|');
-    if (!IsSet(record)) return;
-    if (ParseLeadingInt(GetField(record, 3, ';')) == 0) {
-      state.Os().DeleteFile(tempDir + GetField(record, 1, ';'));
-    }
+void DeleteTempDirFiles(BootState& state) {
+  for (const FileRecord& record : state.list.files) {
+    if (record.destCode == 0) DeleteIfWritten(state, state.dirs.temp + record.destName);
   }
 }
 
-void RemoveTempDir(BootState& state, const std::string& tempDir) {
+void RemoveTempDir(BootState& state) {
   platform::Platform& os = state.Os();
+  const std::string& tempDir = state.dirs.temp;
   os.SetCurrentDirectory("C:\\");
   os.SetCurrentDrive(3);
   if (os.RemoveDirectory(tempDir.substr(0, tempDir.size() - 1))) {
     WriteLogEntry(state, "DT", "1");
     return;
   }
-  const std::string text = LoadText(state, ids::kUnableToDeleteTempDir) + "\n\n" + tempDir +
-                           "\n\n" + GetField(state.splashText, 6, '|');
+  const std::string text = LoadText(state, ids::kUnableToDeleteTempDir) + "\n\n" + tempDir + "\n\n" +
+                           state.tempDirMessage;
   os.MessageBox(text, state.errorCaption, platform::kMbOk | platform::kMbIconError);
   WriteLogEntry(state, "DT", "0");
 }
@@ -41,22 +42,20 @@ void RemoveTempDir(BootState& state, const std::string& tempDir) {
 }  // namespace
 
 void CleanUpAfterSetup(BootState& state) {
-  platform::Platform& os = state.Os();
-  os.DeleteFile(GetField(state.splashText, 8, '|'));
+  DeleteIfWritten(state, state.list.programPath);
   WriteLogEntry(state, "DS", "1");
 
-  std::string winDir = os.WindowsDirectory();
+  std::string winDir = state.Os().WindowsDirectory();
   AddTrailingBackslash(winDir);
-  os.DeleteFile(winDir + kJoinedFile);
+  DeleteIfWritten(state, winDir + kJoinedFile);
 
-  const std::string destDir = GetField(state.splashText, 7, '|');
-  if (state.listMode == kSectionedList) {
-    const std::string listDir = state.useTempDir == 1 ? destDir : winDir;
-    os.DeleteFile(listDir + LoadText(state, ids::kSetupListName));
+  if (state.list.mode == kSectionedList) {
+    DeleteIfWritten(state, state.dirs.setup + LoadText(state, ids::kSetupListName));
   }
-  if (state.useTempDir != 1 || destDir.empty()) return;
-  DeleteTempDirFiles(state, destDir);
-  RemoveTempDir(state, destDir);
+  // Only a directory that this run created is removed.
+  if (state.useTempDir != 1 || state.dirs.temp.empty()) return;
+  DeleteTempDirFiles(state);
+  RemoveTempDir(state);
 }
 
 }  // namespace boot

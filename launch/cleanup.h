@@ -5,8 +5,8 @@
 
 namespace boot {
 
-// Runs once after the message loop, reading what the sequence left in
-// SplashText.
+// Runs once after the message loop. Deletes only files this run wrote, and
+// the temporary directory only when this run created it.
 void CleanUpAfterSetup(BootState& state);
 
 }  // namespace boot

@@ -11,39 +11,39 @@ namespace boot {
 namespace {
 
 void ReleaseLibrariesBeforeWait(BootState& state) {
-  if (state.dialog3d == 1) {
+  Libraries& libraries = state.libraries;
+  if (libraries.dialog3d == 1) {
     ReleaseCtl3d(state);
-    state.dialog3d = 0;
+    libraries.dialog3d = 0;
   }
-  if (state.versionLibrary != 0) {
-    state.Os().FreeLibrary(state.versionLibrary);
-    state.versionLibrary = 0;
+  if (libraries.version != 0) {
+    state.Os().FreeLibrary(libraries.version);
+    libraries.version = 0;
   }
-  state.librariesReleased = true;
+  libraries.released = true;
 }
 
-void WaitOrEnd(BootState& state, Sequence& seq) {
+void WaitOrEnd(BootState& state) {
   platform::Platform& os = state.Os();
   if (state.useTempDir != 1 && state.deleteSetup != 1) {
     WriteLogEntry(state, "C", "1");
     os.PostQuit(0);
     return;
   }
-  if (!os.SetTimer(seq.window, kWaitTimerId, kWaitTimerMs)) {
+  if (!os.SetTimer(state.splash.window, kWaitTimerId, kWaitTimerMs)) {
     WriteLogEntry(state, "T", "0");
     os.PostQuit(0);
     return;
   }
-  os.ShowWindow(seq.window, platform::kSwHide);
+  os.ShowWindow(state.splash.window, platform::kSwHide);
   ReleaseLibrariesBeforeWait(state);
 }
 
-void ReportLaunchFailure(BootState& state, const Sequence& seq, const std::string& commandLine,
-                         std::uint32_t error) {
+void ReportLaunchFailure(BootState& state, const std::string& commandLine, std::uint32_t error) {
   const std::string code = std::to_string(static_cast<std::int32_t>(error));
   const std::string extra = ReadTextSettingById(state, ids::kErrorMessageLaunch,
                                                 ids::kInstallationAborted, kExtraTextCapacity);
-  const std::string text = LoadText(state, ids::kErrorLaunching) + seq.setupProgramPath + "\n\n" +
+  const std::string text = LoadText(state, ids::kErrorLaunching) + state.list.programPath + "\n\n" +
                            extra + "\n\n" + LoadText(state, ids::kErrorPrefix) + code + "\n\n" +
                            commandLine;
   state.Os().MessageBox(text, state.errorCaption, platform::kMbOk | platform::kMbIconError);
@@ -52,43 +52,48 @@ void ReportLaunchFailure(BootState& state, const Sequence& seq, const std::strin
 
 }  // namespace
 
-std::string ComposeCommandLine(const std::string& program, const std::string& sourceDir,
-                               const std::string& arguments) {
+std::string ComposeCommandLine(const std::string& program, const std::string& switches,
+                               const std::string& sourceDir, const std::string& arguments) {
   // Unquoted, a blank would let the platform start a program from a
   // shorter path.
   const bool quote = program.find_first_of(" \t") != std::string::npos;
   std::string line = quote ? "\"" + program + "\"" : program;
+  if (!switches.empty()) line += " " + switches;
   line += " " + sourceDir;
   if (!arguments.empty()) line += " " + arguments;
   return line;
 }
 
-void LaunchMainSetup(BootState& state, Sequence& seq) {
+void LaunchMainSetup(BootState& state) {
   platform::Platform& os = state.Os();
-  if (seq.installFailed) {
+  if (state.installFailed) {
     os.PostQuit(0);
     return;
   }
   std::string program;
-  if (state.listMode == kSectionedList) {
-    program = seq.setupDir + seq.listSetupName;
+  std::string switches;
+  if (state.list.mode == kSectionedList) {
+    auto [name, rest] = SplitProgramAndSwitches(state.list.setupKeyName);
+    program = state.dirs.setup + name;
+    switches = std::move(rest);
   } else {
-    program = seq.setupProgramPath;
-    if (program.empty() || program.back() == '\\') {
+    // Only the copy this run placed is started, never a file left from before.
+    program = state.list.programPath;
+    if (state.list.setupFileName.empty() || !WasWritten(state, program)) {
       os.PostQuit(0);
       return;
     }
   }
-  const std::string commandLine = ComposeCommandLine(program, seq.sourceDir, seq.commandLine);
+  const std::string commandLine = ComposeCommandLine(program, switches, state.dirs.source, state.commandLine);
   WriteLogEntry(state, "Cmd", commandLine);
   const platform::Platform::Started started = os.StartProcess(commandLine);
   if (!started.ok) {
-    ReportLaunchFailure(state, seq, commandLine, started.error);
+    ReportLaunchFailure(state, commandLine, started.error);
     os.PostQuit(0);
     return;
   }
   state.setupProcess = started.process;
-  WaitOrEnd(state, seq);
+  WaitOrEnd(state);
 }
 
 void OnWaitTimer(BootState& state, platform::Window window) {

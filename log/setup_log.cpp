@@ -17,23 +17,25 @@ std::string LogSectionName(const platform::SystemTime& time) {
          TwoDigits(time.hour) + ":" + TwoDigits(time.minute) + ":" + TwoDigits(time.second);
 }
 
-void StartLog(BootState& state, const std::string& title, const std::string& versionText) {
-  if (state.logEnabled != 1) return;
-  state.logPath = ReadTextSettingById(state, ids::kSetupLogFile, ids::kDefaultLogFile, kLogFileCapacity);
-  state.logSection = LogSectionName(state.Os().SystemTimeUtc());
-  WriteLogEntry(state, "A", title);
-  WriteLogEntry(state, "V", versionText + " (" + VersionLabel() + ")");
-  for (const auto& [key, value] : state.heldLogEntries) WriteLogEntry(state, key, value);
-  state.heldLogEntries.clear();
+void StartLog(BootState& state) {
+  Log& log = state.log;
+  if (log.enabled != 1) return;
+  log.path = ReadTextSettingById(state, ids::kSetupLogFile, ids::kDefaultLogFile, kLogFileCapacity);
+  log.section = LogSectionName(state.Os().SystemTimeUtc());
+  WriteLogEntry(state, "A", state.splash.title);
+  WriteLogEntry(state, "V", state.winVersionText + " (" + VersionLabel() + ")");
+  for (const auto& [key, value] : log.held) WriteLogEntry(state, key, value);
+  log.held.clear();
 }
 
 void WriteLogEntry(BootState& state, const std::string& key, const std::string& value) {
-  if (state.logEnabled != 1) return;
-  if (state.logSection.empty()) {
-    state.heldLogEntries.emplace_back(key, value);
+  Log& log = state.log;
+  if (log.enabled != 1) return;
+  if (log.section.empty()) {
+    log.held.emplace_back(key, value);
     return;
   }
-  state.Os().WriteProfileString(state.logSection, key, value, state.logPath);
+  state.Os().WriteProfileString(log.section, key, value, log.path);
 }
 
 }  // namespace boot

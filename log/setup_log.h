@@ -15,7 +15,7 @@ std::string LogSectionName(const platform::SystemTime& time);
 
 // Opens this run's section and writes its first entries, then the entries
 // held from before the section existed.
-void StartLog(BootState& state, const std::string& title, const std::string& versionText);
+void StartLog(BootState& state);
 
 // One key into this run's section when the log is on. Before the section
 // exists the entry is held, so nothing is lost.

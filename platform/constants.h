@@ -15,6 +15,8 @@ inline constexpr std::uint32_t kWmTimer = 0x0113;
 // Message boxes: types and answers.
 inline constexpr unsigned kMbOk = 0x0;
 inline constexpr unsigned kMbIconError = 0x10;
+inline constexpr unsigned kMbAbortRetryIgnoreWarning = 0x32;
+inline constexpr unsigned kMbRetryCancelWarning = 0x35;
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
 inline constexpr int kIdAbort = 3;
@@ -53,6 +55,11 @@ inline constexpr unsigned kDtNoPrefix = 0x800;
 // Error codes.
 inline constexpr std::uint32_t kErrorFileNotFound = 2;
 inline constexpr std::uint32_t kErrorPathNotFound = 3;
+inline constexpr std::uint32_t kErrorAccessDenied = 5;
+inline constexpr std::uint32_t kErrorWriteProtect = 19;
+inline constexpr std::uint32_t kErrorSharingViolation = 32;
+inline constexpr std::uint32_t kErrorDiskFull = 112;
+inline constexpr std::uint32_t kErrorAlreadyExists = 183;
 
 // LZ errors.
 inline constexpr std::int64_t kLzErrorBadInHandle = -1;

@@ -8,20 +8,21 @@ std::intptr_t Ctl3dFrame(BootState& state, platform::Window window, std::uint32_
                          std::uintptr_t wParam, std::intptr_t lParam) {
   platform::Platform& os = state.Os();
   // Without the library nothing would paint the frame or take activation.
-  if (state.dialog3d != 1 || state.ctl3dLibrary == 0) {
+  if (state.libraries.dialog3d != 1 || state.libraries.ctl3d == 0) {
     return os.DefWindowProc(window, message, wParam, lParam);
   }
   const std::array<std::uintptr_t, 4> args = {window, message, wParam,
                                               static_cast<std::uintptr_t>(lParam)};
-  return os.CallOrdinal(state.ctl3dLibrary, kCtl3dDlgFramePaint, args);
+  return os.CallOrdinal(state.libraries.ctl3d, kCtl3dDlgFramePaint, args);
 }
 
 void ReleaseCtl3d(BootState& state) {
-  if (state.ctl3dLibrary == 0) return;
+  platform::Library& library = state.libraries.ctl3d;
+  if (library == 0) return;
   const std::array<std::uintptr_t, 1> args = {state.instance};
-  state.Os().CallOrdinal(state.ctl3dLibrary, kCtl3dUnregister, args);
-  state.Os().FreeLibrary(state.ctl3dLibrary);
-  state.ctl3dLibrary = 0;
+  state.Os().CallOrdinal(library, kCtl3dUnregister, args);
+  state.Os().FreeLibrary(library);
+  library = 0;
 }
 
 }  // namespace boot

@@ -1,12 +1,44 @@
 #include "directories.h"
 
+#include "constants.h"
+#include "file_names.h"
+#include "settings.h"
+#include "string_ids.h"
 #include "text.h"
 
 namespace boot {
 namespace {
 
+// Tries NAME, then NAME.001 to NAME.999, so that the directory is always
+// a new one: a folder that existed before may hold planted files.
+constexpr int kMaxTempDirSuffix = 999;
+
 bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix) {
   return text.size() >= prefix.size() && ToUpperAscii(text.substr(0, prefix.size())) == ToUpperAscii(prefix);
+}
+
+bool IsDriveLetterPath(const std::string& path) {
+  return path.size() >= 3 && path[0] >= 'A' && path[0] <= 'Z' && path[1] == ':' && path[2] == '\\';
+}
+
+// "X:" for a drive path, "\\server\share" for a network one.
+std::string RootOf(const std::string& path) {
+  if (path.size() >= 2 && path[1] == ':') return ToUpperAscii(path.substr(0, 2));
+  if (!path.starts_with("\\\\")) return {};
+  const std::size_t share = path.find('\\', 2);
+  const std::size_t end = share == std::string::npos ? std::string::npos : path.find('\\', share + 1);
+  return ToUpperAscii(path.substr(0, end));
+}
+
+bool AllPartsPlain(const std::string& path) {
+  std::size_t start = 3;
+  while (start <= path.size()) {
+    std::size_t end = path.find('\\', start);
+    if (end == std::string::npos) end = path.size();
+    if (!IsPlainFileName(std::string_view(path).substr(start, end - start))) return false;
+    start = end + 1;
+  }
+  return true;
 }
 
 // Enters a directory, and its drive when the path names one.
@@ -18,43 +50,83 @@ void EnterDirectory(platform::Platform& os, const std::string& path) {
   }
 }
 
+std::string Suffixed(const std::string& path, int n) {
+  if (n == 0) return path;
+  const std::string digits = std::to_string(n);
+  return path + "." + std::string(3 - digits.size(), '0') + digits;
+}
+
+// The first of the candidate names that this run could create; empty when
+// none could be.
+std::string CreateNewTempDir(platform::Platform& os, const std::string& path) {
+  for (int n = 0; n <= kMaxTempDirSuffix; ++n) {
+    const std::string candidate = Suffixed(path, n);
+    if (os.CreateDirectory(candidate)) return candidate;
+    if (os.LastError() != platform::kErrorAlreadyExists) break;
+  }
+  return {};
+}
+
+void ReportNoTempDir(BootState& state, const std::string& path) {
+  state.Os().MessageBox(LoadText(state, ids::kUnableToCreateTempDir) + path, state.errorCaption,
+                        platform::kMbOk | platform::kMbIconError);
+}
+
+void FindSystemDirectories(BootState& state) {
+  platform::Platform& os = state.Os();
+  Directories& dirs = state.dirs;
+  dirs.win = ToUpperAscii(os.WindowsDirectory());
+  dirs.osSys = os.SystemDirectory();
+  // Real systems report both in mixed case, so case must not matter here.
+  dirs.sys = StartsWithIgnoringCase(dirs.osSys, dirs.win) ? dirs.osSys : dirs.win;
+  AddTrailingBackslash(dirs.win);
+  AddTrailingBackslash(dirs.sys);
+  AddTrailingBackslash(dirs.osSys);
+}
+
 }  // namespace
 
 std::string GeneratedTempDir(const platform::SystemTime& time) {
   return "C:\\~S" + TwoDigits(time.month) + TwoDigits(time.day) + TwoDigits(time.minute);
 }
 
-std::string TempDirFromSetting(const std::string& setting) {
+std::optional<std::string> TempDirFromSetting(const std::string& setting, const Directories& dirs) {
   const std::string upper = ToUpperAscii(setting);
-  return upper[1] == ':' ? upper : "C:\\" + upper;
+  std::string path = upper.size() > 1 && upper[1] == ':' ? upper : "C:\\" + upper;
+  while (path.size() > 3 && path.back() == '\\') path.pop_back();
+  if (!IsDriveLetterPath(path) || path.size() == 3 || !AllPartsPlain(path)) return std::nullopt;
+  const std::string folder = path + "\\";
+  for (const std::string* system : {&dirs.win, &dirs.sys, &dirs.osSys}) {
+    if (StartsWithIgnoringCase(*system, folder)) return std::nullopt;
+  }
+  if (RootOf(path) == RootOf(dirs.source)) return std::nullopt;
+  return path;
 }
 
-void PrepareDirectories(BootState& state, Sequence& seq) {
+bool PrepareDirectories(BootState& state) {
   platform::Platform& os = state.Os();
-  seq.winDir = ToUpperAscii(os.WindowsDirectory());
-  seq.osSysDir = os.SystemDirectory();
-  // Real systems report both in mixed case, so case must not matter here.
-  seq.sysDir = StartsWithIgnoringCase(seq.osSysDir, seq.winDir) ? seq.osSysDir : seq.winDir;
-  AddTrailingBackslash(seq.winDir);
-  AddTrailingBackslash(seq.sysDir);
-  AddTrailingBackslash(seq.osSysDir);
-
-  if (state.useTempDir == 1) {
-    std::string path = IsSet(seq.tempDirSetting) ? TempDirFromSetting(seq.tempDirSetting)
-                                                 : GeneratedTempDir(os.SystemTimeUtc());
-    os.CreateDirectory(path);
-    EnterDirectory(os, path);
-    AddTrailingBackslash(path);
-    seq.tempDir = path;
-    seq.destDir = path;
-    seq.setupDir = path;
-  } else {
-    seq.destDir = seq.sysDir;
-    seq.setupDir = seq.winDir;
-    EnterDirectory(os, seq.winDir);
+  Directories& dirs = state.dirs;
+  FindSystemDirectories(state);
+  if (state.useTempDir != 1) {
+    dirs.dest = dirs.sys;
+    dirs.setup = dirs.win;
+    EnterDirectory(os, dirs.win);
+    return true;
   }
-  state.splashText += seq.destDir + "|";
-  seq.sourceDir = GetField(state.splashText, 1, '|');
+  const std::optional<std::string> named =
+      IsSet(state.tempDirSetting) ? TempDirFromSetting(state.tempDirSetting, dirs) : std::nullopt;
+  const std::string wanted = named ? *named : GeneratedTempDir(os.SystemTimeUtc());
+  std::string path = CreateNewTempDir(os, wanted);
+  if (path.empty()) {
+    ReportNoTempDir(state, wanted);
+    return false;
+  }
+  EnterDirectory(os, path);
+  AddTrailingBackslash(path);
+  dirs.temp = path;
+  dirs.dest = path;
+  dirs.setup = path;
+  return true;
 }
 
 }  // namespace boot

@@ -1,8 +1,10 @@
 // The Windows, system, source and temporary directories of a run.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "boot_state.h"
-#include "sequence.h"
 
 namespace boot {
 
@@ -10,9 +12,14 @@ namespace boot {
 // and minute.
 std::string GeneratedTempDir(const platform::SystemTime& time);
 
-// Turns a TempDir setting of more than one character into a path.
-std::string TempDirFromSetting(const std::string& setting);
+// The path a TempDir setting of more than one character names, when it is
+// one the run may own: a drive letter path below the root whose parts are
+// plain names, that is neither the Windows or system directory nor a parent
+// of either, and not on the drive of the source media.
+std::optional<std::string> TempDirFromSetting(const std::string& setting, const Directories& dirs);
 
-void PrepareDirectories(BootState& state, Sequence& seq);
+// Works out the directories and, when asked for, creates a temporary
+// directory of this run's own. False after the box when none can be made.
+bool PrepareDirectories(BootState& state);
 
 }  // namespace boot

@@ -1,5 +1,8 @@
 #include "splash_window.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "settings.h"
 #include "string_ids.h"
 #include "text.h"
@@ -13,21 +16,29 @@ namespace {
 
 BootState* g_state = nullptr;
 
+constexpr std::size_t kSplashLines = 4;
+
 void Paint(BootState& state, platform::Window window) {
   platform::Platform& os = state.Os();
+  const Splash& splash = state.splash;
   const platform::Dc dc = os.BeginPaint(window);
   os.SetBkMode(dc, platform::kTransparent);
-  if (state.splashImage != 0) {
-    if (state.imageIsIcon != 0) {
-      os.DrawIcon(dc, state.imageX, state.imageY, state.splashImage);
+  if (splash.image != 0) {
+    if (splash.imageIsIcon != 0) {
+      os.DrawIcon(dc, splash.imageX, splash.imageY, splash.image);
     } else {
-      DrawBitmap(os, dc, state.imageX, state.imageY, state.splashImage, platform::kSrcCopy);
+      DrawBitmap(os, dc, splash.imageX, splash.imageY, splash.image, platform::kSrcCopy);
     }
   }
-  for (int field = 2; field <= 5; ++field) {
-    DrawSplashLine(state, dc, GetField(state.splashText, field, '|'));
-  }
+  for (const std::string& line : splash.lines) DrawSplashLine(state, dc, line);
   os.EndPaint(window, dc);
+}
+
+// Integer settings may hold any 32-bit value; the window's size must not
+// overflow while it is adjusted.
+int ClampedDifference(int value, int amount) {
+  const long long difference = static_cast<long long>(value) - amount;
+  return static_cast<int>(std::clamp<long long>(difference, INT_MIN, INT_MAX));
 }
 
 }  // namespace
@@ -35,11 +46,21 @@ void Paint(BootState& state, platform::Window window) {
 void AttachSplashState(BootState* state) { g_state = state; }
 
 void ReadSplashLines(BootState& state) {
-  for (int n = 1; n <= 4; ++n) {
+  std::vector<std::string>& lines = state.splash.lines;
+  lines.clear();
+  for (int n = 1; n <= static_cast<int>(kSplashLines); ++n) {
     const std::string fallback = n == 1 ? LoadText(state, ids::kDefaultMessage1) : "*";
-    state.splashText += ReadTextSetting(state, ids::kDialogMessage, fallback, kLineCapacity,
-                                        std::to_string(n)) + "|";
+    const std::string value =
+        ReadTextSetting(state, ids::kDialogMessage, fallback, kLineCapacity, std::to_string(n));
+    // A "|" in a value starts a new line, which moves the later ones down.
+    std::size_t start = 0;
+    for (std::size_t bar = value.find('|'); bar != std::string::npos; bar = value.find('|', start)) {
+      lines.push_back(value.substr(start, bar - start));
+      start = bar + 1;
+    }
+    lines.push_back(value.substr(start));
   }
+  if (lines.size() > kSplashLines) lines.resize(kSplashLines);
 }
 
 SplashPlacement PlaceSplashWindow(int dialogStyle, int width, int height, int screenWidth,
@@ -61,23 +82,24 @@ SplashPlacement PlaceSplashWindow(int dialogStyle, int width, int height, int sc
   return placement;
 }
 
-platform::Window CreateSplashWindow(BootState& state, const std::string& title, int dialogStyle) {
+platform::Window CreateSplashWindow(BootState& state) {
   platform::Platform& os = state.Os();
+  Splash& splash = state.splash;
   const SplashPlacement placement =
-      PlaceSplashWindow(dialogStyle, state.splashWidth, state.splashHeight,
-                        os.SystemMetric(platform::kSmCxScreen), os.SystemMetric(platform::kSmCyScreen));
+      PlaceSplashWindow(splash.style, splash.width, splash.height, os.SystemMetric(platform::kSmCxScreen),
+                        os.SystemMetric(platform::kSmCyScreen));
   platform::WindowParams params;
   params.exStyle = placement.exStyle;
   params.className = kSplashClass;
-  params.title = title;
+  params.title = splash.title;
   params.style = placement.style;
   params.x = placement.x;
   params.y = placement.y;
-  params.width = state.splashWidth;
-  params.height = state.splashHeight;
+  params.width = splash.width;
+  params.height = splash.height;
   const platform::Window window = os.CreateWindow(state.instance, params);
   if (window == 0) return 0;
-  if (dialogStyle < 2) state.splashHeight -= os.SystemMetric(platform::kSmCyCaption);
+  if (splash.style < 2) splash.height = ClampedDifference(splash.height, os.SystemMetric(platform::kSmCyCaption));
   return window;
 }
 
@@ -104,7 +126,7 @@ std::intptr_t SplashWndProc(platform::Window window, std::uint32_t message, std:
 }
 
 void DrawSplashLine(BootState& state, platform::Dc dc, const std::string& line) {
-  const auto layout = LayOutSplashLine(line, state.splashWidth, state.splashHeight);
+  const auto layout = LayOutSplashLine(line, state.splash.width, state.splash.height);
   if (!layout) return;
   state.Os().DrawText(dc, layout->text, layout->box, layout->format);
 }

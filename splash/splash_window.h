@@ -21,7 +21,7 @@ class SplashStateScope {
   SplashStateScope& operator=(const SplashStateScope&) = delete;
 };
 
-// Appends DialogMessage1 to DialogMessage4 to SplashText (fields 2 to 5).
+// Reads DialogMessage1 to DialogMessage4 into the splash lines.
 void ReadSplashLines(BootState& state);
 
 struct SplashPlacement {
@@ -33,7 +33,7 @@ SplashPlacement PlaceSplashWindow(int dialogStyle, int width, int height, int sc
                                   int screenHeight);
 
 // Creates the hidden window centred on the screen; 0 on failure.
-platform::Window CreateSplashWindow(BootState& state, const std::string& title, int dialogStyle);
+platform::Window CreateSplashWindow(BootState& state);
 
 std::intptr_t SplashWndProc(platform::Window window, std::uint32_t message, std::uintptr_t wParam,
                             std::intptr_t lParam);

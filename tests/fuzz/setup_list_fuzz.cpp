@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "setup_list.h"
 
@@ -16,13 +17,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const boot::ListMacros macros{"$(WinSysPath)", "$(WinPath)", "$(DLLSelfRegister)",
                                 "$(EXESelfRegister)"};
   bool pending = false;
+  std::vector<boot::FileRecord> files;
+  std::size_t records = 0;
   std::size_t start = 0;
   while (start <= input.size()) {
     std::size_t end = input.find('\n', start);
     if (end == std::string::npos) end = input.size();
-    const std::string record = boot::ConvertSectionedEntry(input.substr(start, end - start), macros, pending);
-    // A record is closed unless its file continues on the next entry.
-    if (!pending && record.back() != '|') std::abort();
+    // Every entry adds a record, except the one that completes a split file.
+    if (!pending || files.empty()) ++records;
+    boot::AddSectionedEntry(files, input.substr(start, end - start), macros, pending);
+    if (files.size() != records) std::abort();
+    const boot::FileRecord& last = files.back();
+    if (last.destName.size() > boot::kDestNameLength || last.version.size() > boot::kVersionLength) std::abort();
     start = end + 1;
   }
   return 0;

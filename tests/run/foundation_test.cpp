@@ -1,6 +1,5 @@
 // Whole runs: start-up, settings, directories and the setup log.
 #include "boot_state.h"
-#include "sequence.h"
 #include "setup_log.h"
 #include "directories.h"
 #include "scenario.h"
@@ -146,33 +145,31 @@ TEST_F(TempDirectory, UseTempDirTwoBehavesAsZero) {
 
 class Directories : public Scenario {
  protected:
-  boot::Sequence Prepare() {
+  boot::Directories Prepare() {
     Run();
     boot::BootState state;
     state.os = &Host();
-    state.splashText = "D:\\|";
-    boot::Sequence seq;
-    boot::PrepareDirectories(state, seq);
-    return seq;
+    state.dirs.source = "D:\\";
+    boot::PrepareDirectories(state);
+    return state.dirs;
   }
 };
 
 TEST_F(Directories, SystemDirectoryUnderWindowsInAnyCase) {
   Machine("WindowsDirectory=C:\\Windows");
   Machine("SystemDirectory=C:\\Windows\\system32");
-  const boot::Sequence seq = Prepare();
-  EXPECT_EQ(seq.winDir, "C:\\WINDOWS\\");
-  EXPECT_EQ(seq.sysDir, "C:\\Windows\\system32\\");
-  EXPECT_EQ(seq.destDir, "C:\\Windows\\system32\\");
-  EXPECT_EQ(seq.setupDir, "C:\\WINDOWS\\");
-  EXPECT_EQ(seq.sourceDir, "D:\\");
+  const boot::Directories dirs = Prepare();
+  EXPECT_EQ(dirs.win, "C:\\WINDOWS\\");
+  EXPECT_EQ(dirs.sys, "C:\\Windows\\system32\\");
+  EXPECT_EQ(dirs.dest, "C:\\Windows\\system32\\");
+  EXPECT_EQ(dirs.setup, "C:\\WINDOWS\\");
 }
 
 TEST_F(Directories, SystemDirectoryElsewhereFallsBackToWindows) {
   Machine("SystemDirectory=N:\\WIN\\SYSTEM");
-  const boot::Sequence seq = Prepare();
-  EXPECT_EQ(seq.sysDir, "C:\\WINDOWS\\");
-  EXPECT_EQ(seq.osSysDir, "N:\\WIN\\SYSTEM\\");
+  const boot::Directories dirs = Prepare();
+  EXPECT_EQ(dirs.sys, "C:\\WINDOWS\\");
+  EXPECT_EQ(dirs.osSys, "N:\\WIN\\SYSTEM\\");
 }
 
 }  // namespace
@@ -188,10 +185,12 @@ TEST_F(Log, EntriesFromBeforeTheSectionAreWrittenWhenItStarts) {
   Run();  // a machine to write on
   boot::BootState state;
   state.os = &Host();
-  state.logEnabled = 1;
+  state.log.enabled = 1;
   boot::WriteLogEntry(state, "Img,C:\\WINDOWS\\SYSTEM\\SPLASH.BMP", "400");
   EXPECT_FALSE(Exists("C:\\WINDOWS\\ZOVURERU.INI"));
-  boot::StartLog(state, "Held", "4.0 95");
+  state.splash.title = "Held";
+  state.winVersionText = "4.0 95";
+  boot::StartLog(state);
   boot::WriteLogEntry(state, "Cmd", "x");
   EXPECT_EQ(LogKeys(), (std::vector<std::string>{"A", "V", "Img,C:\\WINDOWS\\SYSTEM\\SPLASH.BMP", "Cmd"}));
 }
@@ -200,9 +199,9 @@ TEST_F(Log, NothingIsHeldWhenTheLogIsOff) {
   Run();
   boot::BootState state;
   state.os = &Host();
-  state.logEnabled = 0;
+  state.log.enabled = 0;
   boot::WriteLogEntry(state, "X", "1");
-  EXPECT_TRUE(state.heldLogEntries.empty());
+  EXPECT_TRUE(state.log.held.empty());
 }
 
 TEST_F(Log, SectionNameKeepsEveryDigitOfTheYear) {

@@ -64,46 +64,67 @@ TEST(NextLineStart, SkipsTheWholeRunOfBreaks) {
 
 const ListMacros kMacros{"$(WinSysPath)", "$(WinPath)", "$(DLLSelfRegister)", "$(EXESelfRegister)"};
 
-std::string Convert(const std::string& entry) {
+// A record in the own list's ";" form, to compare with the documented one.
+std::string Text(const FileRecord& r) {
+  return r.destName + ";" + (r.skipIfInUse ? std::to_string(r.skipIfInUse) : "") + ";" +
+         std::to_string(r.destCode) + ";" + r.version + ";" + std::to_string(r.disk) + ";" + r.sourceName +
+         ";" + r.registration + ";" + (r.IsSplit() ? r.secondSource + ";" + std::to_string(r.secondDisk) + ";" : "");
+}
+
+std::string Convert(const std::vector<std::string>& entries) {
+  std::vector<FileRecord> files;
   bool pending = false;
-  return ConvertSectionedEntry(entry, kMacros, pending);
+  for (const std::string& entry : entries) AddSectionedEntry(files, entry, kMacros, pending);
+  std::string text;
+  for (const FileRecord& record : files) text += Text(record) + "|";
+  return text;
 }
 
-TEST(SectionedEntry, MainSetupProgramEntry) {
-  EXPECT_EQ(Convert("1,,SETUP1.EX_,SETUP1.EXE,$(WinPath),$(EXESelfRegister),,,,5.0.0.1"),
-            "SETUP1.EXE;;1;5.0.0.1;1;SETUP1.EX_;2;|");
+TEST(SectionedEntry, BecomesTheRecordOfTheOwnListForm) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"1,,SETUP1.EX_,SETUP1.EXE,$(WinPath),$(EXESelfRegister),,,,5.0.0.1"},
+       "SETUP1.EXE;;1;5.0.0.1;1;SETUP1.EX_;2;|"},
+      // A split pair becomes one record with the second part's name and disk.
+      {{"1,SPLIT,BIG.DL1,BIG.DLL,$(WinSysPath),,,,,1.0.0.0", "2,,BIG.DL2,BIG.DLL,$(WinSysPath),,,,,1.0.0.0"},
+       "BIG.DLL;;0;1.0.0.0;1;BIG.DL1;0;BIG.DL2;2;|"},
+      {{"1,,A.DL_,A.DLL,$(WinSysPath),$(DLLSelfRegister),,,,1.2.3.4"}, "A.DLL;;0;1.2.3.4;1;A.DL_;1;|"},
+      {{"1,,A.DL_,A.DLL,$(AppPath),,,,,"}, "A.DLL;;0;;1;A.DL_;0;|"},
+      {{"1,,A.DL_,A.DLL,$(WinSysPathX),,,,,"}, "A.DLL;;0;;1;A.DL_;0;|"},
+      {{"1,,A.DL_,A.DLL,$(WinPath),X,,,,"}, "A.DLL;;1;;1;A.DL_;0;|"},
+      {{"1,,A.RE_,A.REG,$(WinPath),MY.REG,,,,"}, "A.REG;;1;;1;A.RE_;MY.REG;|"},
+      // Fields are cut to what a record holds.
+      {{"1,," + std::string(30, 'S') + "," + std::string(50, 'D') + ",,,,,,"},
+       std::string(39, 'D') + ";;0;;1;" + std::string(19, 'S') + ";0;|"},
+  };
+  for (const auto& [entries, expected] : cases) EXPECT_EQ(Convert(entries), expected) << entries[0];
 }
 
-TEST(SectionedEntry, SplitPairBecomesOneRecord) {
-  bool pending = false;
-  std::string records =
-      ConvertSectionedEntry("1,SPLIT,BIG.DL1,BIG.DLL,$(WinSysPath),,,,,1.0.0.0", kMacros, pending);
-  EXPECT_TRUE(pending);
-  records += ConvertSectionedEntry("2,,BIG.DL2,BIG.DLL,$(WinSysPath),,,,,1.0.0.0", kMacros, pending);
-  EXPECT_FALSE(pending);
-  EXPECT_EQ(records, "BIG.DLL;;0;1.0.0.0;1;BIG.DL1;0;BIG.DL2;2;|");
+TEST(FileRecordText, FieldsAreReadAsNumbersOrCutTexts) {
+  EXPECT_EQ(Text(ParseFileRecord("A.DLL;1; 1x;4.0.2.0;-2;A.DL_;MY.REG;A.DL2;3")),
+            "A.DLL;1;1;4.0.2.0;-2;A.DL_;MY.REG;A.DL2;3;");
+  EXPECT_EQ(Text(ParseFileRecord("A.DLL")), "A.DLL;;0;;0;;;");
+  EXPECT_EQ(ParseFileRecord(std::string(45, 'N')).destName.size(), kDestNameLength);
 }
 
-TEST(SectionedEntry, DestinationAndRegistrationMacros) {
-  EXPECT_EQ(Convert("1,,A.DL_,A.DLL,$(WinSysPath),$(DLLSelfRegister),,,,1.2.3.4"),
-            "A.DLL;;0;1.2.3.4;1;A.DL_;1;|");
-  EXPECT_EQ(Convert("1,,A.DL_,A.DLL,$(AppPath),,,,,"), "A.DLL;;0;;1;A.DL_;0;|");
-  EXPECT_EQ(Convert("1,,A.DL_,A.DLL,$(WinSysPathX),,,,,"), "A.DLL;;0;;1;A.DL_;0;|");
-  EXPECT_EQ(Convert("1,,A.DL_,A.DLL,$(WinPath),X,,,,"), "A.DLL;;1;;1;A.DL_;0;|");
-  EXPECT_EQ(Convert("1,,A.RE_,A.REG,$(WinPath),MY.REG,,,,"), "A.REG;;1;;1;A.RE_;MY.REG;|");
+TEST(SetupKey, ProgramPartAndSwitches) {
+  EXPECT_EQ(SplitProgramAndSwitches("MAIN.EXE /Q"), std::make_pair(std::string("MAIN.EXE"), std::string("/Q")));
+  EXPECT_EQ(SplitProgramAndSwitches("MAIN.EXE"), std::make_pair(std::string("MAIN.EXE"), std::string()));
+  EXPECT_EQ(SplitProgramAndSwitches("..\\EVIL.EXE  /A /B").second, "/A /B");
 }
 
-TEST(CommandLine, OneBlankBetweenPartsAndArgumentsOnlyWhenGiven) {
-  EXPECT_EQ(ComposeCommandLine("C:\\WINDOWS\\SETUP1.EXE", "D:\\DISK1\\", "/Q"),
-            "C:\\WINDOWS\\SETUP1.EXE D:\\DISK1\\ /Q");
-  EXPECT_EQ(ComposeCommandLine("C:\\WINDOWS\\SETUP1.EXE", "D:\\", ""), "C:\\WINDOWS\\SETUP1.EXE D:\\");
-}
-
-TEST(CommandLine, ProgramWithABlankIsQuotedAndLongLinesStayWhole) {
-  EXPECT_EQ(ComposeCommandLine("C:\\MY SETUP\\SETUP1.EXE", "D:\\", "/a b"),
-            "\"C:\\MY SETUP\\SETUP1.EXE\" D:\\ /a b");
+TEST(CommandLine, OnlyTheProgramPartIsQuotedAndPartsAreJoinedByOneBlank) {
+  const std::array<std::array<const char*, 5>, 5> cases = {{
+      {"C:\\WINDOWS\\SETUP1.EXE", "", "D:\\DISK1\\", "/Q", "C:\\WINDOWS\\SETUP1.EXE D:\\DISK1\\ /Q"},
+      {"C:\\WINDOWS\\SETUP1.EXE", "", "D:\\", "", "C:\\WINDOWS\\SETUP1.EXE D:\\"},
+      {"C:\\MY SETUP\\SETUP1.EXE", "", "D:\\", "/a b", "\"C:\\MY SETUP\\SETUP1.EXE\" D:\\ /a b"},
+      {"C:\\WINDOWS\\MAIN.EXE", "/Q", "D:\\", "", "C:\\WINDOWS\\MAIN.EXE /Q D:\\"},
+      {"C:\\MY DIR\\MAIN.EXE", "/Q", "D:\\", "/X", "\"C:\\MY DIR\\MAIN.EXE\" /Q D:\\ /X"},
+  }};
+  for (const auto& [program, switches, source, args, expected] : cases) {
+    EXPECT_EQ(ComposeCommandLine(program, switches, source, args), expected);
+  }
   const std::string args(5000, 'x');
-  EXPECT_EQ(ComposeCommandLine("C:\\S.EXE", "D:\\", args).size(), 8 + 1 + 3 + 1 + args.size());
+  EXPECT_EQ(ComposeCommandLine("C:\\S.EXE", "", "D:\\", args).size(), 8 + 1 + 3 + 1 + args.size());
 }
 
 }  // namespace

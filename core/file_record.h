@@ -1,0 +1,33 @@
+// One bootstrap file, whichever form of the list it came from.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace boot {
+
+struct FileRecord {
+  std::string destName;
+  int skipIfInUse = 0;
+  int destCode = 0;
+  std::string version;
+  int disk = 0;
+  std::string sourceName;
+  std::string registration;  // a number of up to two characters, or a registry file
+  std::string secondSource;
+  int secondDisk = 0;
+
+  // A file split over two disks names its second part.
+  bool IsSplit() const { return secondSource.size() >= 2; }
+};
+
+// Characters a record field holds at most.
+inline constexpr std::size_t kDestNameLength = 39;
+inline constexpr std::size_t kVersionLength = 59;
+inline constexpr std::size_t kShortFieldLength = 19;
+
+// An own-list record: fields separated by ";", each cut to its length;
+// numbers read as the platform's conversion reads them.
+FileRecord ParseFileRecord(std::string_view text);
+
+}  // namespace boot
