@@ -23,13 +23,16 @@ VBCompatible=0
 
 FORM3_LIST = "SETUP1.EX_\n"
 
+# The program part of the Setup key is started; its switches come before
+# the source directory.
 FORM4_LIST = """[BootSetup]
 DialogTitle=E2E Sectioned
 [Bootstrap]
 File1=1,,SETUP1.EX_,SETUP1.EXE,$(WinPath),,,,,1.0.0.0
 [Setup]
-Setup=SETUP1.EXE
+Setup=MAIN.EXE /Q
 """
+MAIN = WINDIR + "MAIN.EXE"
 
 
 def read_record(path):
@@ -143,19 +146,20 @@ class LaunchForms(harness.WineTestCase):
         self.put_main_program()
         # The installation loop puts the listed program in place; placing it
         # beforehand keeps this test about the launch, the wait and the clean-up.
-        shutil.copyfile(harness.program("fake_setup"), self.prefix.unix_path(PROGRAM))
+        shutil.copyfile(harness.program("fake_setup"), self.prefix.unix_path(MAIN))
         run = self.launch(["/X", "ARG"], list_text=FORM4_LIST)
         self.wait_started(run)
         copied_list = self.prefix.unix_path(WINDIR + "SETUP.LST")
         with open(copied_list, "rb") as copy, open(os.path.join(self.media, "SETUP.LST"), "rb") as original:
             self.assertEqual(copy.read(), original.read())
         record = self.release_and_finish(run)
-        self.assertEqual(record["cmdline"], "C:\\WINDOWS\\SETUP1.EXE D:\\ /X ARG")
-        self.assertFalse(os.path.exists(self.prefix.unix_path(PROGRAM)))
+        self.assertEqual(record["cmdline"], "C:\\WINDOWS\\MAIN.EXE /Q D:\\ /X ARG")
+        # The clean-up removes the list it copied, never a program it did not write.
+        self.assertTrue(os.path.exists(self.prefix.unix_path(MAIN)))
         self.assertFalse(os.path.exists(copied_list))
         self.assert_log(self.header("E2E Sectioned") + [
             ("VB", "4"), ("1", WINDIR), ("2", SYSDIR), ("3", "D:\\"),
-            ("Cmd", "C:\\WINDOWS\\SETUP1.EXE D:\\ /X ARG"), ("C", "1"), ("DS", "1")])
+            ("Cmd", "C:\\WINDOWS\\MAIN.EXE /Q D:\\ /X ARG"), ("C", "1"), ("DS", "1")])
 
 
 class MissingMainProgram(harness.WineTestCase):

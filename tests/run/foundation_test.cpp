@@ -116,26 +116,6 @@ TEST_F(TempDirectory, GeneratedNameFromTheClockOnDriveC) {
   EXPECT_EQ(LogValue("DT"), "1");
 }
 
-TEST_F(TempDirectory, NamedByTheList) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"MYSETUP", "mkdir C:\\MYSETUP"}, {"d:\\tmp\\x", "mkdir D:\\TMP\\X"}, {"X", "mkdir C:\\~S120608"},
-      {"*", "mkdir C:\\~S120608"}};
-  for (const auto& [setting, expected] : cases) {
-    SCOPED_TRACE(setting);
-    Put("D:\\TMP\\keep", "");
-    QuietList(std::string("UseTempDir=1\r\nTempDir=") + setting + "\r\n");
-    Run();
-    EXPECT_THAT(Journal("mkdir "), ElementsAre(expected));
-  }
-}
-
-TEST_F(TempDirectory, PathWithoutDriveLetterIsEnteredWithoutADriveChange) {
-  QuietList("UseTempDir=1\r\nTempDir=1:\\TMP\r\n");
-  Run();
-  EXPECT_THAT(Journal("mkdir "), ElementsAre("mkdir 1:\\TMP failed"));
-  EXPECT_THAT(Journal("drive "), ElementsAre("drive C:"));  // the clean-up's only
-}
-
 TEST_F(TempDirectory, UseTempDirTwoBehavesAsZero) {
   QuietList("UseTempDir=2\r\n");
   Run();

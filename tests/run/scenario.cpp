@@ -23,6 +23,12 @@ void Scenario::TearDown() {
   fs::remove_all(root_, error);
 }
 
+void Scenario::Reset() {
+  TearDown();
+  ClearMachine();
+  SetUp();
+}
+
 fs::path Scenario::Path(const std::string& windowsPath) const {
   std::string rest = windowsPath.substr(3);
   for (char& c : rest) {

@@ -27,6 +27,8 @@ class Scenario : public ::testing::Test {
   void Machine(const std::string& line) { machine_ += line + "\r\n"; }
   void MachineSection(const std::string& text) { extra_ += text; }
   void ClearMachine() { machine_.clear(); extra_.clear(); }
+  // A fresh machine for the next case of a table: no files, no description.
+  void Reset();
   // A file of the machine, by Windows path.
   void Put(const std::string& windowsPath, const std::string& content);
   // The program's own setup list, D:\SETUP.LST by default.

@@ -1,0 +1,176 @@
+// Whole runs over hostile or mistaken lists: a run touches only what it
+// owns. Each table holds one class of fault.
+#include "scenario.h"
+
+namespace scenario {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+constexpr char kRefused[] = "This name in the setup list is not a plain file name, so its entry is refused: ";
+constexpr char kWinIni[] = "C:\\WINDOWS\\WIN.INI";
+constexpr char kWinIniText[] = "[windows]\r\nload=\r\n";
+
+class Ownership : public Scenario {
+ protected:
+  void Answers(const std::string& answers) { MachineSection("[Boxes]\r\nAnswers=" + answers + "\r\n"); }
+  // Paths of the directories the run created.
+  std::vector<std::string> MadeDirectories() const {
+    std::vector<std::string> made;
+    for (const std::string& line : Journal("mkdir ")) {
+      if (line.find(" failed") == std::string::npos) made.push_back(line.substr(6, line.find(' ', 6) - 6));
+    }
+    return made;
+  }
+};
+
+TEST_F(Ownership, BarInsideASettingMovesOnlyTheSplashLines) {
+  List("[BootSetup]\r\nVBCompatible=0\r\nUseTempDir=1\r\nDialogMessage1=Setup | please wait\r\nDialogMessage4=a|b|c\r\n"
+       "ErrorMessageTempDir=" + std::string(kWinIni) + "\r\n");
+  Put(kWinIni, kWinIniText);
+  PutCompressed("D:\\SETUP1.EX_", kProgram);
+  EXPECT_EQ(Run(), 0);
+  EXPECT_THAT(Host().Errors(), IsEmpty());
+  EXPECT_THAT(Journal("text "), ElementsAre("text \"Setup \" box=(0,0,300,131) format=0x825",
+                                            "text \" please wait\" box=(0,0,300,131) format=0x825"));
+  EXPECT_EQ(Read(kWinIni), kWinIniText);
+  EXPECT_THAT(Journal("delete "), ElementsAre("delete C:\\~S120608\\SETUP1.EXE"));
+  EXPECT_EQ(LogValue("DT"), "1");
+}
+
+struct NameCase {
+  const char* what;
+  std::string list;        // D:\SETUP.LST, the program's own list
+  std::string badName;     // named by the box
+  bool runGoesOn;          // only a bootstrap file's record is skipped
+};
+
+TEST_F(Ownership, NamesThatAreNotPlainFileNamesAreRefused) {
+  const std::string sectioned = "[Bootstrap]\r\nFile1=1,,X.DL_,X.DLL,$(WinPath),,,,,1.0\r\n[Setup]\r\nSetup=";
+  const NameCase cases[] = {
+      {"own record", "[BootSetup]\r\nVBCompatible=0\r\nUseTempDir=1\r\nFile1=..\\WINDOWS\\WIN.INI;;0\r\n",
+       "..\\WINDOWS\\WIN.INI", true},
+      {"sectioned destination",
+       "[Bootstrap]\r\nFile1=1,,X.DL_,..\\WINDOWS\\WIN.INI,$(WinPath),,,,,1.0\r\n[Setup]\r\nSetup=MAIN.EXE\r\n",
+       "..\\WINDOWS\\WIN.INI", true},
+      {"registry file", "[BootSetup]\r\nVBCompatible=0\r\nFile1=A.REG;;0;;;A.RE_;C:\\X.REG\r\n", "C:\\X.REG", true},
+      {"plain list line", "..\\..\\SETUP1.EX_\r\nVER.DL_\r\n", "..\\..\\SETUP1.EX_", false},
+      {"setup file name", "[BootSetup]\r\nVBCompatible=0\r\nSetupFileName=..\\CONFIG.SYS\r\n", "..\\CONFIG.SYS",
+       false},
+      {"no extension", "[BootSetup]\r\nVBCompatible=0\r\nSetupFileName=SETUP1\r\n", "SETUP1", false},
+      {"the setup log", "[BootSetup]\r\nVBCompatible=0\r\nSetupFileName=ZOVURERU.INI\r\n", "ZOVURERU.INI", false},
+      {"device", "[BootSetup]\r\nVBCompatible=0\r\nSetupFileName=NUL.EXE\r\n", "NUL.EXE", false},
+      {"media name", "[BootSetup]\r\nVBCompatible=0\r\nSetupDistName=..\\X.EX_\r\n", "..\\X.EX_", false},
+      {"setup key", sectioned + "..\\EVIL.EXE /Q\r\n", "..\\EVIL.EXE", false},
+  };
+  for (const NameCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    Answers("1");
+    List(c.list);
+    Put(kWinIni, kWinIniText);
+    Put("C:\\CONFIG.SYS", "files=40");
+    Put("C:\\WINDOWS\\SETUP1", kProgram);
+    Put("C:\\WINDOWS\\ZOVURERU.INI", "[earlier]\r\nA=x\r\n");
+    Put("C:\\WINDOWS\\MAIN.EXE", kProgram);
+    PutCompressed("D:\\SETUP1.EX_", kProgram);
+    PutCompressed("D:\\SETUP1", kProgram);
+    PutCompressed("D:\\X.EX_", kProgram);
+    EXPECT_EQ(Run(), 0);
+    EXPECT_THAT(Journal("box "), ElementsAre(HasSubstr(kRefused + c.badName + "\n\nD:\\SETUP.LST\"")));
+    EXPECT_EQ(LogValue(c.badName), "403");
+    EXPECT_EQ(Journal("start ").size(), c.runGoesOn ? 1u : 0u);
+    EXPECT_EQ(Read(kWinIni), kWinIniText);
+    EXPECT_EQ(Read("C:\\CONFIG.SYS"), "files=40");
+    EXPECT_EQ(Read("C:\\WINDOWS\\SETUP1"), kProgram);
+    EXPECT_THAT(Read("C:\\WINDOWS\\ZOVURERU.INI"), HasSubstr("[earlier]\r\nA=x\r\n"));
+  }
+}
+
+TEST_F(Ownership, TempDirIsAlwaysOneTheRunMayOwn) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"*", "C:\\~S120608"},          {"MYSETUP", "C:\\MYSETUP"},     {"e:\\tmp\\x", "E:\\TMP\\X"},
+      {"C:", "C:\\~S120608"},         {"C:\\", "C:\\~S120608"},       {"D:\\X", "C:\\~S120608"},
+      {"WINDOWS", "C:\\~S120608"},    {"..\\WINDOWS", "C:\\~S120608"}, {"C:\\A\\..\\X", "C:\\~S120608"},
+      {"1:\\TMP", "C:\\~S120608"},    {"C:\\CON\\X", "C:\\~S120608"},  {"C:\\WINDOWS\\SYSTEM", "C:\\~S120608"},
+      {"C:\\A\\\\B", "C:\\~S120608"},
+  };
+  for (const auto& [setting, expected] : cases) {
+    SCOPED_TRACE(setting);
+    Reset();
+    Put("E:\\TMP\\keep", "");
+    List(std::string("[BootSetup]\r\nUseTempDir=1\r\nSetupFileName=\r\nTempDir=") + setting + "\r\n");
+    Run();
+    EXPECT_THAT(MadeDirectories(), ElementsAre(expected));
+    EXPECT_THAT(Journal("rmdir "), ElementsAre(std::string("rmdir ") + expected));
+  }
+}
+
+TEST_F(Ownership, GeometryOfAnyIntegerDoesNotOverflow) {
+  List("[BootSetup]\r\nSetupFileName=\r\nDialogWidth=-2147483648\r\nDialogHeight=2147483648\r\n");
+  EXPECT_EQ(Run(), 0);
+  EXPECT_THAT(Journal("window "), ElementsAre(HasSubstr("w=-2147483648 h=-2147483648")));
+}
+
+TEST_F(Ownership, OnlyTheProgramPartOfTheSetupKeyIsQuoted) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"", "C:\\WINDOWS\\MAIN.EXE /Q D:\\"},
+      {"UseTempDir=1\r\nTempDir=C:\\MY SETUP\r\n", "\"C:\\MY SETUP\\MAIN.EXE\" /Q D:\\"},
+  };
+  for (const auto& [settings, command] : cases) {
+    SCOPED_TRACE(command);
+    Reset();
+    Answers("1");  // a program missing from a new temporary directory cannot start
+    List(std::string("[BootSetup]\r\n") + settings + "[Setup]\r\nSetup=MAIN.EXE /Q\r\n[Bootstrap]\r\n" +
+         "File1=1,,A.DL_,A.DLL,$(WinSysPath),,,,,1.0.0.0\r\n");
+    Put("C:\\WINDOWS\\MAIN.EXE", kProgram);
+    Run();
+    EXPECT_EQ(LogValue("Cmd"), command);
+  }
+}
+
+TEST_F(Ownership, PlainListStartsItsFirstFileOrNothing) {
+  struct Case {
+    const char* what;
+    std::string list;
+    const char* box;  // empty: none
+    const char* log;  // value under the placed program's path
+  };
+  const Case cases[] = {
+      {"first missing", "NOTHERE.EX_\r\nSECOND.EX_\r\n", "Unable to locate source file: D:\\NOTHERE.EX_", "400"},
+      {"only file missing", "NOTHERE.EX_\r\n", "Unable to locate source file: D:\\NOTHERE.EX_", "400"},
+      {"byte-order mark", "\xEF\xBB\xBFSECOND.EX_\r\n", "", "101"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    Answers("1");
+    Put("D:\\SETUP.LST", c.list);
+    PutCompressed("D:\\SECOND.EX_", kProgram);
+    Run();
+    EXPECT_EQ(Journal("box ").size(), *c.box ? 1u : 0u);
+    if (*c.box) {
+      EXPECT_THAT(Journal("box ")[0], HasSubstr(c.box));
+    }
+    EXPECT_EQ(LogValue("C:\\WINDOWS\\SETUP1.EXE"), c.log);
+    EXPECT_EQ(Journal("start ").size(), *c.box ? 0u : 1u);
+  }
+}
+
+TEST_F(Ownership, FilesThatExistedBeforeTheRunAreNeverOverwrittenOrDeleted) {
+  List("[BootSetup]\r\nVBCompatible=0\r\n");
+  PutCompressed("D:\\SETUP1.EX_", kProgram);
+  Put("C:\\WINDOWS\\SETUP1.EXE~", "someone's file");
+  Put("C:\\WINDOWS\\SETUP000.001", "someone else's file");
+  Run();
+  EXPECT_THAT(Host().Errors(), IsEmpty());
+  EXPECT_EQ(Read("C:\\WINDOWS\\SETUP1.EXE~"), "someone's file");
+  EXPECT_EQ(Read("C:\\WINDOWS\\SETUP000.001"), "someone else's file");
+  EXPECT_FALSE(Exists("C:\\WINDOWS\\SETUP1.EXE~2"));
+  EXPECT_THAT(Journal("delete "), ElementsAre("delete C:\\WINDOWS\\SETUP1.EXE"));
+}
+
+}  // namespace
+}  // namespace scenario
