@@ -68,6 +68,7 @@ bool InitApplication(BootState& state, platform::Instance instance) {
   state.listPath = ListPathFor(program, extension);
   const std::string fileSubDir =
       ReadTextSetting(state, ids::kFileSubDir, "*", kFileSubDirCapacity);
+  state.dirs.program = DirectoryOf(program);
   state.dirs.source = SourceDirFor(program, fileSubDir);
   state.dialogColor = ReadIntSetting(state, ids::kDialogColor, 0);
   const bool win95Family = GetWinVersion(os).code == kWin95;

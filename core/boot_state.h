@@ -18,6 +18,7 @@ inline constexpr int kSectionedList = 4;
 
 // Every directory ends with a backslash.
 struct Directories {
+  std::string program; // where SETUP.EXE itself lies
   std::string win;     // upper case
   std::string sys;     // where system files are installed
   std::string osSys;   // as the platform reports it

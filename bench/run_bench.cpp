@@ -1,0 +1,77 @@
+// Times whole runs on the simulated machine: the example machine, and a
+// sectioned list of N entries, so that a growing list shows how the run
+// scales. Run by bench/run_bench.sh on a release build.
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+
+#include "entry.h"
+#include "host_machine.h"
+#include "szdd.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr platform::Instance kInstance = 0x400000;
+
+void Put(const fs::path& path, const std::string& content) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+// A fresh copy of `source` for each run: a run changes its machine.
+double TimeRun(const fs::path& source, const fs::path& scratch) {
+  std::error_code error;
+  fs::remove_all(scratch, error);
+  fs::copy(source, scratch, fs::copy_options::recursive);
+  const auto start = std::chrono::steady_clock::now();
+  host::HostMachine machine(scratch);
+  boot::RunProgram(machine, kInstance, machine.CommandLine(), 1);
+  const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+  return took.count();
+}
+
+double BestOf(int repeats, const fs::path& source, const fs::path& scratch) {
+  double best = 1e300;
+  for (int i = 0; i < repeats; ++i) best = std::min(best, TimeRun(source, scratch));
+  return best;
+}
+
+fs::path SectionedMachine(const fs::path& root, int entries) {
+  const fs::path machine = root / ("sectioned-" + std::to_string(entries));
+  fs::remove_all(machine);
+  Put(machine / "machine.ini", "[Machine]\r\nProgram=D:\\SETUP.EXE\r\n[Processes]\r\nRunTicks=1\r\n");
+  std::string list = "[BootSetup]\r\nDialogTitle=Bench\r\n[Setup]\r\nSetup=MAIN.EXE\r\n[Bootstrap]\r\n";
+  for (int n = 1; n <= entries; ++n) {
+    list += "File" + std::to_string(n) + "=1,,F" + std::to_string(n) + ".DL_,F" + std::to_string(n) +
+            ".DLL,$(WinSysPath),,,,,1.0.0." + std::to_string(n) + "\r\n";
+  }
+  Put(machine / "d" / "SETUP.LST", list);
+  Put(machine / "c" / "WINDOWS" / "MAIN.EXE", std::string("MZ") + std::string(62, '\0'));
+  return machine;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: run_bench EXAMPLE_MACHINE [REPEATS]\n");
+    return 2;
+  }
+  const int repeats = argc > 2 ? std::atoi(argv[2]) : 5;
+  const fs::path work = fs::temp_directory_path() / "setup-run-bench";
+  fs::create_directories(work);
+  std::printf("| machine | best of %d, ms |\n|---|---|\n", repeats);
+  std::printf("| examples/simulated | %.2f |\n", BestOf(repeats, argv[1], work / "scratch"));
+  for (const int entries : {1000, 10000}) {
+    const fs::path machine = SectionedMachine(work, entries);
+    std::printf("| sectioned list, %d entries | %.2f |\n", entries, BestOf(repeats, machine, work / "scratch"));
+  }
+  std::error_code error;
+  fs::remove_all(work, error);
+  return 0;
+}
