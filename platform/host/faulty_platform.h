@@ -6,6 +6,7 @@
 // once, then walk a fault through every call of the run.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <span>

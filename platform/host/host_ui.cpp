@@ -116,7 +116,10 @@ std::intptr_t HostMachine::CallOrdinal(platform::Library library, int ordinal,
   const auto found = loaded_.find(library);
   std::string line = "call " + (found == loaded_.end() ? std::string("(none)") : found->second) +
                      " #" + std::to_string(ordinal) + "(";
-  for (std::size_t i = 0; i < args.size(); ++i) line += (i ? "," : "") + Hex(static_cast<std::uint32_t>(args[i]));
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (i > 0) line += ',';
+    line += Hex(static_cast<std::uint32_t>(args[i]));
+  }
   Note(line + ")");
   return 0;
 }
