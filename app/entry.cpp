@@ -13,7 +13,6 @@
 namespace boot {
 namespace {
 
-constexpr std::size_t kModulePathCapacity = 140;
 constexpr std::size_t kSectionNameCapacity = 35;
 
 std::string DirectoryOf(const std::string& path) {
@@ -64,7 +63,7 @@ bool InitApplication(BootState& state, platform::Instance instance) {
   state.instance = instance;
   state.sectionName = os.LoadString(instance, ids::kBootSetup, kSectionNameCapacity);
   const std::string extension = LoadText(state, ids::kListExtension);
-  const std::string program = os.ModuleFileName(kModulePathCapacity);
+  const std::string program = os.ModuleFileName();
   state.listPath = ListPathFor(program, extension);
   const std::string fileSubDir =
       ReadTextSetting(state, ids::kFileSubDir, "*", kFileSubDirCapacity);

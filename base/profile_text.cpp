@@ -6,6 +6,7 @@ namespace profile {
 namespace {
 
 constexpr std::string_view kBreak = "\r\n";
+constexpr std::string_view kWideMark = "\xFF\xFE";  // UTF-16 LE
 
 // One line of a file: [begin, end) is its text, next is where the following
 // line starts. CR, LF and CRLF all end a line, so CR-only files read too.
@@ -50,6 +51,12 @@ std::string_view TrimSpaces(std::string_view s) {
 // letters of the ANSI code page exactly, and the simulated machine follows.
 char Fold(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+std::string Folded(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) c = Fold(c);
+  return folded;
 }
 
 bool SameName(std::string_view a, std::string_view b) {
@@ -134,18 +141,6 @@ std::string_view Unquote(std::string_view value) {
   return value;
 }
 
-std::optional<std::string_view> StoredValue(
-    const std::optional<std::string>& fileText, std::string_view section,
-    std::string_view key) {
-  if (!fileText || key.empty()) return std::nullopt;
-  const std::string_view text = *fileText;
-  const Match match = Find(text, section, key);
-  if (!match.keyFound) return std::nullopt;
-  const std::string_view raw =
-      text.substr(match.valueBegin, match.valueEnd - match.valueBegin);
-  return Unquote(TrimBlanks(raw));
-}
-
 std::string_view DefaultValue(std::string_view defaultText) {
   while (!defaultText.empty() && defaultText.back() == ' ')
     defaultText.remove_suffix(1);
@@ -182,36 +177,160 @@ std::string BrokenLine(std::string_view text, std::size_t at,
   return std::string(kBreak) + lines;
 }
 
-}  // namespace
+// --- UTF-16 files ------------------------------------------------------------
+// Their text is handled as UTF-8, in which the bytes that the parser looks
+// for ("[", "]", "=", ";", blanks, line breaks) mean what they mean in ANSI.
+// Lone surrogates are carried through as three-byte sequences, so that a
+// write keeps every unit of the file that it does not change.
+// A UTF-8 byte-order mark is not recognised: as with the platform's ANSI
+// profile calls, its bytes are part of the first line.
 
-std::string ReadString(const std::optional<std::string>& fileText,
-                       std::string_view section, std::string_view key,
-                       std::string_view defaultText, std::size_t capacity) {
-  if (capacity == 0) return {};
-  const std::string_view value =
-      StoredValue(fileText, TrimSpaces(section), TrimSpaces(key))
-          .value_or(DefaultValue(defaultText));
-  return std::string(value.substr(0, capacity - 1));
+bool IsWide(std::string_view bytes) {
+  return bytes.substr(0, kWideMark.size()) == kWideMark;
 }
 
-std::uint32_t ReadInt(const std::optional<std::string>& fileText,
-                      std::string_view section, std::string_view key,
-                      int defaultValue) {
-  const std::string text = ReadString(fileText, section, key, "",
-                                      std::numeric_limits<std::size_t>::max());
+void AppendUtf8(std::string& out, std::uint32_t c) {
+  const auto put = [&out](std::uint32_t byte) {
+    out += static_cast<char>(byte);
+  };
+  if (c < 0x80) return put(c);
+  if (c < 0x800) {
+    put(0xC0 | c >> 6);
+  } else if (c < 0x10000) {
+    put(0xE0 | c >> 12);
+    put(0x80 | (c >> 6 & 0x3F));
+  } else {
+    put(0xF0 | c >> 18);
+    put(0x80 | (c >> 12 & 0x3F));
+    put(0x80 | (c >> 6 & 0x3F));
+  }
+  put(0x80 | (c & 0x3F));
+}
+
+// The character at `pos` and its length. A malformed byte stands for itself
+// rather than lead a read past the end.
+std::pair<std::uint32_t, std::size_t> NextUtf8(std::string_view s,
+                                               std::size_t pos) {
+  const auto lead = static_cast<unsigned char>(s[pos]);
+  const std::size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+  if (length == 1 || pos + length > s.size()) return {lead, 1};
+  std::uint32_t c = lead & (0x7Fu >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    const auto next = static_cast<unsigned char>(s[pos + i]);
+    if ((next & 0xC0) != 0x80) return {lead, 1};
+    c = c << 6 | (next & 0x3Fu);
+  }
+  return {c, length};
+}
+
+struct Decoded {
+  bool wide = false;
+  std::string text;
+  std::string tail;  // an odd last byte of a UTF-16 file
+};
+
+Decoded Decode(const std::string& bytes) {
+  if (!IsWide(bytes)) return {false, bytes, {}};
+  Decoded decoded{true, {}, {}};
+  const auto unit = [&bytes](std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8;
+  };
+  std::size_t i = kWideMark.size();
+  for (; i + 1 < bytes.size(); i += 2) {
+    std::uint32_t c = unit(i);
+    const std::uint32_t low = i + 3 < bytes.size() ? unit(i + 2) : 0;
+    if (c >= 0xD800 && c < 0xDC00 && low >= 0xDC00 && low < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+      i += 2;
+    }
+    AppendUtf8(decoded.text, c);
+  }
+  decoded.tail = bytes.substr(i);
+  return decoded;
+}
+
+std::string EncodeWide(std::string_view text) {
+  std::string out(kWideMark);
+  const auto put = [&out](std::uint32_t unit) {
+    out += static_cast<char>(unit & 0xFF);
+    out += static_cast<char>(unit >> 8 & 0xFF);
+  };
+  for (std::size_t i = 0; i < text.size();) {
+    const auto [c, length] = NextUtf8(text, i);
+    i += length;
+    if (c < 0x10000) {
+      put(c);
+    } else {
+      put(0xD800 + ((c - 0x10000) >> 10));
+      put(0xDC00 + ((c - 0x10000) & 0x3FF));
+    }
+  }
+  return out;
+}
+
+// Names and values that the caller passes are ANSI.
+std::string Inward(std::string_view ansi, bool wide) {
+  if (!wide) return std::string(ansi);
+  std::string text;
+  for (const char c : ansi) AppendUtf8(text, static_cast<unsigned char>(c));
+  return text;
+}
+
+std::string Outward(std::string_view text, bool wide) {
+  if (!wide) return std::string(text);
+  std::string ansi;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto [c, length] = NextUtf8(text, i);
+    i += length;
+    ansi += c <= 0xFF ? static_cast<char>(c) : '?';
+  }
+  return ansi;
+}
+
+// --- answers -------------------------------------------------------------------
+
+std::string StoredText(std::string_view raw, bool wide) {
+  return Outward(Unquote(TrimBlanks(raw)), wide);
+}
+
+std::optional<std::string> StoredValue(const Decoded& file,
+                                       std::string_view section,
+                                       std::string_view key) {
+  const std::string name = Inward(TrimSpaces(key), file.wide);
+  if (name.empty()) return std::nullopt;
+  const std::string_view text = file.text;
+  const Match match = Find(text, Inward(TrimSpaces(section), file.wide), name);
+  if (!match.keyFound) return std::nullopt;
+  return StoredText(
+      text.substr(match.valueBegin, match.valueEnd - match.valueBegin),
+      file.wide);
+}
+
+std::string Answer(const std::optional<std::string>& stored,
+                   std::string_view defaultText, std::size_t capacity) {
+  if (capacity == 0) return {};
+  std::string value = stored ? *stored : std::string(DefaultValue(defaultText));
+  if (value.size() > capacity - 1) value.resize(capacity - 1);
+  return value;
+}
+
+std::uint32_t NumberOr(const std::string& text, int defaultValue) {
   if (text.empty()) return static_cast<std::uint32_t>(defaultValue);
   return LeadingNumber(text);
 }
 
-std::string WriteString(const std::optional<std::string>& fileText,
-                        std::string_view section, std::string_view key,
-                        std::string_view value) {
+constexpr std::size_t kWhole = std::numeric_limits<std::size_t>::max();
+
+std::string Edit(std::optional<std::string_view> fileText,
+                 std::string_view section, std::string_view key,
+                 std::string_view value) {
   section = TrimSpaces(section);
   key = TrimSpaces(key);
   const std::string entry =
       std::string(key) + "=" + std::string(value) + std::string(kBreak);
-  const std::string header =
-      "[" + std::string(section) + "]" + std::string(kBreak);
+  std::string header = "[";
+  header.append(section).append("]").append(kBreak);
   if (!fileText) return header + entry;
   const std::string_view text = *fileText;
   const Match match = Find(text, section, key);
@@ -222,6 +341,101 @@ std::string WriteString(const std::optional<std::string>& fileText,
     return Spliced(text, match.valueBegin, value, match.valueEnd);
   return Spliced(text, match.insertAt, BrokenLine(text, match.insertAt, entry),
                  match.insertAt);
+}
+
+}  // namespace
+
+std::string ReadString(const std::optional<std::string>& fileText,
+                       std::string_view section, std::string_view key,
+                       std::string_view defaultText, std::size_t capacity) {
+  std::optional<std::string> stored;
+  if (fileText && capacity > 0) stored = StoredValue(Decode(*fileText), section, key);
+  return Answer(stored, defaultText, capacity);
+}
+
+std::uint32_t ReadInt(const std::optional<std::string>& fileText,
+                      std::string_view section, std::string_view key,
+                      int defaultValue) {
+  return NumberOr(ReadString(fileText, section, key, "", kWhole), defaultValue);
+}
+
+std::string WriteString(const std::optional<std::string>& fileText,
+                        std::string_view section, std::string_view key,
+                        std::string_view value) {
+  if (!fileText || !IsWide(*fileText)) return Edit(fileText, section, key, value);
+  const Decoded file = Decode(*fileText);
+  return EncodeWide(Edit(file.text, Inward(section, true), Inward(key, true),
+                         Inward(value, true))) +
+         file.tail;
+}
+
+// --- a parsed file ---------------------------------------------------------------
+
+Document::Document(const std::optional<std::string>& fileText) {
+  if (!fileText) return;
+  Decoded file = Decode(*fileText);
+  wide_ = file.wide;
+  text_ = std::move(file.text);
+  const std::string_view text = text_;
+  Section* current = nullptr;
+  for (Line line = LineAt(text, 0); line.begin < text.size();
+       line = LineAt(text, line.next)) {
+    const Parsed parsed =
+        ParseLine(text.substr(line.begin, line.end - line.begin));
+    if (parsed.kind == Kind::kHeader) {
+      // Only the first section of a name is ever searched.
+      const auto [at, isNew] = sections_.try_emplace(Folded(parsed.name));
+      current = isNew ? &at->second : nullptr;
+    } else if (current != nullptr && parsed.kind == Kind::kEntry &&
+               parsed.hasValue) {
+      const std::size_t valueBegin = line.begin + parsed.valueOffset;
+      current->entries.push_back(
+          {static_cast<std::size_t>(parsed.name.data() - text.data()),
+           parsed.name.size(), valueBegin, line.end - valueBegin});
+      current->firstByName.try_emplace(Folded(parsed.name),
+                                       current->entries.size() - 1);
+    }
+  }
+}
+
+std::optional<std::string> Document::Stored(std::string_view section,
+                                            std::string_view key) const {
+  const auto found =
+      sections_.find(Folded(Inward(TrimSpaces(section), wide_)));
+  if (found == sections_.end()) return std::nullopt;
+  const Section& entries = found->second;
+  const std::string name = Folded(Inward(TrimSpaces(key), wide_));
+  const auto entry = entries.firstByName.find(name);
+  if (name.empty() || entry == entries.firstByName.end()) return std::nullopt;
+  const Entry& at = entries.entries[entry->second];
+  return StoredText(std::string_view(text_).substr(at.valueBegin, at.valueSize),
+                    wide_);
+}
+
+std::string Document::ReadString(std::string_view section,
+                                 std::string_view key,
+                                 std::string_view defaultText,
+                                 std::size_t capacity) const {
+  return Answer(Stored(section, key), defaultText, capacity);
+}
+
+std::uint32_t Document::ReadInt(std::string_view section, std::string_view key,
+                                int defaultValue) const {
+  return NumberOr(ReadString(section, key, "", kWhole), defaultValue);
+}
+
+std::vector<std::pair<std::string, std::string>> Document::Entries(
+    std::string_view section) const {
+  std::vector<std::pair<std::string, std::string>> entries;
+  const auto found = sections_.find(Folded(Inward(TrimSpaces(section), wide_)));
+  if (found == sections_.end()) return entries;
+  const std::string_view text = text_;
+  for (const Entry& entry : found->second.entries) {
+    entries.emplace_back(
+        Outward(text.substr(entry.nameBegin, entry.nameSize), wide_),
+        Outward(text.substr(entry.valueBegin, entry.valueSize), wide_));
+  }
+  return entries;
 }
 
 }  // namespace profile

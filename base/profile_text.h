@@ -2,6 +2,11 @@
 // the bytes of one file. The caller reads and writes the file and resolves
 // its name; these functions only parse and edit text, the way the Windows
 // profile calls do (in-place edits, everything else kept byte for byte).
+//
+// A file that starts with the UTF-16 LE byte-order mark is read and written
+// as UTF-16, as the platform does: names are compared as characters, values
+// come back in the ANSI code page (taken here as Latin-1, a character beyond
+// it reads as "?"), and a write keeps the file UTF-16.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +14,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace profile {
 
@@ -28,5 +36,40 @@ std::uint32_t ReadInt(const std::optional<std::string>& fileText,
 std::string WriteString(const std::optional<std::string>& fileText,
                         std::string_view section, std::string_view key,
                         std::string_view value);
+
+// A file parsed once for many reads: each read is a look-up instead of a
+// scan, with the same answers as the functions above.
+class Document {
+ public:
+  explicit Document(const std::optional<std::string>& fileText);
+
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view defaultText,
+                         std::size_t capacity) const;
+  std::uint32_t ReadInt(std::string_view section, std::string_view key,
+                        int defaultValue) const;
+  // The key lines of the section as the file holds them, in file order:
+  // names as written, values unprocessed, both in the ANSI code page.
+  std::vector<std::pair<std::string, std::string>> Entries(
+      std::string_view section) const;
+
+ private:
+  // Offsets into text_, so that a copied or moved document stays valid.
+  struct Entry {
+    std::size_t nameBegin = 0, nameSize = 0;
+    std::size_t valueBegin = 0, valueSize = 0;  // all the text after "="
+  };
+  struct Section {
+    std::vector<Entry> entries;
+    std::unordered_map<std::string, std::size_t> firstByName;  // folded
+  };
+
+  std::optional<std::string> Stored(std::string_view section,
+                                    std::string_view key) const;
+
+  bool wide_ = false;
+  std::string text_;  // UTF-8 when the file is UTF-16
+  std::unordered_map<std::string, Section> sections_;  // first of each name
+};
 
 }  // namespace profile

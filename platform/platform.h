@@ -53,6 +53,14 @@ using WindowProc = std::intptr_t (*)(Window, std::uint32_t message,
 // Result of an LZ open: a handle, or an LZERROR_/HFILE_ERROR value below 0.
 using LzFile = std::int64_t;
 
+// One entry of a directory's access-control list.
+enum class Trustee { kAdministrators, kSystem, kCreatingUser, kUsers };
+enum class Access { kFull, kReadExecute };
+struct AccessEntry {
+  Trustee who;
+  Access rights;
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -76,7 +84,8 @@ class Platform {
                                  std::size_t capacity) = 0;
 
   // System facts.
-  virtual std::string ModuleFileName(std::size_t capacity) = 0;
+  // The program's whole path, however long.
+  virtual std::string ModuleFileName() = 0;
   virtual std::string WindowsDirectory() = 0;
   virtual std::string SystemDirectory() = 0;
   virtual std::uint32_t Version() = 0;
@@ -87,6 +96,11 @@ class Platform {
 
   // Directories.
   virtual bool CreateDirectory(const std::string& path) = 0;
+  // A new directory whose access list is exactly `entries`, inherited by
+  // what is created inside and not merged with the parent's. Where the
+  // system has no access lists, a plain directory.
+  virtual bool CreateProtectedDirectory(const std::string& path,
+                                        std::span<const AccessEntry> entries) = 0;
   virtual bool RemoveDirectory(const std::string& path) = 0;
   virtual bool SetCurrentDirectory(const std::string& path) = 0;
   virtual bool SetCurrentDrive(int drive) = 0;  // 1 = A:, 2 = B:, ...
@@ -118,11 +132,14 @@ class Platform {
   // own); nothing when the file cannot be opened.
   virtual std::optional<std::string> ExpandedName(const std::string& path) = 0;
 
-  // Libraries loaded at run time. Author-supplied libraries keep the
-  // platform's search order; platform libraries come from the system
-  // directory only.
-  virtual Library LoadLibrary(const std::string& name) = 0;
+  // Libraries loaded at run time: by full path, or platform libraries from
+  // the system directory only.
+  virtual Library LoadLibrary(const std::string& path) = 0;
   virtual Library LoadSystemLibrary(const std::string& name) = 0;
+  // Limits where the platform looks for libraries that the program or its
+  // libraries load by name to the system directory; false where the
+  // platform cannot.
+  virtual bool RestrictLibrarySearch() = 0;
   virtual void FreeLibrary(Library library) = 0;
   // Calls a stdcall entry looked up by ordinal with one or four arguments.
   virtual std::intptr_t CallOrdinal(Library library, int ordinal,

@@ -1,18 +1,15 @@
 #include "host_machine.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <system_error>
 
 #include "text.h"
-#include "szdd.h"
 #include "constants.h"
-#include "profile_text.h"
 #include "string_table.h"
+#include "tree_io.h"
 
 namespace fs = std::filesystem;
 
@@ -26,25 +23,20 @@ std::vector<std::string> SplitList(const std::string& text, char separator) {
   std::stringstream stream(text);
   std::string item;
   while (std::getline(stream, item, separator)) {
+    item.erase(0, item.find_first_not_of(' '));
+    item.erase(item.find_last_not_of(' ') + 1);
     if (!item.empty()) items.push_back(item);
   }
   return items;
 }
 
-std::optional<std::string> ReadHostFile(const fs::path& path) {
-  std::error_code error;
-  if (!fs::is_regular_file(path, error)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool IsWritable(const fs::path& path) {
-  std::error_code error;
-  const fs::perms perms = fs::status(path, error).permissions();
-  return error || (perms & fs::perms::owner_write) != fs::perms::none;
+std::string DriveLetters(const std::string& list) {
+  std::string letters;
+  for (const std::string& item : SplitList(list, ';')) letters += Upper(item[0]);
+  return letters;
 }
 
 std::uint32_t VersionNumber(const std::string& text, bool nt, std::uint32_t build) {
@@ -61,6 +53,72 @@ platform::SystemTime ParseClock(const std::string& text) {
   return time;
 }
 
+bool IsDrivePath(const std::string& path) {
+  return path.size() >= 3 && path[1] == ':' && path[2] == '\\';
+}
+
+// CON, PRN, AUX, NUL, COM1-COM9 and LPT1-LPT9, in any case and with any
+// extension, name devices wherever they stand.
+bool IsDeviceName(const std::string& name) {
+  std::string base = boot::ToUpperAscii(name.substr(0, name.find_first_of(".:")));
+  base.erase(base.find_last_not_of(' ') + 1);
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+  return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&
+         base[3] >= '1' && base[3] <= '9';
+}
+
+// The components below the drive: "." dropped, ".." never above the root,
+// trailing dots and spaces cut, as Windows reads names.
+std::vector<std::string> Components(const std::string& absolute) {
+  std::vector<std::string> parts;
+  for (std::string part : SplitList(absolute.substr(2), '\\')) {
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+      continue;
+    }
+    part.erase(part.find_last_not_of(". ") + 1);
+    if (!part.empty()) parts.push_back(part);
+  }
+  return parts;
+}
+
+// A name within a directory of the tree, matched without regard to case.
+fs::path Child(const fs::path& directory, const std::string& name) {
+  std::error_code error;
+  const fs::path exact = directory / name;
+  if (fs::exists(exact, error) || !fs::is_directory(directory, error)) return exact;
+  const std::string wanted = boot::ToUpperAscii(name);
+  for (const auto& entry : fs::directory_iterator(directory, error)) {
+    if (boot::ToUpperAscii(entry.path().filename().string()) == wanted) return entry.path();
+  }
+  return exact;
+}
+
+std::string Joined(std::string directory, const std::string& name) {
+  if (directory.empty() || directory.back() != '\\') directory += '\\';
+  return directory + name;
+}
+
+const char* TrusteeName(platform::Trustee who) {
+  switch (who) {
+    case platform::Trustee::kAdministrators: return "Administrators";
+    case platform::Trustee::kSystem: return "SYSTEM";
+    case platform::Trustee::kCreatingUser: return "creating user";
+    case platform::Trustee::kUsers: return "Users";
+  }
+  return "?";
+}
+
+std::string Described(std::span<const platform::AccessEntry> entries) {
+  std::string text;
+  for (const platform::AccessEntry& entry : entries) {
+    if (!text.empty()) text += "; ";
+    text += TrusteeName(entry.who);
+    text += entry.rights == platform::Access::kFull ? " full" : " read+execute";
+  }
+  return text;
+}
+
 }  // namespace
 
 HostMachine::HostMachine(fs::path root) : root_(std::move(root)) { LoadDescription(); }
@@ -74,8 +132,8 @@ void HostMachine::LoadDescription() {
   description_ = ReadHostFile(root_ / "machine.ini").value_or("");
   winDir_ = Setting(kMachineSection, "WindowsDirectory", "C:\\WINDOWS");
   sysDir_ = Setting(kMachineSection, "SystemDirectory", "C:\\WINDOWS\\SYSTEM");
-  const bool nt = boot::ToUpperAscii(Setting(kMachineSection, "Family", "9x")) == "NT";
-  version_ = VersionNumber(Setting(kMachineSection, "Version", "4.0"), nt,
+  nt_ = boot::ToUpperAscii(Setting(kMachineSection, "Family", "9x")) == "NT";
+  version_ = VersionNumber(Setting(kMachineSection, "Version", "4.0"), nt_,
                            profile::ReadInt(description_, kMachineSection, "Build", 950));
   const std::string caps = Setting(kMachineSection, "NetworkCaps", "");
   if (!caps.empty()) networkCaps_ = static_cast<std::uint16_t>(std::strtoul(caps.c_str(), nullptr, 0));
@@ -83,11 +141,12 @@ void HostMachine::LoadDescription() {
   program_ = Setting(kMachineSection, "Program", "D:\\SETUP.EXE");
   commandLine_ = Setting(kMachineSection, "CommandLine", "");
   currentDir_ = Setting(kMachineSection, "CurrentDirectory", "C:\\");
+  if (!IsDrivePath(currentDir_)) currentDir_ = "C:\\";
   runTicks_ = static_cast<int>(profile::ReadInt(description_, "Processes", "RunTicks", 2));
   for (const std::string& answer : SplitList(Setting("Boxes", "Answers", ""), ',')) {
     answers_.push_back(static_cast<int>(std::strtol(answer.c_str(), nullptr, 10)));
   }
-  inUse_ = SplitList(boot::ToUpperAscii(Setting("Files", "InUse", "")), ';');
+  LoadFaults();
   // Every machine has these; a description need not lay them out.
   std::error_code error;
   fs::create_directories(Resolve(winDir_), error);
@@ -97,99 +156,69 @@ void HostMachine::LoadDescription() {
   timerFails_ = profile::ReadInt(description_, "Windows", "TimerFails", 0) == 1;
 }
 
+void HostMachine::LoadFaults() {
+  for (const std::string& directory : SplitList(Setting("Drives", "CurrentDirectories", ""), ';')) {
+    if (IsDrivePath(directory)) driveDirs_[Upper(directory[0])] = directory;
+  }
+  const auto files = [this](const std::string& key) {
+    std::set<std::string> keys;
+    for (const std::string& path : SplitList(Setting("Files", key, ""), ';')) keys.insert(Locate(path).key);
+    return keys;
+  };
+  inUse_ = files("InUse");
+  readOnly_ = files("ReadOnly");
+  fullDrives_ = DriveLetters(Setting("Drives", "Full", ""));
+  protectedDrives_ = DriveLetters(Setting("Drives", "WriteProtected", ""));
+}
+
 void HostMachine::Fail(const std::string& line) {
   errors_.push_back(line);
   Note("ERROR " + line);
+}
+
+bool HostMachine::Refuse(std::uint32_t error) {
+  lastError_ = error;
+  return false;
+}
+
+std::string HostMachine::DriveDirectory(char drive) const {
+  if (Upper(currentDir_[0]) == drive) return currentDir_;
+  const auto found = driveDirs_.find(drive);
+  return found != driveDirs_.end() ? found->second : std::string(1, drive) + ":\\";
 }
 
 std::string HostMachine::Absolute(const std::string& windowsPath) const {
   std::string path = windowsPath;
   std::replace(path.begin(), path.end(), '/', '\\');
   if (path.size() >= 2 && path[1] == ':') {
-    if (path.size() == 2 || path[2] != '\\') path.insert(2, "\\");
-    return path;
+    if (path.size() > 2 && path[2] == '\\') return path;
+    // "C:NAME" is NAME in drive C's current directory.
+    return Joined(DriveDirectory(Upper(path[0])), path.substr(2));
   }
   if (!path.empty() && path[0] == '\\') return currentDir_.substr(0, 2) + path;
-  std::string base = currentDir_;
-  if (base.empty() || base.back() != '\\') base += '\\';
-  return base + path;
+  return Joined(currentDir_, path);
+}
+
+HostMachine::Target HostMachine::Locate(const std::string& windowsPath) const {
+  const std::string absolute = Absolute(windowsPath);
+  Target target;
+  target.drive = Upper(absolute[0]);
+  target.path = std::string(1, target.drive) + ":";
+  target.host = root_ / std::string(1, Lower(absolute[0]));
+  const std::vector<std::string> parts = Components(absolute);
+  for (const std::string& part : parts) {
+    target.path += "\\" + part;
+    target.host = Child(target.host, part);
+  }
+  target.root = parts.empty();
+  if (target.root) target.path += "\\";
+  target.device = !parts.empty() && IsDeviceName(parts.back());
+  target.key = boot::ToUpperAscii(target.path);
+  return target;
 }
 
 fs::path HostMachine::Resolve(const std::string& windowsPath) const {
-  const std::string path = Absolute(windowsPath);
-  fs::path result = root_ / std::string(1, static_cast<char>(std::tolower(path[0])));
-  std::vector<std::string> parts;
-  for (const std::string& part : SplitList(path.substr(2), '\\')) {
-    if (part == ".") continue;
-    if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
-      continue;
-    }
-    parts.push_back(part);
-  }
-  for (const std::string& part : parts) {
-    std::error_code error;
-    fs::path next = result / part;
-    if (!fs::exists(next, error) && fs::is_directory(result, error)) {
-      for (const auto& entry : fs::directory_iterator(result, error)) {
-        if (boot::ToUpperAscii(entry.path().filename().string()) == boot::ToUpperAscii(part)) {
-          next = entry.path();
-          break;
-        }
-      }
-    }
-    result = next;
-  }
-  return result;
-}
-
-std::string HostMachine::ProfilePath(const std::string& file) const {
-  if (file.find_first_of("\\/") == std::string::npos && file.find(':') == std::string::npos) {
-    return winDir_ + "\\" + file;
-  }
-  return file;
-}
-
-std::string HostMachine::ReadProfileString(const std::string& section, const std::string& key,
-                                           const std::string& defaultText, std::size_t capacity,
-                                           const std::string& file) {
-  return profile::ReadString(ReadHostFile(Resolve(ProfilePath(file))), section, key, defaultText,
-                             capacity);
-}
-
-std::uint32_t HostMachine::ReadProfileInt(const std::string& section, const std::string& key,
-                                          int defaultValue, const std::string& file) {
-  return profile::ReadInt(ReadHostFile(Resolve(ProfilePath(file))), section, key, defaultValue);
-}
-
-bool HostMachine::WriteProfileString(const std::string& section, const std::string& key,
-                                     const std::string& value, const std::string& file) {
-  const std::string path = ProfilePath(file);
-  const std::string text = profile::WriteString(ReadHostFile(Resolve(path)), section, key, value);
-  lastWrite_.emplace(path, section);
-  return WriteWholeFile(path, text);
-}
-
-std::optional<HostMachine::Section> HostMachine::LastWrittenSection() const {
-  if (!lastWrite_) return std::nullopt;
-  const std::optional<std::string> text = ReadHostFile(Resolve(lastWrite_->first));
-  if (!text) return std::nullopt;
-  Section section{lastWrite_->first, lastWrite_->second, {}};
-  std::istringstream lines(*text);
-  std::string line;
-  bool inside = false;
-  while (std::getline(lines, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty() && line[0] == '[') {
-      inside = boot::ToUpperAscii(line) == "[" + boot::ToUpperAscii(section.name) + "]";
-      continue;
-    }
-    const std::size_t equals = line.find('=');
-    if (inside && equals != std::string::npos) {
-      section.entries.emplace_back(line.substr(0, equals), line.substr(equals + 1));
-    }
-  }
-  return section;
+  return Locate(windowsPath).host;
 }
 
 std::string HostMachine::LoadString(platform::Instance, int id, std::size_t capacity) {
@@ -199,195 +228,99 @@ std::string HostMachine::LoadString(platform::Instance, int id, std::size_t capa
   return text;
 }
 
-std::string HostMachine::ModuleFileName(std::size_t capacity) {
-  std::string path = program_;
-  if (capacity > 0 && path.size() > capacity - 1) path.resize(capacity - 1);
-  return path;
-}
-
 std::optional<std::uint16_t> HostMachine::NetworkCaps(int index) {
   Note("call WNetGetCaps(" + std::to_string(index) + ")" + (networkCaps_ ? "" : " missing"));
   return networkCaps_;
 }
 
-bool HostMachine::CreateDirectory(const std::string& path) {
-  const fs::path target = Resolve(path);
+// --- directories ---------------------------------------------------------------
+
+std::uint32_t HostMachine::MissingError(const Target& target) const {
   std::error_code error;
-  const bool made = fs::is_directory(target.parent_path(), error) && fs::create_directory(target, error);
-  Note("mkdir " + path + (made ? "" : " failed"));
-  lastError_ = made ? 0 : platform::kErrorPathNotFound;
-  return made;
+  return fs::is_directory(target.host.parent_path(), error) ? platform::kErrorFileNotFound
+                                                            : platform::kErrorPathNotFound;
+}
+
+bool HostMachine::IsWriteProtected(char drive) const {
+  return protectedDrives_.find(drive) != std::string::npos;
+}
+
+std::uint32_t HostMachine::MakeDirectoryRefusal(const Target& target) const {
+  std::error_code error;
+  if (target.root) {
+    return fs::is_directory(target.host, error) ? platform::kErrorAlreadyExists
+                                                : platform::kErrorPathNotFound;
+  }
+  if (!fs::is_directory(target.host.parent_path(), error)) return platform::kErrorPathNotFound;
+  if (target.device || fs::exists(target.host, error)) return platform::kErrorAlreadyExists;
+  if (IsWriteProtected(target.drive)) return platform::kErrorWriteProtect;
+  return 0;
+}
+
+std::uint32_t HostMachine::RemoveDirectoryRefusal(const Target& target) const {
+  std::error_code error;
+  if (target.root || target.device) return platform::kErrorAccessDenied;
+  if (!fs::exists(target.host, error)) return MissingError(target);
+  if (IsWriteProtected(target.drive)) return platform::kErrorWriteProtect;
+  if (!fs::is_directory(target.host, error)) return platform::kErrorDirectory;
+  // The process holds its current directory open.
+  if (target.key == Locate(currentDir_).key) return platform::kErrorSharingViolation;
+  if (!fs::is_empty(target.host, error)) return platform::kErrorDirNotEmpty;
+  return 0;
+}
+
+bool HostMachine::MakeDirectory(const std::string& path, const std::string& note) {
+  const Target target = Locate(path);
+  std::error_code error;
+  std::uint32_t refusal = MakeDirectoryRefusal(target);
+  if (refusal == 0 && !fs::create_directory(target.host, error)) refusal = platform::kErrorAccessDenied;
+  Note("mkdir " + path + (refusal == 0 ? note : " failed"));
+  return refusal == 0 || Refuse(refusal);
+}
+
+bool HostMachine::CreateDirectory(const std::string& path) { return MakeDirectory(path, ""); }
+
+bool HostMachine::CreateProtectedDirectory(const std::string& path,
+                                           std::span<const platform::AccessEntry> entries) {
+  return MakeDirectory(path, " protected: " + Described(entries));
 }
 
 bool HostMachine::RemoveDirectory(const std::string& path) {
-  const fs::path target = Resolve(path);
+  const Target target = Locate(path);
   std::error_code error;
-  const bool removed = fs::is_directory(target, error) && fs::is_empty(target, error) &&
-                       fs::remove(target, error);
-  Note("rmdir " + path + (removed ? "" : " failed"));
-  return removed;
+  std::uint32_t refusal = RemoveDirectoryRefusal(target);
+  if (refusal == 0 && !fs::remove(target.host, error)) refusal = platform::kErrorAccessDenied;
+  Note("rmdir " + path + (refusal == 0 ? "" : " failed"));
+  return refusal == 0 || Refuse(refusal);
 }
 
 bool HostMachine::SetCurrentDirectory(const std::string& path) {
+  const Target target = Locate(path);
   std::error_code error;
-  if (!fs::is_directory(Resolve(path), error)) {
+  if (target.device || !fs::is_directory(target.host, error)) {
     Note("chdir " + path + " failed");
-    return false;
+    return Refuse(fs::exists(target.host, error) ? platform::kErrorDirectory : MissingError(target));
   }
+  // Windows 9x keeps a directory for each drive; NT only the process's one.
+  if (!nt_) driveDirs_[Upper(currentDir_[0])] = currentDir_;
   currentDir_ = Absolute(path);
   Note("chdir " + currentDir_);
   return true;
 }
 
 bool HostMachine::SetCurrentDrive(int drive) {
-  if (drive < 1 || drive > 26) return false;
+  if (drive < 1 || drive > 26) return Refuse(platform::kErrorPathNotFound);
   const char letter = static_cast<char>('A' + drive - 1);
-  if (boot::ToUpperAscii(currentDir_.substr(0, 1)) != std::string(1, letter)) {
-    currentDir_ = std::string(1, letter) + ":\\";
+  const std::string directory = DriveDirectory(letter);
+  std::error_code error;
+  if (!fs::is_directory(Locate(directory).host, error)) {
+    Note(std::string("drive ") + letter + ": failed");
+    return Refuse(platform::kErrorPathNotFound);
   }
+  if (!nt_) driveDirs_[Upper(currentDir_[0])] = currentDir_;
+  currentDir_ = directory;
   Note(std::string("drive ") + letter + ":");
   return true;
-}
-
-bool HostMachine::FileExists(const std::string& path) {
-  std::error_code error;
-  return !path.empty() && fs::is_regular_file(Resolve(path), error);
-}
-
-bool HostMachine::IsInUse(const std::string& path) const {
-  return std::find(inUse_.begin(), inUse_.end(), boot::ToUpperAscii(Absolute(path))) != inUse_.end();
-}
-
-bool HostMachine::DeleteFile(const std::string& path) {
-  if (!FileExists(path) || IsInUse(path)) return false;
-  std::error_code error;
-  const bool removed = fs::remove(Resolve(path), error);
-  if (removed) Note("delete " + path);
-  return removed;
-}
-
-std::optional<std::string> HostMachine::ReadFile(const std::string& path) {
-  if (path.empty()) return std::nullopt;
-  return ReadHostFile(Resolve(path));
-}
-
-bool HostMachine::WriteWholeFile(const std::string& path, const std::string& content) {
-  const fs::path target = Resolve(path);
-  std::error_code error;
-  if (!fs::is_directory(target.parent_path(), error) || fs::is_directory(target, error) ||
-      IsInUse(path) || (fs::exists(target, error) && !IsWritable(target))) {
-    return false;
-  }
-  std::ofstream out(target, std::ios::binary | std::ios::trunc);
-  out << content;
-  return static_cast<bool>(out);
-}
-
-bool HostMachine::ReplaceFile(const std::string& from, const std::string& to) {
-  const fs::path target = Resolve(to);
-  std::error_code error;
-  if (!FileExists(from) || IsInUse(to) || fs::is_directory(target, error) ||
-      (fs::exists(target, error) && !IsWritable(target))) {
-    return false;
-  }
-  fs::rename(Resolve(from), target, error);
-  if (!error) Note("write " + to);
-  return !error;
-}
-
-platform::File HostMachine::OpenForRead(const std::string& path) {
-  std::optional<std::string> content = ReadFile(path);
-  if (!content) {
-    lastError_ = platform::kErrorFileNotFound;
-    return 0;
-  }
-  files_[nextFile_] = {path, std::move(*content), 0, false};
-  return nextFile_++;
-}
-
-platform::File HostMachine::CreateForWrite(const std::string& path) {
-  if (!WriteWholeFile(path, "")) {
-    lastError_ = platform::kErrorPathNotFound;
-    return 0;
-  }
-  files_[nextFile_] = {path, {}, 0, true};
-  Note("write " + path);
-  return nextFile_++;
-}
-
-std::optional<std::string> HostMachine::ReadBytes(platform::File file, std::size_t count) {
-  const auto found = files_.find(file);
-  if (found == files_.end() || found->second.forWriting) return std::nullopt;
-  PieceFile& piece = found->second;
-  std::string bytes = piece.content.substr(std::min(piece.offset, piece.content.size()), count);
-  piece.offset += bytes.size();
-  return bytes;
-}
-
-bool HostMachine::WriteBytes(platform::File file, const std::string& bytes) {
-  const auto found = files_.find(file);
-  if (found == files_.end() || !found->second.forWriting) return false;
-  std::ofstream out(Resolve(found->second.path), std::ios::binary | std::ios::app);
-  out << bytes;
-  return static_cast<bool>(out);
-}
-
-void HostMachine::CloseFile(platform::File file) { files_.erase(file); }
-
-std::optional<platform::SystemTime> HostMachine::LastWriteTime(const std::string& path) {
-  if (!FileExists(path)) return std::nullopt;
-  std::error_code error;
-  const auto written = fs::last_write_time(Resolve(path), error);
-  if (error) return std::nullopt;
-  const auto since = std::chrono::file_clock::to_sys(written);
-  const auto days = std::chrono::floor<std::chrono::days>(since);
-  const std::chrono::year_month_day date(days);
-  const std::chrono::hh_mm_ss time(std::chrono::floor<std::chrono::seconds>(since - days));
-  return platform::SystemTime{static_cast<int>(date.year()), static_cast<int>(unsigned(date.month())),
-                              static_cast<int>(unsigned(date.day())), static_cast<int>(time.hours().count()),
-                              static_cast<int>(time.minutes().count()),
-                              static_cast<int>(time.seconds().count())};
-}
-
-platform::LzFile HostMachine::LzOpenRead(const std::string& path) {
-  std::string opened = path;
-  if (!FileExists(opened)) opened = szdd::TwinName(path);
-  if (!FileExists(opened)) {
-    lastError_ = platform::kErrorFileNotFound;
-    return platform::kLzErrorBadInHandle;
-  }
-  lzFiles_[nextLz_] = {opened, false};
-  return nextLz_++;
-}
-
-platform::LzFile HostMachine::LzCreate(const std::string& path) {
-  if (!WriteWholeFile(path, "")) {
-    lastError_ = platform::kErrorPathNotFound;
-    return platform::kLzErrorBadInHandle;
-  }
-  lzFiles_[nextLz_] = {path, true};
-  return nextLz_++;
-}
-
-std::int64_t HostMachine::LzCopy(platform::LzFile source, platform::LzFile destination) {
-  const auto in = lzFiles_.find(source);
-  const auto out = lzFiles_.find(destination);
-  if (in == lzFiles_.end() || in->second.forWriting) return platform::kLzErrorBadInHandle;
-  if (out == lzFiles_.end() || !out->second.forWriting) return platform::kLzErrorBadOutHandle;
-  const std::optional<std::string> content = ReadFile(in->second.path);
-  if (!content) return platform::kLzErrorRead;
-  const szdd::Expansion expansion = szdd::Expand(*content);
-  if (!expansion.complete) return platform::kLzErrorRead;
-  if (!WriteWholeFile(out->second.path, expansion.data)) return platform::kLzErrorWrite;
-  return static_cast<std::int64_t>(expansion.data.size());
-}
-
-void HostMachine::LzClose(platform::LzFile file) { lzFiles_.erase(file); }
-
-std::optional<std::string> HostMachine::ExpandedName(const std::string& path) {
-  const std::optional<std::string> content = ReadFile(path);
-  if (!content) return std::nullopt;
-  return szdd::ExpandedName(path, *content);
 }
 
 }  // namespace host

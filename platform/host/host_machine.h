@@ -1,15 +1,21 @@
 // The simulated Windows machine: a directory tree with drive folders
 // (<root>/c, <root>/d, ...), a description in <root>/machine.ini, and a
-// journal of every observable act.
+// journal of every observable act. It is as strict as Windows where that
+// protects data: read-only and in-use files, full and write-protected
+// drives, drive roots and device names; failures set Windows' error codes.
+// The tree belongs to the machine while it runs: profile files stay parsed
+// in memory until the machine itself writes them.
 #pragma once
 
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform.h"
+#include "profile_text.h"
 
 namespace host {
 
@@ -45,7 +51,7 @@ class HostMachine : public platform::Platform {
                           const std::string& value, const std::string& file) override;
   std::string LoadString(platform::Instance instance, int id, std::size_t capacity) override;
 
-  std::string ModuleFileName(std::size_t capacity) override;
+  std::string ModuleFileName() override { return program_; }
   std::string WindowsDirectory() override { return winDir_; }
   std::string SystemDirectory() override { return sysDir_; }
   std::uint32_t Version() override { return version_; }
@@ -54,6 +60,8 @@ class HostMachine : public platform::Platform {
   std::uint32_t LastError() override { return lastError_; }
 
   bool CreateDirectory(const std::string& path) override;
+  bool CreateProtectedDirectory(const std::string& path,
+                                std::span<const platform::AccessEntry> entries) override;
   bool RemoveDirectory(const std::string& path) override;
   bool SetCurrentDirectory(const std::string& path) override;
   bool SetCurrentDrive(int drive) override;
@@ -75,8 +83,9 @@ class HostMachine : public platform::Platform {
   void LzClose(platform::LzFile file) override;
   std::optional<std::string> ExpandedName(const std::string& path) override;
 
-  platform::Library LoadLibrary(const std::string& name) override;
+  platform::Library LoadLibrary(const std::string& path) override;
   platform::Library LoadSystemLibrary(const std::string& name) override;
+  bool RestrictLibrarySearch() override;
   void FreeLibrary(platform::Library library) override;
   std::intptr_t CallOrdinal(platform::Library library, int ordinal,
                             std::span<const std::uintptr_t> args) override;
@@ -115,12 +124,21 @@ class HostMachine : public platform::Platform {
   void DeleteObject(platform::Gdi object) override;
 
  private:
+  // A Windows path as the machine takes it.
+  struct Target {
+    std::string path;  // absolute, without "." and "..": "C:\DIR\NAME"
+    std::string key;   // the same in upper case: which file it is
+    std::filesystem::path host;  // where it lies in the tree
+    char drive = 'C';
+    bool root = false;    // the drive's root directory
+    bool device = false;  // CON, NUL, COM1, ...: never a file of the tree
+  };
   struct OpenFile {
-    std::string path;
+    Target target;
     bool forWriting = false;
   };
   struct PieceFile {
-    std::string path;
+    Target target;
     std::string content;  // what a read handle reads
     std::size_t offset = 0;
     bool forWriting = false;
@@ -130,13 +148,34 @@ class HostMachine : public platform::Platform {
   };
 
   void LoadDescription();
+  void LoadFaults();
   std::string Setting(const std::string& section, const std::string& key,
                       const std::string& fallback) const;
+  std::string DriveDirectory(char drive) const;
   std::string Absolute(const std::string& windowsPath) const;
+  Target Locate(const std::string& windowsPath) const;
   void Note(const std::string& line) { journal_.push_back(line); }
   void Fail(const std::string& line);
-  bool IsInUse(const std::string& path) const;
-  bool WriteWholeFile(const std::string& path, const std::string& content);
+  bool Refuse(std::uint32_t error);  // sets the last error, gives false
+
+  // Why an act on a target cannot be done, as a Windows error code; 0
+  // when it can.
+  std::uint32_t MissingError(const Target& target) const;
+  std::uint32_t ReadRefusal(const Target& target) const;
+  std::uint32_t WriteRefusal(const Target& target) const;
+  std::uint32_t DeleteRefusal(const Target& target) const;
+  std::uint32_t MakeDirectoryRefusal(const Target& target) const;
+  std::uint32_t RemoveDirectoryRefusal(const Target& target) const;
+  bool IsReadOnly(const Target& target) const;
+  bool IsInUse(const Target& target) const;
+  bool IsFull(const Target& target, std::size_t newSize) const;
+  bool IsWriteProtected(char drive) const;
+
+  bool MakeDirectory(const std::string& path, const std::string& note);
+  bool WriteWholeFile(const Target& target, const std::string& content);
+  bool WriteThrough(const Target& target, const std::string& bytes, bool append);
+  const profile::Document& Profile(const std::string& file);
+  void Forget(const Target& target) { profiles_.erase(target.key); }
   std::optional<std::string> FindProgram(const std::string& commandLine) const;
   void Tick();
 
@@ -145,15 +184,22 @@ class HostMachine : public platform::Platform {
   std::vector<std::string> journal_;
   std::vector<std::string> errors_;
 
-  std::string winDir_, sysDir_, program_, commandLine_, currentDir_;
+  std::string winDir_, sysDir_, program_, commandLine_;
+  std::string currentDir_;  // absolute, as the program named it
+  // Other drives' current directories: on NT what the parent left in the
+  // environment ("=D:"), on 9x each drive's own.
+  std::map<char, std::string> driveDirs_;
+  bool nt_ = false;
   std::uint32_t version_ = 0;
   std::optional<std::uint16_t> networkCaps_;
   platform::SystemTime clock_;
   std::uint32_t lastError_ = 0;
   int runTicks_ = 2;
   std::vector<int> answers_;
-  std::vector<std::string> inUse_;
+  std::set<std::string> inUse_, readOnly_;  // Target keys
+  std::string fullDrives_, protectedDrives_;  // drive letters
   std::vector<std::string> libraries_;
+  std::map<std::string, profile::Document> profiles_;  // by Target key
   bool windowFails_ = false;
   bool timerFails_ = false;
 

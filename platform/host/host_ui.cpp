@@ -78,17 +78,30 @@ bool HostMachine::ProcessEnded(platform::Process process) {
   return found != processes_.end() && found->second.ticksLeft <= 0;
 }
 
-platform::Library HostMachine::LoadLibrary(const std::string& name) {
-  const bool present =
-      std::find(libraries_.begin(), libraries_.end(), UpperName(name)) != libraries_.end();
-  Note("load " + name + (present ? "" : " failed"));
-  if (!present) return 0;
-  loaded_[nextLibrary_] = name;
+// A library loads when its file is there, or when the description lists it
+// as a library of the system directory.
+platform::Library HostMachine::LoadLibrary(const std::string& path) {
+  const Target target = Locate(path);
+  const bool listed =
+      std::find(libraries_.begin(), libraries_.end(), UpperName(path)) != libraries_.end() &&
+      target.key == Locate(sysDir_ + "\\" + UpperName(path)).key;
+  const bool present = listed || (!target.device && ReadRefusal(target) == 0);
+  Note("load " + path + (present ? "" : " failed"));
+  if (!present) {
+    Refuse(platform::kErrorModNotFound);
+    return 0;
+  }
+  loaded_[nextLibrary_] = path;
   return nextLibrary_++;
 }
 
 platform::Library HostMachine::LoadSystemLibrary(const std::string& name) {
   return LoadLibrary(sysDir_ + "\\" + name);
+}
+
+bool HostMachine::RestrictLibrarySearch() {
+  Note("library search limited to the system directory");
+  return true;
 }
 
 void HostMachine::FreeLibrary(platform::Library library) {
@@ -103,7 +116,10 @@ std::intptr_t HostMachine::CallOrdinal(platform::Library library, int ordinal,
   const auto found = loaded_.find(library);
   std::string line = "call " + (found == loaded_.end() ? std::string("(none)") : found->second) +
                      " #" + std::to_string(ordinal) + "(";
-  for (std::size_t i = 0; i < args.size(); ++i) line += (i ? "," : "") + Hex(static_cast<std::uint32_t>(args[i]));
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (i > 0) line += ',';
+    line += Hex(static_cast<std::uint32_t>(args[i]));
+  }
   Note(line + ")");
   return 0;
 }

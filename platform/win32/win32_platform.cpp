@@ -2,6 +2,10 @@
 
 #include <direct.h>
 
+#include <optional>
+#include <span>
+#include <vector>
+
 #include "szdd.h"
 #include "constants.h"
 
@@ -26,12 +30,6 @@ Fn Entry(HMODULE module, LPCSTR name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }
 
-std::string Cut(std::string text, std::size_t capacity) {
-  if (capacity == 0) return {};
-  if (text.size() > capacity - 1) text.resize(capacity - 1);
-  return text;
-}
-
 std::string SystemPath(const std::string& name) {
   char dir[kPathCapacity] = {};
   ::GetSystemDirectoryA(dir, kPathCapacity);
@@ -51,16 +49,93 @@ LRESULT CALLBACK Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   }
 }
 
-// A closed-on-destruction file handle.
+// A closed-on-destruction file or token handle.
 struct FileHandle {
   HANDLE handle;
   explicit FileHandle(HANDLE h) : handle(h) {}
   ~FileHandle() {
-    if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
+    if (handle != INVALID_HANDLE_VALUE && handle != nullptr) ::CloseHandle(handle);
   }
   FileHandle(const FileHandle&) = delete;
   FileHandle& operator=(const FileHandle&) = delete;
 };
+
+// A library of the system directory, freed on destruction.
+struct SystemLibrary {
+  HMODULE module;
+  explicit SystemLibrary(const char* name) : module(::LoadLibraryA(SystemPath(name).c_str())) {}
+  ~SystemLibrary() {
+    if (module != nullptr) ::FreeLibrary(module);
+  }
+  SystemLibrary(const SystemLibrary&) = delete;
+  SystemLibrary& operator=(const SystemLibrary&) = delete;
+  template <typename Fn>
+  Fn Find(LPCSTR name) const {
+    return module != nullptr ? Entry<Fn>(module, name) : nullptr;
+  }
+};
+
+// Memory that the system allocated for the caller to free.
+struct LocalMemory {
+  HLOCAL memory;
+  explicit LocalMemory(HLOCAL m) : memory(m) {}
+  ~LocalMemory() { ::LocalFree(memory); }
+  LocalMemory(const LocalMemory&) = delete;
+  LocalMemory& operator=(const LocalMemory&) = delete;
+};
+
+// Access lists: ADVAPI32's calls, absent on systems without access lists.
+struct AccessCalls {
+  using OpenTokenFn = BOOL(WINAPI*)(HANDLE, DWORD, PHANDLE);
+  using TokenInfoFn = BOOL(WINAPI*)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
+  using SidTextFn = BOOL(WINAPI*)(PSID, LPSTR*);
+  using DescriptorFn = BOOL(WINAPI*)(LPCSTR, DWORD, PSECURITY_DESCRIPTOR*, PULONG);
+  static constexpr DWORD kSddlRevision = 1;
+
+  SystemLibrary advapi{"ADVAPI32.DLL"};
+  OpenTokenFn openToken = advapi.Find<OpenTokenFn>("OpenProcessToken");
+  TokenInfoFn tokenInfo = advapi.Find<TokenInfoFn>("GetTokenInformation");
+  SidTextFn sidText = advapi.Find<SidTextFn>("ConvertSidToStringSidA");
+  DescriptorFn descriptor =
+      advapi.Find<DescriptorFn>("ConvertStringSecurityDescriptorToSecurityDescriptorA");
+
+  bool Ready() const { return openToken && tokenInfo && sidText && descriptor; }
+
+  // The running user's SID as text.
+  std::optional<std::string> UserSid() const {
+    HANDLE token = nullptr;
+    if (!openToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return std::nullopt;
+    const FileHandle owned(token);
+    DWORD size = 0;
+    tokenInfo(token, TokenUser, nullptr, 0, &size);
+    std::vector<unsigned char> user(size);
+    LPSTR text = nullptr;
+    if (size == 0 || !tokenInfo(token, TokenUser, user.data(), size, &size) ||
+        !sidText(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &text)) {
+      return std::nullopt;
+    }
+    const LocalMemory freed(text);
+    return std::string(text);
+  }
+};
+
+// The list as a descriptor's text: protected ("P") so that nothing of the
+// parent's list is merged in, each entry inherited by files and directories
+// created inside ("OICI").
+std::string DescriptorText(std::span<const platform::AccessEntry> entries, const std::string& user) {
+  std::string text = "D:P";
+  for (const platform::AccessEntry& entry : entries) {
+    text += entry.rights == platform::Access::kFull ? "(A;OICI;FA;;;" : "(A;OICI;0x1200a9;;;";
+    switch (entry.who) {
+      case platform::Trustee::kAdministrators: text += "BA"; break;
+      case platform::Trustee::kSystem: text += "SY"; break;
+      case platform::Trustee::kUsers: text += "BU"; break;
+      case platform::Trustee::kCreatingUser: text += user; break;
+    }
+    text += ")";
+  }
+  return text;
+}
 
 // The first bytes of a file, at most `size`.
 std::optional<std::string> ReadHead(const std::string& path, DWORD size) {
@@ -146,10 +221,15 @@ std::string Win32Platform::LoadString(platform::Instance instance, int id, std::
   return buffer;
 }
 
-std::string Win32Platform::ModuleFileName(std::size_t capacity) {
-  char path[kPathCapacity] = {};
-  ::GetModuleFileNameA(nullptr, path, kPathCapacity);
-  return Cut(path, capacity);
+std::string Win32Platform::ModuleFileName() {
+  // A path may be longer than MAX_PATH: grow until it fits.
+  for (std::string path(kPathCapacity, '\0');; path.resize(path.size() * 2)) {
+    const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      return path;
+    }
+  }
 }
 
 std::string Win32Platform::WindowsDirectory() {
@@ -191,6 +271,21 @@ platform::SystemTime Win32Platform::SystemTimeUtc() {
 
 bool Win32Platform::CreateDirectory(const std::string& path) {
   return ::CreateDirectoryA(path.c_str(), nullptr);
+}
+
+bool Win32Platform::CreateProtectedDirectory(const std::string& path,
+                                             std::span<const platform::AccessEntry> entries) {
+  const AccessCalls calls;
+  if (!calls.Ready()) return CreateDirectory(path);
+  const std::optional<std::string> user = calls.UserSid();
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!user || !calls.descriptor(DescriptorText(entries, *user).c_str(), AccessCalls::kSddlRevision,
+                                 &descriptor, nullptr)) {
+    return false;
+  }
+  const LocalMemory freed(descriptor);
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+  return ::CreateDirectoryA(path.c_str(), &attributes);
 }
 
 bool Win32Platform::RemoveDirectory(const std::string& path) {
@@ -320,12 +415,19 @@ std::optional<std::string> Win32Platform::ExpandedName(const std::string& path) 
   return std::string(expanded);
 }
 
-platform::Library Win32Platform::LoadLibrary(const std::string& name) {
-  return Out(::LoadLibraryA(name.c_str()));
+platform::Library Win32Platform::LoadLibrary(const std::string& path) {
+  return Out(::LoadLibraryA(path.c_str()));
 }
 
 platform::Library Win32Platform::LoadSystemLibrary(const std::string& name) {
   return Out(::LoadLibraryA(SystemPath(name).c_str()));
+}
+
+bool Win32Platform::RestrictLibrarySearch() {
+  using SetDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+  const auto set = Entry<SetDirectoriesFn>(::GetModuleHandleA("KERNEL32.DLL"), "SetDefaultDllDirectories");
+  return set != nullptr && set(kSearchSystem32);
 }
 
 void Win32Platform::FreeLibrary(platform::Library library) {

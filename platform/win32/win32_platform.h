@@ -28,7 +28,7 @@ class Win32Platform : public platform::Platform {
                           const std::string& value, const std::string& file) override;
   std::string LoadString(platform::Instance instance, int id, std::size_t capacity) override;
 
-  std::string ModuleFileName(std::size_t capacity) override;
+  std::string ModuleFileName() override;
   std::string WindowsDirectory() override;
   std::string SystemDirectory() override;
   std::uint32_t Version() override;
@@ -37,6 +37,8 @@ class Win32Platform : public platform::Platform {
   std::uint32_t LastError() override { return ::GetLastError(); }
 
   bool CreateDirectory(const std::string& path) override;
+  bool CreateProtectedDirectory(const std::string& path,
+                                std::span<const platform::AccessEntry> entries) override;
   bool RemoveDirectory(const std::string& path) override;
   bool SetCurrentDirectory(const std::string& path) override;
   bool SetCurrentDrive(int drive) override;
@@ -58,8 +60,9 @@ class Win32Platform : public platform::Platform {
   void LzClose(platform::LzFile file) override;
   std::optional<std::string> ExpandedName(const std::string& path) override;
 
-  platform::Library LoadLibrary(const std::string& name) override;
+  platform::Library LoadLibrary(const std::string& path) override;
   platform::Library LoadSystemLibrary(const std::string& name) override;
+  bool RestrictLibrarySearch() override;
   void FreeLibrary(platform::Library library) override;
   std::intptr_t CallOrdinal(platform::Library library, int ordinal,
                             std::span<const std::uintptr_t> args) override;

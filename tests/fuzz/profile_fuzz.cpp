@@ -1,8 +1,9 @@
 // Fuzz target of the profile engine. Input: section, key, value, a second
 // section and key to probe, and the file text, separated by NUL bytes (the
 // file text may hold NULs itself); fewer parts mean a missing file. Besides not crashing, it checks that
-// reads respect their capacity, that a written value reads back, that
-// nothing else in the file changes meaning, and that a new key only inserts.
+// reads respect their capacity, that a parsed document answers as the scan
+// does, that a written value reads back, that nothing else in the file
+// changes meaning, and that a new key only inserts.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -103,7 +104,11 @@ void CheckReads(const Input& in) {
                                               in.names[1], "d", in.capacity);
   Require(cut.size() + 1 <= in.capacity || (cut.empty() && in.capacity == 0));
   Require(whole.compare(0, cut.size(), cut) == 0);
-  profile::ReadInt(in.file, in.names[0], in.names[1], -1);
+  const profile::Document document(in.file);
+  Require(document.ReadString(in.names[0], in.names[1], "d", kAll) == whole);
+  Require(document.ReadString(in.names[0], in.names[1], "d", in.capacity) == cut);
+  Require(document.ReadInt(in.names[0], in.names[1], -1) ==
+          profile::ReadInt(in.file, in.names[0], in.names[1], -1));
 }
 
 // Only an insertion: the old text is a prefix and a suffix of the new one.

@@ -3,8 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 
 #include "szdd.h"
@@ -15,6 +17,7 @@ namespace host {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::Contains;
 using ::testing::ElementsAre;
 
 class SimulatedMachine : public ::testing::Test {
@@ -34,6 +37,10 @@ class SimulatedMachine : public ::testing::Test {
     Write("machine.ini", description);
     machine_ = std::make_unique<HostMachine>(root_);
     return *machine_;
+  }
+  std::string Read(const fs::path& relative) {
+    std::ifstream in(root_ / relative, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
   fs::path root_;
@@ -143,6 +150,252 @@ TEST_F(SimulatedMachine, ALoopWithNothingToWaitForIsAnError) {
   HostMachine& machine = Machine();
   EXPECT_EQ(machine.RunMessageLoop(), 0);
   EXPECT_THAT(machine.Errors(), ElementsAre("message loop has nothing left to wait for"));
+}
+
+// --- strictness and error codes ----------------------------------------------
+
+constexpr char kFaults[] =
+    "[Files]\r\nInUse=C:\\BUSY.DLL\r\nReadOnly=c:\\keep.txt\r\n"
+    "[Drives]\r\nFull=E:\r\nWriteProtected=A:\r\n";
+
+class StrictMachine : public SimulatedMachine {
+ protected:
+  HostMachine& Faulty() {
+    Write("c/BUSY.DLL", "busy");
+    Write("c/KEEP.TXT", "keep");
+    Write("c/DIR/F", "data");
+    Write("a/FLOPPY.TXT", "floppy");
+    Write("e/OLD.TXT", "0123456789");
+    fs::create_directories(root_ / "c" / "EMPTY");
+    return Machine(kFaults);
+  }
+};
+
+TEST_F(StrictMachine, FailingCallsSetTheWindowsErrorAndChangeNothing) {
+  using Call = std::function<bool(HostMachine&)>;
+  const struct {
+    const char* act;
+    Call call;
+    std::uint32_t error;
+  } cases[] = {
+      {"delete missing", [](HostMachine& m) { return m.DeleteFile("C:\\NONE"); }, 2},
+      {"delete in missing dir", [](HostMachine& m) { return m.DeleteFile("C:\\NO\\NONE"); }, 3},
+      {"delete read-only", [](HostMachine& m) { return m.DeleteFile("C:\\KEEP.TXT"); }, 5},
+      {"delete directory", [](HostMachine& m) { return m.DeleteFile("C:\\DIR"); }, 5},
+      {"delete in use", [](HostMachine& m) { return m.DeleteFile("c:\\busy.dll"); }, 32},
+      {"delete protected", [](HostMachine& m) { return m.DeleteFile("A:\\FLOPPY.TXT"); }, 19},
+      {"overwrite read-only", [](HostMachine& m) { return m.CreateForWrite("C:\\KEEP.TXT") != 0; }, 5},
+      {"open in use", [](HostMachine& m) { return m.CreateForWrite("C:\\BUSY.DLL") != 0; }, 32},
+      {"create protected", [](HostMachine& m) { return m.CreateForWrite("A:\\NEW") != 0; }, 19},
+      {"create in missing dir", [](HostMachine& m) { return m.CreateForWrite("C:\\NO\\N") != 0; }, 3},
+      {"LZ over read-only", [](HostMachine& m) { return m.LzCreate("C:\\KEEP.TXT") >= 0; }, 5},
+      {"profile into read-only",
+       [](HostMachine& m) { return m.WriteProfileString("s", "k", "v", "C:\\KEEP.TXT"); }, 5},
+      {"profile on full drive",
+       [](HostMachine& m) { return m.WriteProfileString("s", "k", "v", "E:\\NEW.INI"); }, 112},
+      {"replace read-only", [](HostMachine& m) { return m.ReplaceFile("C:\\DIR\\F", "C:\\KEEP.TXT"); }, 5},
+      {"replace in use", [](HostMachine& m) { return m.ReplaceFile("C:\\DIR\\F", "C:\\BUSY.DLL"); }, 32},
+      {"move from in use", [](HostMachine& m) { return m.ReplaceFile("C:\\BUSY.DLL", "C:\\X"); }, 32},
+      {"replace protected", [](HostMachine& m) { return m.ReplaceFile("C:\\DIR\\F", "A:\\F"); }, 19},
+      {"move onto full drive", [](HostMachine& m) { return m.ReplaceFile("C:\\DIR\\F", "E:\\F"); }, 112},
+      {"mkdir existing", [](HostMachine& m) { return m.CreateDirectory("C:\\DIR"); }, 183},
+      {"mkdir protected", [](HostMachine& m) { return m.CreateDirectory("A:\\NEW"); }, 19},
+      {"mkdir in missing dir", [](HostMachine& m) { return m.CreateDirectory("C:\\NO\\NEW"); }, 3},
+      {"rmdir root", [](HostMachine& m) { return m.RemoveDirectory("C:\\"); }, 5},
+      {"rmdir drive", [](HostMachine& m) { return m.RemoveDirectory("C:"); }, 5},
+      {"rmdir not empty", [](HostMachine& m) { return m.RemoveDirectory("C:\\DIR"); }, 145},
+      {"rmdir missing", [](HostMachine& m) { return m.RemoveDirectory("C:\\NONE"); }, 2},
+      {"read missing", [](HostMachine& m) { return m.ReadFile("C:\\NO\\X").has_value(); }, 3},
+      {"LZ open missing", [](HostMachine& m) { return m.LzOpenRead("C:\\NONE.EXE") >= 0; }, 2},
+      {"load missing", [](HostMachine& m) { return m.LoadLibrary("C:\\NONE.DLL") != 0; }, 126},
+  };
+  HostMachine& machine = Faulty();
+  for (const auto& [act, call, error] : cases) {
+    SCOPED_TRACE(act);
+    EXPECT_FALSE(call(machine));
+    EXPECT_EQ(machine.LastError(), error);
+  }
+  EXPECT_EQ(Read("c/KEEP.TXT"), "keep");
+  EXPECT_EQ(Read("c/BUSY.DLL"), "busy");
+  EXPECT_EQ(Read("c/DIR/F"), "data");
+  EXPECT_TRUE(fs::exists(root_ / "a" / "FLOPPY.TXT"));
+  EXPECT_FALSE(fs::exists(root_ / "e" / "NEW.INI"));
+  EXPECT_EQ(machine.ReadFile("C:\\KEEP.TXT"), "keep");  // read-only and busy files read
+  EXPECT_NE(machine.OpenForRead("C:\\BUSY.DLL"), 0u);
+}
+
+TEST_F(StrictMachine, AFullDriveTakesNoNewBytes) {
+  Write("d/P.EX_", szdd::Compress("MZ program", 'E'));
+  HostMachine& machine = Faulty();
+  const platform::File file = machine.CreateForWrite("E:\\EMPTY.TXT");
+  ASSERT_NE(file, 0u);  // an empty file needs no room
+  EXPECT_FALSE(machine.WriteBytes(file, "x"));
+  EXPECT_EQ(machine.LastError(), 112u);
+  const platform::LzFile in = machine.LzOpenRead("D:\\P.EX_");
+  const platform::LzFile out = machine.LzCreate("E:\\P.EXE");
+  EXPECT_EQ(machine.LzCopy(in, out), platform::kLzErrorWrite);
+  EXPECT_EQ(machine.LastError(), 112u);
+  EXPECT_EQ(Read("e/EMPTY.TXT"), "");
+  EXPECT_EQ(Read("e/P.EXE"), "");
+  EXPECT_TRUE(machine.ReplaceFile("E:\\OLD.TXT", "E:\\MOVED.TXT"));  // no new bytes
+}
+
+TEST_F(StrictMachine, FilesHeldOpenCannotBeDeletedOrReplaced) {
+  Write("c/SRC.EXE", "MZ");
+  HostMachine& machine = Machine();
+  const platform::LzFile in = machine.LzOpenRead("C:\\SRC.EXE");
+  EXPECT_FALSE(machine.DeleteFile("C:\\SRC.EXE"));
+  EXPECT_EQ(machine.LastError(), 32u);
+  machine.LzClose(in);
+  EXPECT_TRUE(machine.DeleteFile("C:\\SRC.EXE"));
+}
+
+TEST_F(StrictMachine, TheCurrentDirectoryIsHeldAndDotsNeverClimbAboveTheRoot) {
+  Write("c/WINDOWS/X.INI", "x");
+  HostMachine& machine = Faulty();
+  ASSERT_TRUE(machine.SetCurrentDirectory("C:\\EMPTY"));
+  EXPECT_FALSE(machine.RemoveDirectory("C:\\EMPTY"));
+  EXPECT_EQ(machine.LastError(), 32u);
+  EXPECT_TRUE(machine.FileExists("..\\..\\..\\WINDOWS\\X.INI"));
+  EXPECT_TRUE(machine.FileExists("C:\\..\\WINDOWS\\.\\X.INI."));  // trailing dots are dropped
+  EXPECT_EQ(machine.Resolve("C:\\..\\..\\..\\ESCAPE"), root_ / "c" / "ESCAPE");
+  ASSERT_TRUE(machine.SetCurrentDirectory("C:\\"));
+  EXPECT_TRUE(machine.RemoveDirectory("C:\\EMPTY"));
+}
+
+TEST_F(SimulatedMachine, DeviceNamesAreDevicesNotFiles) {
+  for (const char* name : {"NUL", "nul.txt", "CON", "Com1", "LPT9.LOG", "Aux.Log", "PRN"}) {
+    SCOPED_TRACE(name);
+    HostMachine& machine = Machine();
+    const std::string path = std::string("C:\\WINDOWS\\") + name;
+    EXPECT_TRUE(machine.WriteProfileString("s", "k", "v", path));
+    EXPECT_NE(machine.CreateForWrite(path), 0u);
+    EXPECT_FALSE(machine.FileExists(path));
+    EXPECT_FALSE(machine.DeleteFile(path));
+    EXPECT_EQ(machine.LastError(), 5u);
+    EXPECT_EQ(machine.ReadFile(path), "");
+    EXPECT_THAT(machine.Journal(), Contains("write C:\\WINDOWS\\" + std::string(name) +
+                                            " (device, nothing stored)"));
+    EXPECT_TRUE(fs::is_empty(root_ / "c" / "WINDOWS" / "SYSTEM"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(root_ / "c" / "WINDOWS"), {}), 1);
+  }
+  HostMachine& machine = Machine();
+  for (const char* name : {"COM0", "LPT10", "NULL", "CONSOLE.TXT"}) {
+    EXPECT_NE(machine.CreateForWrite(std::string("C:\\") + name), 0u) << name;
+    EXPECT_TRUE(machine.FileExists(std::string("C:\\") + name)) << name;
+  }
+}
+
+TEST_F(SimulatedMachine, DriveRelativePathsUseThatDrivesDirectory) {
+  Write("c/WINDOWS/B.TXT", "b");
+  Write("d/Disk1/A.TXT", "a");
+  // NT keeps one directory (and what the parent left for other drives);
+  // 9x keeps one for each drive.
+  for (const auto& [family, keptOnC] : {std::pair{"NT", false}, std::pair{"9x", true}}) {
+    SCOPED_TRACE(family);
+    HostMachine& machine = Machine(std::string("[Machine]\r\nFamily=") + family +
+                                   "\r\n[Drives]\r\nCurrentDirectories=D:\\DISK1\r\n");
+    ASSERT_TRUE(machine.SetCurrentDirectory("C:\\WINDOWS"));
+    EXPECT_TRUE(machine.FileExists("C:B.TXT"));
+    EXPECT_FALSE(machine.FileExists("C:\\B.TXT"));
+    EXPECT_TRUE(machine.FileExists("D:A.TXT"));
+    ASSERT_TRUE(machine.SetCurrentDirectory("D:\\"));
+    EXPECT_EQ(machine.FileExists("C:B.TXT"), keptOnC);
+    ASSERT_TRUE(machine.SetCurrentDrive(3));
+    EXPECT_EQ(machine.FileExists("B.TXT"), keptOnC);
+  }
+}
+
+// --- profile files ---------------------------------------------------------------
+
+TEST_F(SimulatedMachine, Utf16ProfileFilesReadInAnsiAndStayUtf16) {
+  std::string wide = "\xFF\xFE";
+  for (const char16_t c : std::u16string(u"[s]\r\nk=\u00E9\u03A9\r\n")) {
+    wide += static_cast<char>(c & 0xFF);
+    wide += static_cast<char>(c >> 8);
+  }
+  Write("c/WINDOWS/WIDE.INI", wide);
+  HostMachine& machine = Machine();
+  EXPECT_EQ(machine.ReadProfileString("s", "k", "", 10, "WIDE.INI"), "\xE9?");
+  ASSERT_TRUE(machine.WriteProfileString("s", "n", "1", "WIDE.INI"));
+  EXPECT_EQ(Read("c/WINDOWS/WIDE.INI"), wide + std::string("n\0=\0001\0\r\0\n\0", 10));
+  EXPECT_EQ(machine.ReadProfileInt("s", "n", 0, "WIDE.INI"), 1u);
+  const auto log = machine.LastWrittenSection();
+  ASSERT_TRUE(log);
+  EXPECT_EQ(log->entries, (std::vector<std::pair<std::string, std::string>>{{"k", "\xE9?"}, {"n", "1"}}));
+}
+
+TEST_F(SimulatedMachine, AProfileFileIsReadAgainAfterTheMachineWritesIt) {
+  using Act = std::function<void(HostMachine&)>;
+  const std::string after = "[s]\r\nk=2\r\n";
+  const std::pair<const char*, Act> acts[] = {
+      {"profile write", [](HostMachine& m) { m.WriteProfileString("s", "k", "2", "C:\\P.INI"); }},
+      {"piece write",
+       [&after](HostMachine& m) {
+         const platform::File file = m.CreateForWrite("C:\\P.INI");
+         m.WriteBytes(file, after);
+         m.CloseFile(file);
+       }},
+      {"replace", [](HostMachine& m) { m.ReplaceFile("C:\\NEW.INI", "c:\\p.ini"); }},
+      {"LZ copy",
+       [](HostMachine& m) {
+         const platform::LzFile in = m.LzOpenRead("C:\\NEW.INI");
+         const platform::LzFile out = m.LzCreate("C:\\P.INI");
+         m.LzCopy(in, out);
+         m.LzClose(in);
+         m.LzClose(out);
+       }},
+      {"delete and rewrite",
+       [](HostMachine& m) {
+         m.DeleteFile("C:\\P.INI");
+         m.WriteProfileString("s", "k", "2", "C:\\P.INI");
+       }},
+  };
+  for (const auto& [name, act] : acts) {
+    SCOPED_TRACE(name);
+    Write("c/P.INI", "[s]\r\nk=1\r\n");
+    Write("c/NEW.INI", after);
+    HostMachine& machine = Machine();
+    EXPECT_EQ(machine.ReadProfileString("s", "k", "-", 10, "C:\\P.INI"), "1");
+    act(machine);
+    EXPECT_EQ(machine.ReadProfileString("s", "k", "-", 10, "C:\\.\\P.INI"), "2");
+  }
+}
+
+// --- seam additions ---------------------------------------------------------------
+
+TEST_F(SimulatedMachine, ProtectedDirectoryJournalsItsAccessList) {
+  HostMachine& machine = Machine();
+  using platform::Access;
+  using platform::Trustee;
+  const std::array<platform::AccessEntry, 4> entries = {{{Trustee::kAdministrators, Access::kFull},
+                                                         {Trustee::kSystem, Access::kFull},
+                                                         {Trustee::kCreatingUser, Access::kFull},
+                                                         {Trustee::kUsers, Access::kReadExecute}}};
+  EXPECT_TRUE(machine.CreateProtectedDirectory("C:\\~S120608", entries));
+  EXPECT_TRUE(fs::is_directory(root_ / "c" / "~S120608"));
+  EXPECT_FALSE(machine.CreateProtectedDirectory("C:\\~S120608", entries));
+  EXPECT_EQ(machine.LastError(), 183u);
+  EXPECT_THAT(machine.Journal(),
+              ElementsAre("mkdir C:\\~S120608 protected: Administrators full; SYSTEM full; "
+                          "creating user full; Users read+execute",
+                          "mkdir C:\\~S120608 failed"));
+}
+
+TEST_F(SimulatedMachine, LibrariesLoadByFullPathAndTheProgramPathIsWhole) {
+  Write("d/Disk1/TOOLKIT.DLL", "MZ");
+  const std::string program = "D:\\" + std::string(300, 'P') + "\\SETUP.EXE";
+  HostMachine& machine =
+      Machine("[Machine]\r\nProgram=" + program + "\r\n[Libraries]\r\nPresent=CTL3D32.DLL\r\n");
+  EXPECT_EQ(machine.ModuleFileName(), program);
+  EXPECT_TRUE(machine.RestrictLibrarySearch());
+  EXPECT_NE(machine.LoadLibrary("D:\\DISK1\\TOOLKIT.DLL"), 0u);
+  EXPECT_NE(machine.LoadSystemLibrary("ctl3d32.dll"), 0u);
+  EXPECT_EQ(machine.LoadLibrary("D:\\DISK1\\CTL3D32.DLL"), 0u);  // listed for the system only
+  EXPECT_THAT(machine.Journal(),
+              ElementsAre("library search limited to the system directory",
+                          "load D:\\DISK1\\TOOLKIT.DLL", "load C:\\WINDOWS\\SYSTEM\\ctl3d32.dll",
+                          "load D:\\DISK1\\CTL3D32.DLL failed"));
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -293,6 +295,71 @@ TEST(ProfileWrite, KeyStartingWithSemicolonBecomesAComment) {
       WriteString(std::string("[s]\r\n"), "s", ";note", "text");
   EXPECT_EQ(*file, "[s]\r\n;note=text\r\n");
   EXPECT_EQ(ReadString(file, "s", ";note", "gone", kRoom), "gone");
+}
+
+// --- UTF-16 files ------------------------------------------------------------
+
+// The bytes of a UTF-16 LE file with its byte-order mark.
+std::string Wide(std::u16string_view text) {
+  std::string bytes = "\xFF\xFE";
+  for (const char16_t unit : text) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
+
+TEST(ProfileWide, ValuesComeBackInTheAnsiCodePage) {
+  const std::string file =
+      Wide(u"[\u00C4rger]\r\nName = \"caf\u00E9 \u20AC\"\r\n\u03A9=omega\r\nN=42\r\n");
+  EXPECT_EQ(Read(file, "\xC4rger", "name"), "caf\xE9 ?");
+  EXPECT_EQ(Read(file, "\xC4rger", "?"), "<def>");  // only the same character matches
+  EXPECT_EQ(ReadInt(file, "\xC4rger", "n", 7), 42u);
+  EXPECT_EQ(ReadString(file, "\xC4rger", "name", "", 4), "caf");
+}
+
+TEST(ProfileWide, WritesKeepTheFileUtf16AndItsOtherUnits) {
+  const std::u16string kept = u"[s]\r\nface=\U0001F600\r\nlone=\xD800x\r\n";
+  const std::string file = Wide(kept);
+  EXPECT_EQ(WriteString(file, "s", "new", "\xE9"), Wide(kept + u"new=\u00E9\r\n"));
+  EXPECT_EQ(WriteString(file, "t", "k", "v"), Wide(kept + u"[t]\r\nk=v\r\n"));
+  EXPECT_EQ(WriteString(file, "s", "lone", "1"), Wide(u"[s]\r\nface=\U0001F600\r\nlone=1\r\n"));
+  EXPECT_EQ(WriteString(Wide(u"") + "!", "s", "k", "v") , Wide(u"[s]\r\nk=v\r\n") + "!");
+}
+
+TEST(ProfileWide, AnAnsiFileStaysAnsi) {
+  EXPECT_EQ(WriteString(std::nullopt, "s", "k", "\xE9"), "[s]\r\nk=\xE9\r\n");
+  EXPECT_EQ(Read("\xFE\xFF[s]\r\nk=v\r\n", "s", "k"), "<def>");  // big-endian: not a mark
+}
+
+// --- a parsed file ---------------------------------------------------------------
+
+TEST(ProfileDocument, AnswersAsTheScanDoes) {
+  const std::string files[] = {
+      "[a]\r\nk=v\r\nk=second\r\n[A]\r\nx=dup\r\n[b]\r\n  K2 = \"q\" \r\n",
+      "pre=1\r\n[]\r\n=empty\r\nnokey\r\n;c=1\r\n[ c ] tail\r\nn=-7",
+      Wide(u"[w]\r\nk=\u00E9\u03A9\r\n"), ""};
+  const std::pair<const char*, const char*> probes[] = {
+      {"a", "k"}, {"A", "X"}, {"b", "k2"}, {"", ""}, {"", "pre"}, {"c", "n"},
+      {"w", "K"}, {"  a ", " k"}, {"none", "k"}};
+  for (const std::string& file : files) {
+    const profile::Document document(file);
+    for (const auto& [section, key] : probes) {
+      SCOPED_TRACE(std::string(section) + "/" + key);
+      EXPECT_EQ(document.ReadString(section, key, "d ", kRoom), Read(file, section, key, "d "));
+      EXPECT_EQ(document.ReadString(section, key, "d", 2), ReadString(file, section, key, "d", 2));
+      EXPECT_EQ(document.ReadInt(section, key, 9), ReadInt(file, section, key, 9));
+    }
+  }
+  EXPECT_EQ(profile::Document(std::nullopt).ReadString("a", "k", "d", kRoom), "d");
+}
+
+TEST(ProfileDocument, EntriesOfTheFirstSectionInFileOrder) {
+  const profile::Document document(
+      std::string("[log]\r\nB=2\r\n;note\r\nA = 1 \r\nB=3\r\n[LOG]\r\nC=4\r\n"));
+  using Entries = std::vector<std::pair<std::string, std::string>>;
+  EXPECT_EQ(document.Entries("Log"), (Entries{{"B", "2"}, {"A", " 1 "}, {"B", "3"}}));
+  EXPECT_TRUE(document.Entries("other").empty());
 }
 
 // --- size ------------------------------------------------------------------

@@ -1,0 +1,147 @@
+// A platform that forwards every operation to another one, except that it
+// fails chosen calls: the Nth call (counted from 1) of one operation, once
+// or from then on. A failing call does not reach the wrapped platform; it
+// gives the operation's failure value and leaves an error code for
+// LastError(). Calls are counted per operation, so that a test can run
+// once, then walk a fault through every call of the run.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform.h"
+
+namespace host {
+
+class FaultyPlatform : public platform::Platform {
+ public:
+  enum class Repeat { kOnce, kFromThenOn };
+
+  explicit FaultyPlatform(platform::Platform& inner) : inner_(inner) {}
+
+  // Throws std::invalid_argument for an operation that cannot fail.
+  void FailCall(std::string_view operation, int n, Repeat repeat = Repeat::kOnce,
+                std::uint32_t error = 5);
+  // The operations that can be made to fail; the others always forward.
+  static std::span<const std::string_view> Operations();
+  int Calls(std::string_view operation) const;
+  int Failures() const { return failures_; }
+
+  std::string ReadProfileString(const std::string& section, const std::string& key,
+                                const std::string& defaultText, std::size_t capacity,
+                                const std::string& file) override;
+  std::uint32_t ReadProfileInt(const std::string& section, const std::string& key,
+                               int defaultValue, const std::string& file) override;
+  bool WriteProfileString(const std::string& section, const std::string& key,
+                          const std::string& value, const std::string& file) override;
+  std::string LoadString(platform::Instance instance, int id, std::size_t capacity) override {
+    return inner_.LoadString(instance, id, capacity);
+  }
+
+  std::string ModuleFileName() override { return inner_.ModuleFileName(); }
+  std::string WindowsDirectory() override { return inner_.WindowsDirectory(); }
+  std::string SystemDirectory() override { return inner_.SystemDirectory(); }
+  std::uint32_t Version() override { return inner_.Version(); }
+  std::optional<std::uint16_t> NetworkCaps(int index) override;
+  platform::SystemTime SystemTimeUtc() override { return inner_.SystemTimeUtc(); }
+  std::uint32_t LastError() override { return injected_ ? *injected_ : inner_.LastError(); }
+
+  bool CreateDirectory(const std::string& path) override;
+  bool CreateProtectedDirectory(const std::string& path,
+                                std::span<const platform::AccessEntry> entries) override;
+  bool RemoveDirectory(const std::string& path) override;
+  bool SetCurrentDirectory(const std::string& path) override;
+  bool SetCurrentDrive(int drive) override;
+
+  bool FileExists(const std::string& path) override;
+  bool DeleteFile(const std::string& path) override;
+  std::optional<std::string> ReadFile(const std::string& path) override;
+  bool ReplaceFile(const std::string& from, const std::string& to) override;
+  platform::File OpenForRead(const std::string& path) override;
+  platform::File CreateForWrite(const std::string& path) override;
+  std::optional<std::string> ReadBytes(platform::File file, std::size_t count) override;
+  bool WriteBytes(platform::File file, const std::string& bytes) override;
+  void CloseFile(platform::File file) override { inner_.CloseFile(file); }
+  std::optional<platform::SystemTime> LastWriteTime(const std::string& path) override;
+
+  platform::LzFile LzOpenRead(const std::string& path) override;
+  platform::LzFile LzCreate(const std::string& path) override;
+  std::int64_t LzCopy(platform::LzFile source, platform::LzFile destination) override;
+  void LzClose(platform::LzFile file) override { inner_.LzClose(file); }
+  std::optional<std::string> ExpandedName(const std::string& path) override;
+
+  platform::Library LoadLibrary(const std::string& path) override;
+  platform::Library LoadSystemLibrary(const std::string& name) override;
+  bool RestrictLibrarySearch() override;
+  void FreeLibrary(platform::Library library) override { inner_.FreeLibrary(library); }
+  std::intptr_t CallOrdinal(platform::Library library, int ordinal,
+                            std::span<const std::uintptr_t> args) override;
+
+  Started StartProcess(const std::string& commandLine) override;
+  bool ProcessEnded(platform::Process process) override;
+
+  bool RegisterWindowClass(platform::Instance instance, const platform::WindowClass& wc,
+                           platform::WindowProc proc) override;
+  platform::Window CreateWindow(platform::Instance instance,
+                                const platform::WindowParams& params) override;
+  void ShowWindow(platform::Window window, int command) override {
+    inner_.ShowWindow(window, command);
+  }
+  void UpdateWindow(platform::Window window) override { inner_.UpdateWindow(window); }
+  std::intptr_t DefWindowProc(platform::Window window, std::uint32_t message,
+                              std::uintptr_t wParam, std::intptr_t lParam) override {
+    return inner_.DefWindowProc(window, message, wParam, lParam);
+  }
+  bool SetTimer(platform::Window window, std::uintptr_t id, unsigned ms) override;
+  void KillTimer(platform::Window window, std::uintptr_t id) override {
+    inner_.KillTimer(window, id);
+  }
+  void PostQuit(int exitCode) override { inner_.PostQuit(exitCode); }
+  int RunMessageLoop() override { return inner_.RunMessageLoop(); }
+  void PumpMessages() override { inner_.PumpMessages(); }
+  int SystemMetric(int index) override { return inner_.SystemMetric(index); }
+  int MessageBox(const std::string& text, const std::string& caption, unsigned type) override;
+
+  platform::Dc BeginPaint(platform::Window window) override { return inner_.BeginPaint(window); }
+  void EndPaint(platform::Window window, platform::Dc dc) override { inner_.EndPaint(window, dc); }
+  void SetBkMode(platform::Dc dc, int mode) override { inner_.SetBkMode(dc, mode); }
+  int DrawText(platform::Dc dc, const std::string& text, const platform::Rect& box,
+               unsigned format) override {
+    return inner_.DrawText(dc, text, box, format);
+  }
+  bool DrawIcon(platform::Dc dc, int x, int y, platform::Gdi icon) override {
+    return inner_.DrawIcon(dc, x, y, icon);
+  }
+  platform::Dc CreateCompatibleDc(platform::Dc dc) override { return inner_.CreateCompatibleDc(dc); }
+  platform::Gdi SelectObject(platform::Dc dc, platform::Gdi object) override {
+    return inner_.SelectObject(dc, object);
+  }
+  std::optional<std::pair<int, int>> BitmapSize(platform::Gdi bitmap) override {
+    return inner_.BitmapSize(bitmap);
+  }
+  bool BitBlt(platform::Dc dc, int x, int y, int width, int height, platform::Dc source, int sx,
+              int sy, std::uint32_t rop) override {
+    return inner_.BitBlt(dc, x, y, width, height, source, sx, sy, rop);
+  }
+  void DeleteDc(platform::Dc dc) override { inner_.DeleteDc(dc); }
+  void DeleteObject(platform::Gdi object) override { inner_.DeleteObject(object); }
+
+ private:
+  // Counts a call of `operation`; true when this call is to fail.
+  bool Fails(std::string_view operation);
+
+  platform::Platform& inner_;
+  std::map<std::string, int, std::less<>> calls_;
+  std::string target_;
+  int n_ = 0;
+  Repeat repeat_ = Repeat::kOnce;
+  std::uint32_t error_ = 5;
+  std::optional<std::uint32_t> injected_;  // the error of the last failed call
+  int failures_ = 0;
+};
+
+}  // namespace host

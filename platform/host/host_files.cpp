@@ -1,0 +1,310 @@
+// The simulated machine's files, LZ expansion and profile files.
+#include <chrono>
+#include <fstream>
+#include <system_error>
+
+#include "constants.h"
+#include "host_machine.h"
+#include "szdd.h"
+#include "tree_io.h"
+
+namespace fs = std::filesystem;
+
+namespace host {
+namespace {
+
+bool IsWritable(const fs::path& path) {
+  std::error_code error;
+  const fs::perms perms = fs::status(path, error).permissions();
+  return error || (perms & fs::perms::owner_write) != fs::perms::none;
+}
+
+std::uintmax_t SizeOf(const fs::path& path) {
+  std::error_code error;
+  const std::uintmax_t size = fs::file_size(path, error);
+  return error ? 0 : size;
+}
+
+platform::SystemTime TimeOf(fs::file_time_type written) {
+  const auto since = std::chrono::file_clock::to_sys(written);
+  const auto days = std::chrono::floor<std::chrono::days>(since);
+  const std::chrono::year_month_day date(days);
+  const std::chrono::hh_mm_ss time(std::chrono::floor<std::chrono::seconds>(since - days));
+  return {static_cast<int>(date.year()), static_cast<int>(unsigned(date.month())),
+          static_cast<int>(unsigned(date.day())), static_cast<int>(time.hours().count()),
+          static_cast<int>(time.minutes().count()), static_cast<int>(time.seconds().count())};
+}
+
+}  // namespace
+
+// --- what may be done to a file ----------------------------------------------
+
+bool HostMachine::IsReadOnly(const Target& target) const {
+  std::error_code error;
+  return fs::exists(target.host, error) &&
+         (readOnly_.contains(target.key) || !IsWritable(target.host));
+}
+
+// Named in the description, or held open by the program itself.
+bool HostMachine::IsInUse(const Target& target) const {
+  if (inUse_.contains(target.key)) return true;
+  for (const auto& [handle, file] : files_) {
+    if (file.target.key == target.key) return true;
+  }
+  for (const auto& [handle, file] : lzFiles_) {
+    if (file.target.key == target.key) return true;
+  }
+  return false;
+}
+
+bool HostMachine::IsFull(const Target& target, std::size_t newSize) const {
+  return fullDrives_.find(target.drive) != std::string::npos && newSize > SizeOf(target.host);
+}
+
+std::uint32_t HostMachine::ReadRefusal(const Target& target) const {
+  std::error_code error;
+  if (target.device || fs::is_regular_file(target.host, error)) return 0;
+  if (fs::is_directory(target.host, error)) return platform::kErrorAccessDenied;
+  return MissingError(target);
+}
+
+std::uint32_t HostMachine::WriteRefusal(const Target& target) const {
+  std::error_code error;
+  if (!fs::is_directory(target.host.parent_path(), error)) return platform::kErrorPathNotFound;
+  if (IsWriteProtected(target.drive)) return platform::kErrorWriteProtect;
+  if (target.root || fs::is_directory(target.host, error)) return platform::kErrorAccessDenied;
+  if (IsReadOnly(target)) return platform::kErrorAccessDenied;
+  if (IsInUse(target)) return platform::kErrorSharingViolation;
+  return 0;
+}
+
+std::uint32_t HostMachine::DeleteRefusal(const Target& target) const {
+  std::error_code error;
+  if (target.device) return platform::kErrorAccessDenied;
+  if (!fs::exists(target.host, error)) return MissingError(target);
+  if (IsWriteProtected(target.drive)) return platform::kErrorWriteProtect;
+  if (fs::is_directory(target.host, error) || IsReadOnly(target)) return platform::kErrorAccessDenied;
+  if (IsInUse(target)) return platform::kErrorSharingViolation;
+  return 0;
+}
+
+bool HostMachine::WriteWholeFile(const Target& target, const std::string& content) {
+  if (target.device) {
+    Note("write " + target.path + " (device, nothing stored)");
+    return true;
+  }
+  if (const std::uint32_t refusal = WriteRefusal(target)) return Refuse(refusal);
+  return WriteThrough(target, content, false);
+}
+
+// Writing where the machine already allowed it: a checked target or a file
+// the program holds open. Only room on the drive can still be missing.
+bool HostMachine::WriteThrough(const Target& target, const std::string& bytes, bool append) {
+  if (target.device) return true;
+  const std::size_t size = append ? SizeOf(target.host) + bytes.size() : bytes.size();
+  if (IsFull(target, size)) return Refuse(platform::kErrorDiskFull);
+  Forget(target);
+  std::ofstream out(target.host, std::ios::binary | (append ? std::ios::app : std::ios::trunc));
+  out << bytes;
+  return static_cast<bool>(out) || Refuse(platform::kErrorAccessDenied);
+}
+
+// --- profile files ---------------------------------------------------------------
+
+std::string HostMachine::ProfilePath(const std::string& file) const {
+  if (file.find_first_of("\\/") == std::string::npos && file.find(':') == std::string::npos) {
+    return winDir_ + "\\" + file;
+  }
+  return file;
+}
+
+const profile::Document& HostMachine::Profile(const std::string& file) {
+  const Target target = Locate(ProfilePath(file));
+  auto found = profiles_.find(target.key);
+  if (found == profiles_.end()) {
+    const auto text = target.device ? std::nullopt : ReadHostFile(target.host);
+    found = profiles_.emplace(target.key, profile::Document(text)).first;
+  }
+  return found->second;
+}
+
+std::string HostMachine::ReadProfileString(const std::string& section, const std::string& key,
+                                           const std::string& defaultText, std::size_t capacity,
+                                           const std::string& file) {
+  return Profile(file).ReadString(section, key, defaultText, capacity);
+}
+
+std::uint32_t HostMachine::ReadProfileInt(const std::string& section, const std::string& key,
+                                          int defaultValue, const std::string& file) {
+  return Profile(file).ReadInt(section, key, defaultValue);
+}
+
+bool HostMachine::WriteProfileString(const std::string& section, const std::string& key,
+                                     const std::string& value, const std::string& file) {
+  if (file.empty()) return Refuse(platform::kErrorAccessDenied);
+  const std::string path = ProfilePath(file);
+  const Target target = Locate(path);
+  const auto old = target.device ? std::nullopt : ReadHostFile(target.host);
+  lastWrite_.emplace(path, section);
+  return WriteWholeFile(target, profile::WriteString(old, section, key, value));
+}
+
+std::optional<HostMachine::Section> HostMachine::LastWrittenSection() const {
+  if (!lastWrite_) return std::nullopt;
+  const Target target = Locate(lastWrite_->first);
+  const auto text = target.device ? std::nullopt : ReadHostFile(target.host);
+  if (!text) return std::nullopt;
+  const auto& [file, name] = *lastWrite_;
+  return Section{file, name, profile::Document(text).Entries(name)};
+}
+
+// --- whole files and pieces ----------------------------------------------------------
+
+bool HostMachine::FileExists(const std::string& path) {
+  if (path.empty()) return false;
+  const Target target = Locate(path);
+  if (target.device) return Refuse(platform::kErrorFileNotFound);
+  const std::uint32_t refusal = ReadRefusal(target);
+  return refusal == 0 || Refuse(refusal);
+}
+
+bool HostMachine::DeleteFile(const std::string& path) {
+  if (path.empty()) return Refuse(platform::kErrorPathNotFound);
+  const Target target = Locate(path);
+  if (const std::uint32_t refusal = DeleteRefusal(target)) return Refuse(refusal);
+  std::error_code error;
+  if (!fs::remove(target.host, error)) return Refuse(platform::kErrorAccessDenied);
+  Forget(target);
+  Note("delete " + path);
+  return true;
+}
+
+std::optional<std::string> HostMachine::ReadFile(const std::string& path) {
+  if (path.empty()) {
+    Refuse(platform::kErrorPathNotFound);
+    return std::nullopt;
+  }
+  const Target target = Locate(path);
+  if (const std::uint32_t refusal = ReadRefusal(target)) {
+    Refuse(refusal);
+    return std::nullopt;
+  }
+  return target.device ? std::string() : ReadHostFile(target.host);
+}
+
+bool HostMachine::ReplaceFile(const std::string& from, const std::string& to) {
+  const Target source = Locate(from);
+  const Target target = Locate(to);
+  if (source.device || target.device) return Refuse(platform::kErrorAccessDenied);
+  if (const std::uint32_t refusal = ReadRefusal(source)) return Refuse(refusal);
+  if (IsWriteProtected(source.drive)) return Refuse(platform::kErrorWriteProtect);
+  if (IsInUse(source)) return Refuse(platform::kErrorSharingViolation);
+  if (const std::uint32_t refusal = WriteRefusal(target)) return Refuse(refusal);
+  if (source.drive != target.drive && IsFull(target, SizeOf(source.host))) {
+    return Refuse(platform::kErrorDiskFull);
+  }
+  std::error_code error;
+  fs::rename(source.host, target.host, error);
+  if (error) return Refuse(platform::kErrorAccessDenied);
+  Forget(source);
+  Forget(target);
+  Note("write " + to);
+  return true;
+}
+
+platform::File HostMachine::OpenForRead(const std::string& path) {
+  const Target target = Locate(path);
+  if (const std::uint32_t refusal = ReadRefusal(target)) {
+    Refuse(refusal);
+    return 0;
+  }
+  std::string content = target.device ? "" : ReadHostFile(target.host).value_or("");
+  files_[nextFile_] = {target, std::move(content), 0, false};
+  return nextFile_++;
+}
+
+platform::File HostMachine::CreateForWrite(const std::string& path) {
+  const Target target = Locate(path);
+  if (!WriteWholeFile(target, "")) return 0;
+  if (!target.device) Note("write " + path);
+  files_[nextFile_] = {target, {}, 0, true};
+  return nextFile_++;
+}
+
+std::optional<std::string> HostMachine::ReadBytes(platform::File file, std::size_t count) {
+  const auto found = files_.find(file);
+  if (found == files_.end() || found->second.forWriting) {
+    Refuse(platform::kErrorInvalidHandle);
+    return std::nullopt;
+  }
+  PieceFile& piece = found->second;
+  std::string bytes = piece.content.substr(std::min(piece.offset, piece.content.size()), count);
+  piece.offset += bytes.size();
+  return bytes;
+}
+
+bool HostMachine::WriteBytes(platform::File file, const std::string& bytes) {
+  const auto found = files_.find(file);
+  if (found == files_.end() || !found->second.forWriting) {
+    return Refuse(platform::kErrorInvalidHandle);
+  }
+  return WriteThrough(found->second.target, bytes, true);
+}
+
+void HostMachine::CloseFile(platform::File file) { files_.erase(file); }
+
+std::optional<platform::SystemTime> HostMachine::LastWriteTime(const std::string& path) {
+  const Target target = Locate(path);
+  if (const std::uint32_t refusal = ReadRefusal(target)) {
+    Refuse(refusal);
+    return std::nullopt;
+  }
+  std::error_code error;
+  const auto written = fs::last_write_time(target.host, error);
+  if (target.device || error) return std::nullopt;
+  return TimeOf(written);
+}
+
+// --- LZ expansion ----------------------------------------------------------------------
+
+platform::LzFile HostMachine::LzOpenRead(const std::string& path) {
+  Target target = Locate(path);
+  if (ReadRefusal(target) != 0) target = Locate(szdd::TwinName(path));
+  if (const std::uint32_t refusal = ReadRefusal(target)) {
+    Refuse(refusal);
+    return platform::kLzErrorBadInHandle;
+  }
+  lzFiles_[nextLz_] = {target, false};
+  return nextLz_++;
+}
+
+platform::LzFile HostMachine::LzCreate(const std::string& path) {
+  const Target target = Locate(path);
+  if (!WriteWholeFile(target, "")) return platform::kLzErrorBadInHandle;
+  lzFiles_[nextLz_] = {target, true};
+  return nextLz_++;
+}
+
+std::int64_t HostMachine::LzCopy(platform::LzFile source, platform::LzFile destination) {
+  const auto in = lzFiles_.find(source);
+  const auto out = lzFiles_.find(destination);
+  if (in == lzFiles_.end() || in->second.forWriting) return platform::kLzErrorBadInHandle;
+  if (out == lzFiles_.end() || !out->second.forWriting) return platform::kLzErrorBadOutHandle;
+  const Target& from = in->second.target;
+  const auto content = from.device ? std::string() : ReadHostFile(from.host);
+  if (!content) return platform::kLzErrorRead;
+  const szdd::Expansion expansion = szdd::Expand(*content);
+  if (!expansion.complete) return platform::kLzErrorRead;
+  if (!WriteThrough(out->second.target, expansion.data, false)) return platform::kLzErrorWrite;
+  return static_cast<std::int64_t>(expansion.data.size());
+}
+
+void HostMachine::LzClose(platform::LzFile file) { lzFiles_.erase(file); }
+
+std::optional<std::string> HostMachine::ExpandedName(const std::string& path) {
+  const std::optional<std::string> content = ReadFile(path);
+  if (!content) return std::nullopt;
+  return szdd::ExpandedName(path, *content);
+}
+
+}  // namespace host
