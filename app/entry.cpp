@@ -80,6 +80,9 @@ bool InitApplication(BootState& state, platform::Instance instance) {
 
 int RunProgram(platform::Platform& os, platform::Instance instance, const std::string& commandLine,
                int showCommand) {
+  // Libraries that Windows loads for the program come from the system
+  // directory only, never from beside SETUP.EXE on the media.
+  os.RestrictLibrarySearch();
   BootState state;
   state.os = &os;
   const SplashStateScope scope(state);

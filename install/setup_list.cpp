@@ -134,12 +134,14 @@ std::string LogFilePath(const BootState& state) {
 }
 
 // The name the main setup program is placed under: a plain name with an
-// extension that is not the setup log. Empty means nothing is placed.
+// extension that is neither the setup log nor a folder. Empty means
+// nothing is placed.
 bool AcceptSetupFileName(BootState& state) {
   const std::string& name = state.list.setupFileName;
   if (name.empty()) return true;
   const bool acceptable = IsPlainFileName(name) && HasExtension(name) &&
-                          ToUpperAscii(state.list.programPath) != ToUpperAscii(LogFilePath(state));
+                          ToUpperAscii(state.list.programPath) != ToUpperAscii(LogFilePath(state)) &&
+                          !state.Os().DirectoryExists(state.list.programPath);
   if (acceptable) return true;
   state.Os().MessageBox(LoadText(state, ids::kNotAPlainFileName) + name + "\n\n" + state.listPath,
                         state.errorCaption, platform::kMbOk | platform::kMbIconError);

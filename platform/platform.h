@@ -107,6 +107,7 @@ class Platform {
 
   // Files.
   virtual bool FileExists(const std::string& path) = 0;
+  virtual bool DirectoryExists(const std::string& path) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
   // Whole content, or nothing when the file cannot be opened or read.
   virtual std::optional<std::string> ReadFile(const std::string& path) = 0;

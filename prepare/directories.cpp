@@ -13,6 +13,18 @@ namespace {
 // a new one: a folder that existed before may hold planted files.
 constexpr int kMaxTempDirSuffix = 999;
 
+// Nothing inherited from the drive root, where every user may write:
+// only administrators, the system and the creating user may change what
+// the elevated main setup program will find beside it.
+using platform::Access;
+using platform::Trustee;
+constexpr platform::AccessEntry kTempDirAccess[] = {
+    {Trustee::kAdministrators, Access::kFull},
+    {Trustee::kSystem, Access::kFull},
+    {Trustee::kCreatingUser, Access::kFull},
+    {Trustee::kUsers, Access::kReadExecute},
+};
+
 bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix) {
   return text.size() >= prefix.size() && ToUpperAscii(text.substr(0, prefix.size())) == ToUpperAscii(prefix);
 }
@@ -61,7 +73,7 @@ std::string Suffixed(const std::string& path, int n) {
 std::string CreateNewTempDir(platform::Platform& os, const std::string& path) {
   for (int n = 0; n <= kMaxTempDirSuffix; ++n) {
     const std::string candidate = Suffixed(path, n);
-    if (os.CreateDirectory(candidate)) return candidate;
+    if (os.CreateProtectedDirectory(candidate, kTempDirAccess)) return candidate;
     if (os.LastError() != platform::kErrorAlreadyExists) break;
   }
   return {};

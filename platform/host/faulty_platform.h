@@ -58,6 +58,7 @@ class FaultyPlatform : public platform::Platform {
   bool SetCurrentDrive(int drive) override;
 
   bool FileExists(const std::string& path) override;
+  bool DirectoryExists(const std::string& path) override { return inner_.DirectoryExists(path); }
   bool DeleteFile(const std::string& path) override;
   std::optional<std::string> ReadFile(const std::string& path) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;

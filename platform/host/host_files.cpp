@@ -168,6 +168,13 @@ bool HostMachine::FileExists(const std::string& path) {
   return refusal == 0 || Refuse(refusal);
 }
 
+bool HostMachine::DirectoryExists(const std::string& path) {
+  if (path.empty()) return false;
+  const Target target = Locate(path);
+  std::error_code error;
+  return !target.device && fs::is_directory(target.host, error);
+}
+
 bool HostMachine::DeleteFile(const std::string& path) {
   if (path.empty()) return Refuse(platform::kErrorPathNotFound);
   const Target target = Locate(path);

@@ -67,6 +67,7 @@ class HostMachine : public platform::Platform {
   bool SetCurrentDrive(int drive) override;
 
   bool FileExists(const std::string& path) override;
+  bool DirectoryExists(const std::string& path) override;
   bool DeleteFile(const std::string& path) override;
   std::optional<std::string> ReadFile(const std::string& path) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;

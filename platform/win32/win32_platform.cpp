@@ -303,6 +303,11 @@ bool Win32Platform::FileExists(const std::string& path) {
   return !path.empty() && ::OpenFile(path.c_str(), &ofs, OF_EXIST) != HFILE_ERROR;
 }
 
+bool Win32Platform::DirectoryExists(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 bool Win32Platform::DeleteFile(const std::string& path) {
   OFSTRUCT ofs = {};
   return !path.empty() && ::OpenFile(path.c_str(), &ofs, OF_DELETE) != HFILE_ERROR;

@@ -110,7 +110,9 @@ class TempDirectory : public Foundation {};
 TEST_F(TempDirectory, GeneratedNameFromTheClockOnDriveC) {
   QuietList("UseTempDir=1\r\n");
   Run();
-  EXPECT_THAT(Journal("mkdir "), ElementsAre("mkdir C:\\~S120608"));
+  // Only administrators, the system and this user may write into it.
+  EXPECT_THAT(Journal("mkdir "), ElementsAre("mkdir C:\\~S120608 protected: Administrators full; SYSTEM full; "
+                                             "creating user full; Users read+execute"));
   EXPECT_THAT(Journal("chdir "), ElementsAre("chdir C:\\~S120608", "chdir C:\\"));
   EXPECT_THAT(Journal("rmdir "), ElementsAre("rmdir C:\\~S120608"));
   EXPECT_EQ(LogValue("DT"), "1");

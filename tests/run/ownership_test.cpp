@@ -62,6 +62,7 @@ TEST_F(Ownership, NamesThatAreNotPlainFileNamesAreRefused) {
       {"no extension", "[BootSetup]\r\nVBCompatible=0\r\nSetupFileName=SETUP1\r\n", "SETUP1", false},
       {"the setup log", "[BootSetup]\r\nVBCompatible=0\r\nSetupFileName=ZOVURERU.INI\r\n", "ZOVURERU.INI", false},
       {"device", "[BootSetup]\r\nVBCompatible=0\r\nSetupFileName=NUL.EXE\r\n", "NUL.EXE", false},
+      {"a folder", "[BootSetup]\r\nVBCompatible=0\r\nSetupFileName=SYSTEM.EXE\r\n", "SYSTEM.EXE", false},
       {"media name", "[BootSetup]\r\nVBCompatible=0\r\nSetupDistName=..\\X.EX_\r\n", "..\\X.EX_", false},
       {"setup key", sectioned + "..\\EVIL.EXE /Q\r\n", "..\\EVIL.EXE", false},
   };
@@ -75,6 +76,7 @@ TEST_F(Ownership, NamesThatAreNotPlainFileNamesAreRefused) {
     Put("C:\\WINDOWS\\SETUP1", kProgram);
     Put("C:\\WINDOWS\\ZOVURERU.INI", "[earlier]\r\nA=x\r\n");
     Put("C:\\WINDOWS\\MAIN.EXE", kProgram);
+    Put("C:\\WINDOWS\\SYSTEM.EXE\\keep", "");
     PutCompressed("D:\\SETUP1.EX_", kProgram);
     PutCompressed("D:\\SETUP1", kProgram);
     PutCompressed("D:\\X.EX_", kProgram);
@@ -105,6 +107,62 @@ TEST_F(Ownership, TempDirIsAlwaysOneTheRunMayOwn) {
     Run();
     EXPECT_THAT(MadeDirectories(), ElementsAre(expected));
     EXPECT_THAT(Journal("rmdir "), ElementsAre(std::string("rmdir ") + expected));
+  }
+}
+
+TEST_F(Ownership, ExistingTempDirIsNeverReused) {
+  List("[BootSetup]\r\nVBCompatible=0\r\nUseTempDir=1\r\n");
+  PutCompressed("D:\\SETUP1.EX_", kProgram);
+  Put("C:\\~S120608\\PLANTED.DLL", "planted");
+  Put("C:\\~S120608.001\\PLANTED.DLL", "planted");
+  Run();
+  EXPECT_THAT(MadeDirectories(), ElementsAre("C:\\~S120608.002"));
+  EXPECT_EQ(LogValue("Cmd"), "C:\\~S120608.002\\SETUP1.EXE D:\\");
+  EXPECT_EQ(Read("C:\\~S120608\\PLANTED.DLL"), "planted");
+  EXPECT_EQ(Read("C:\\~S120608.001\\PLANTED.DLL"), "planted");
+  EXPECT_FALSE(Exists("C:\\~S120608.002"));
+}
+
+TEST_F(Ownership, NoTempDirThatCanBeCreatedEndsTheRunAfterABox) {
+  List("[BootSetup]\r\nVBCompatible=0\r\nUseTempDir=1\r\nTempDir=E:\\NOWHERE\\TMP\r\n");
+  PutCompressed("D:\\SETUP1.EX_", kProgram);
+  Answers("1");
+  EXPECT_EQ(Run(), 0);
+  EXPECT_THAT(Journal("box "), ElementsAre(HasSubstr("Unable to create a temporary directory: E:\\NOWHERE\\TMP\"")));
+  EXPECT_TRUE(Journal("window ").empty());
+  EXPECT_TRUE(Journal("start ").empty());
+}
+
+TEST_F(Ownership, DestinationThatCannotBeWrittenAsksToRetryAndStartsNothing) {
+  struct Case {
+    const char* what;
+    std::string machine;
+    const char* detail;
+  };
+  const Case cases[] = {
+      {"in use", "[Files]\r\nInUse=C:\\WINDOWS\\SETUP1.EXE\r\n",
+       "This file is in use. Please close down the application which is using this file and choose RETRY."},
+      {"read-only", "[Files]\r\nReadOnly=C:\\WINDOWS\\SETUP1.EXE\r\n", "The drive is write-protected."},
+      {"disk full", "[Drives]\r\nFull=C:\r\n",
+       "Out of disk space on the destination drive. Please free up some space and choose RETRY."},
+      {"write-protected", "[Drives]\r\nWriteProtected=C:\r\n", "The drive is write-protected."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    MachineSection(c.machine + "[Boxes]\r\nAnswers=4,3\r\n");  // Retry, then Abort
+    List("[BootSetup]\r\nVBCompatible=0\r\nNoIgnore=0\r\nSetupLogFile=D:\\RUN.LOG\r\n");
+    Put("C:\\WINDOWS\\SETUP1.EXE", "old");
+    PutCompressed("D:\\SETUP1.EX_", kProgram);
+    EXPECT_EQ(Run(), 0);
+    const std::string box = "box \"Unable to install file: \n\nD:\\SETUP1.EX_ to\nC:\\WINDOWS\\SETUP1.EXE\n\n" +
+                            std::string(c.detail) + "\" caption=\"Setup Error\" type=0x32 answer=";
+    EXPECT_THAT(Journal("box "), ElementsAre(box + "4", box + "3"));
+    EXPECT_EQ(Host().LastWrittenSection()->file, "D:\\RUN.LOG");
+    EXPECT_EQ(LogValue("C:\\WINDOWS\\SETUP1.EXE"), "400");
+    EXPECT_TRUE(Journal("start ").empty());
+    EXPECT_EQ(Read("C:\\WINDOWS\\SETUP1.EXE"), "old");
+    EXPECT_FALSE(Exists("C:\\WINDOWS\\SETUP1.EXE~"));
   }
 }
 

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "entry.h"
+#include "faulty_platform.h"
 #include "szdd.h"
 
 namespace fs = std::filesystem;
@@ -47,10 +48,21 @@ void Scenario::PutCompressed(const std::string& windowsPath, const std::string& 
   Put(windowsPath, szdd::Compress(content, 'E'));
 }
 
-int Scenario::Run() {
+void Scenario::NewMachine() {
   std::ofstream(root_ / "machine.ini", std::ios::binary) << "[Machine]\r\n" << machine_ << extra_;
   host_ = std::make_unique<host::HostMachine>(root_);
+}
+
+int Scenario::Run() {
+  NewMachine();
   return boot::RunProgram(*host_, 0x400000, host_->CommandLine(), 1);
+}
+
+int Scenario::RunWithFault(const std::string& operation, int n, std::uint32_t error) {
+  NewMachine();
+  host::FaultyPlatform faulty(*host_);
+  faulty.FailCall(operation, n, host::FaultyPlatform::Repeat::kOnce, error);
+  return boot::RunProgram(faulty, 0x400000, host_->CommandLine(), 1);
 }
 
 bool Scenario::Exists(const std::string& windowsPath) const { return fs::exists(Path(windowsPath)); }

@@ -37,6 +37,9 @@ class Scenario : public ::testing::Test {
   void PutCompressed(const std::string& windowsPath, const std::string& content);
 
   int Run();
+  // A run through the fault-injecting platform: the nth call of
+  // `operation` fails once with `error`.
+  int RunWithFault(const std::string& operation, int n, std::uint32_t error);
 
   host::HostMachine& Host() { return *host_; }
   bool Exists(const std::string& windowsPath) const;
@@ -52,6 +55,8 @@ class Scenario : public ::testing::Test {
   std::filesystem::path root_;
 
  private:
+  void NewMachine();
+
   std::string machine_;
   std::string extra_;
   std::unique_ptr<host::HostMachine> host_;
