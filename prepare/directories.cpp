@@ -33,15 +33,6 @@ bool IsDriveLetterPath(const std::string& path) {
   return path.size() >= 3 && path[0] >= 'A' && path[0] <= 'Z' && path[1] == ':' && path[2] == '\\';
 }
 
-// "X:" for a drive path, "\\server\share" for a network one.
-std::string RootOf(const std::string& path) {
-  if (path.size() >= 2 && path[1] == ':') return ToUpperAscii(path.substr(0, 2));
-  if (!path.starts_with("\\\\")) return {};
-  const std::size_t share = path.find('\\', 2);
-  const std::size_t end = share == std::string::npos ? std::string::npos : path.find('\\', share + 1);
-  return ToUpperAscii(path.substr(0, end));
-}
-
 bool AllPartsPlain(const std::string& path) {
   std::size_t start = 3;
   while (start <= path.size()) {
@@ -111,7 +102,9 @@ std::optional<std::string> TempDirFromSetting(const std::string& setting, const 
   for (const std::string* system : {&dirs.win, &dirs.sys, &dirs.osSys}) {
     if (StartsWithIgnoringCase(*system, folder)) return std::nullopt;
   }
-  if (RootOf(path) == RootOf(dirs.source)) return std::nullopt;
+  for (const std::string* media : {&dirs.program, &dirs.source}) {
+    if (!media->empty() && StartsWithIgnoringCase(folder, *media)) return std::nullopt;
+  }
   return path;
 }
 

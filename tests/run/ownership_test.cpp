@@ -1,5 +1,6 @@
 // Whole runs over hostile or mistaken lists: a run touches only what it
 // owns. Each table holds one class of fault.
+#include "libraries.h"
 #include "scenario.h"
 
 namespace scenario {
@@ -163,6 +164,51 @@ TEST_F(Ownership, DestinationThatCannotBeWrittenAsksToRetryAndStartsNothing) {
     EXPECT_TRUE(Journal("start ").empty());
     EXPECT_EQ(Read("C:\\WINDOWS\\SETUP1.EXE"), "old");
     EXPECT_FALSE(Exists("C:\\WINDOWS\\SETUP1.EXE~"));
+  }
+}
+
+TEST_F(Ownership, ListsAreReadWhereTheyAreHoweverNamedOrEncoded) {
+  const std::string deep = "D:\\" + std::string(150, 'L') + "\\";
+  Machine("Program=" + deep + "SETUP.EXE");
+  Put(deep + "SETUP.LST", "[BootSetup]\r\nVBCompatible=0\r\nDialogTitle=Deep\r\n");
+  PutCompressed(deep + "SETUP1.EX_", kProgram);
+  Run();
+  EXPECT_EQ(LogValue("3"), deep);
+  EXPECT_EQ(LogValue("Cmd"), "C:\\WINDOWS\\SETUP1.EXE " + deep);
+
+  Reset();
+  // Read as the platform's profile calls read it: a sectioned list.
+  const std::string text = "[Setup]\r\nSetup=MAIN.EXE\r\n[Bootstrap]\r\nFile1=1,,A.DL_,A.DLL,,,,,,1.0\r\n";
+  std::string utf16 = "\xFF\xFE";
+  for (const char c : text) utf16 += std::string{c, '\0'};
+  Put("D:\\SETUP.LST", utf16);
+  Put("C:\\WINDOWS\\MAIN.EXE", kProgram);
+  Run();
+  EXPECT_EQ(LogValue("VB"), "4");
+  EXPECT_EQ(LogValue("Cmd"), "C:\\WINDOWS\\MAIN.EXE D:\\");
+}
+
+TEST_F(Ownership, AuthorLibrariesComeFromTheSafeSearchOrderByFullPath) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"C:\\~S120608\\CTL3D32.DLL", "C:\\WINDOWS\\CTL3D32.DLL"}, "C:\\WINDOWS\\CTL3D32.DLL"},
+      {{"D:\\CTL3D32.DLL", "C:\\WINDOWS\\SYSTEM\\CTL3D32.DLL"}, "D:\\CTL3D32.DLL"},
+      {{"C:\\~S120608\\CTL3D32.DLL"}, "C:\\~S120608\\CTL3D32.DLL"},
+      {{"C:\\CURRENT\\CTL3D32.DLL"}, ""},  // the current directory is not searched
+  };
+  for (const auto& [files, loaded] : cases) {
+    SCOPED_TRACE(loaded);
+    Reset();
+    Machine("CurrentDirectory=C:\\CURRENT");
+    for (const std::string& file : files) Put(file, "MZ library");
+    List("[BootSetup]\r\nSetupFileName=\r\n");
+    Run();
+    boot::BootState state;
+    state.os = &Host();
+    state.dirs = {.program = "D:\\", .win = "C:\\WINDOWS\\", .osSys = "C:\\WINDOWS\\SYSTEM\\",
+                  .setup = "C:\\~S120608\\"};
+    const platform::Library library = boot::LoadAuthorLibrary(state, "CTL3D32.DLL");
+    EXPECT_EQ(library != 0, !loaded.empty());
+    EXPECT_EQ(Journal("load "), loaded.empty() ? std::vector<std::string>{} : std::vector{"load " + loaded});
   }
 }
 

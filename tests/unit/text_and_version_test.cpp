@@ -1,7 +1,9 @@
 // Text helpers, program and list paths, and the Windows version classes.
 #include <gtest/gtest.h>
 
+#include "directories.h"
 #include "entry.h"
+#include "file_names.h"
 #include "text.h"
 #include "win_version.h"
 
@@ -38,7 +40,41 @@ TEST(ParseLeadingInt, ReadsLikeTheCLibrary) {
   EXPECT_EQ(ParseLeadingInt("+45px"), 45);
   EXPECT_EQ(ParseLeadingInt("abc"), 0);
   EXPECT_EQ(ParseLeadingInt(""), 0);
-  EXPECT_EQ(ParseLeadingInt("99999999999999999999"), ParseLeadingInt("99999999999999999999"));
+  // Digits past 32 bits wrap as the platform's conversion wraps them.
+  EXPECT_EQ(ParseLeadingInt("2147483648"), -2147483647 - 1);
+  EXPECT_EQ(ParseLeadingInt("4294967297"), 1);
+  EXPECT_EQ(ParseLeadingInt("99999999999999999999"), 1661992959);
+}
+
+TEST(FileNameRules, OnlyPlainNamesOfOneFolder) {
+  const std::pair<const char*, bool> cases[] = {
+      {"SETUP1.EXE", true},  {"README", true},     {"A B.TXT", true},       {"..X", true},
+      {"CONSOLE.EXE", true}, {"COM10", true},      {"", false},             {".", false},
+      {"..", false},         {"..\\WIN.INI", false}, {"A/B", false},          {"C:X", false},
+      {"C:", false},         {"CON", false},       {"con.txt", false},      {"LPT1", false},
+      {"COM9.DLL", false},   {"NUL ", false},      {"AUX.", false},         {"A|B", false},
+      {"A*", false},         {"A?", false},        {"\"A\"", false},        {"A\tB", false},
+  };
+  for (const auto& [name, plain] : cases) EXPECT_EQ(IsPlainFileName(name), plain) << name;
+}
+
+TEST(FileNameRules, TempDirOnlyWhereTheRunMayOwnIt) {
+  Directories dirs;
+  dirs.win = "C:\\WINDOWS\\";
+  dirs.sys = dirs.osSys = "C:\\WINDOWS\\SYSTEM\\";
+  dirs.program = "D:\\";
+  dirs.source = "D:\\DISK1\\";
+  const std::pair<const char*, const char*> cases[] = {
+      {"MYSETUP", "C:\\MYSETUP"},     {"e:\\tmp\\x", "E:\\TMP\\X"},  {"C:\\TMP\\", "C:\\TMP"},
+      {"C:\\WINDOWS\\SYSTEM\\X", "C:\\WINDOWS\\SYSTEM\\X"},
+      {"C:", nullptr},  {"C:\\", nullptr},  {"D:\\TMP", nullptr},  {"D:\\DISK1\\X", nullptr},  {"WINDOWS", nullptr},  {"C:\\WINDOWS\\SYSTEM", nullptr},
+      {"..\\X", nullptr},  {"C:\\A\\.\\B", nullptr},  {"C:\\A\\\\B", nullptr},  {"1:\\TMP", nullptr},  {"C:\\NUL", nullptr},
+      {"\\\\SERVER\\SHARE", nullptr},
+  };
+  for (const auto& [setting, expected] : cases) {
+    const std::optional<std::string> path = TempDirFromSetting(setting, dirs);
+    EXPECT_EQ(path.value_or("(refused)"), expected ? expected : "(refused)") << setting;
+  }
 }
 
 TEST(ListPath, BaseNameEndsAtTheFirstDot) {
