@@ -204,8 +204,10 @@ TEST_F(Ownership, AuthorLibrariesComeFromTheSafeSearchOrderByFullPath) {
     Run();
     boot::BootState state;
     state.os = &Host();
-    state.dirs = {.program = "D:\\", .win = "C:\\WINDOWS\\", .osSys = "C:\\WINDOWS\\SYSTEM\\",
-                  .setup = "C:\\~S120608\\"};
+    state.dirs.program = "D:\\";
+    state.dirs.win = "C:\\WINDOWS\\";
+    state.dirs.osSys = "C:\\WINDOWS\\SYSTEM\\";
+    state.dirs.setup = "C:\\~S120608\\";
     const platform::Library library = boot::LoadAuthorLibrary(state, "CTL3D32.DLL");
     EXPECT_EQ(library != 0, !loaded.empty());
     EXPECT_EQ(Journal("load "), loaded.empty() ? std::vector<std::string>{} : std::vector{"load " + loaded});
