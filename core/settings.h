@@ -11,6 +11,10 @@ namespace boot {
 
 std::string LoadText(const BootState& state, int id);
 
+// Files read whole are at most this large; beyond it they are refused
+// before they are read.
+inline constexpr std::size_t kWholeFileLimit = 16u << 20;
+
 // Capacities of the settings, in characters including the terminator.
 inline constexpr std::size_t kTitleCapacity = 60;
 inline constexpr std::size_t kLineCapacity = 60;

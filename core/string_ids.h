@@ -57,6 +57,7 @@ inline constexpr int kUnableToDeleteTempDir = 219;
 inline constexpr int kDeleteTempDirManually = 220;
 inline constexpr int kUnableToCreateTempDir = 225;
 inline constexpr int kNotAPlainFileName = 226;
+inline constexpr int kOutOfMemory = 227;
 
 inline constexpr int kDefaultMessage1 = 301;
 inline constexpr int kDefaultTitle = 302;

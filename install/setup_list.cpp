@@ -1,7 +1,5 @@
 #include "setup_list.h"
 
-#include <new>
-
 #include "constants.h"
 #include "expand_copy.h"
 #include "file_names.h"
@@ -109,12 +107,24 @@ bool TakePlainNames(BootState& state, std::string& joined, std::string& mainSour
   return true;
 }
 
+// A list too large to read whole, or one that no memory can hold, is
+// reported as the scan's no-memory result.
+PlainScan ScanListFile(platform::Platform& os, const std::string& path) {
+  const std::optional<Block> content = os.ReadFile(path, kWholeFileLimit);
+  if (!content) {
+    const std::uint32_t error = os.LastError();
+    const bool tooLarge = error == platform::kErrorFileTooLarge || error == platform::kErrorNotEnoughMemory;
+    return tooLarge ? PlainScan{kScanNoMemory, {}} : PlainScan{};
+  }
+  if (IsUtf16(content->View())) return {kScanLineTooLong, {}};
+  return ScanPlainList(content->View());
+}
+
 // False when the run has ended.
 bool DetermineListMode(BootState& state, std::string& mainSource) {
   state.list.mode = ReadIntSetting(state, ids::kVBCompatible, kPlainList);
   if (state.list.mode != kPlainList) return true;
-  const std::optional<std::string> content = state.Os().ReadFile(state.list.sourcePath);
-  PlainScan scan = content && IsUtf16(*content) ? PlainScan{kScanLineTooLong, {}} : ScanPlainList(content);
+  PlainScan scan = ScanListFile(state.Os(), state.list.sourcePath);
   if (scan.result == kScanDone) {
     if (!TakePlainNames(state, scan.list, mainSource)) return false;
     WriteLogEntry(state, "VB", "3," + scan.list);
@@ -231,18 +241,12 @@ std::optional<std::size_t> NextLineStart(std::string_view content, std::size_t p
   return pos;
 }
 
-PlainScan ScanPlainList(const std::optional<std::string>& content) {
-  if (!content) return {};
+PlainScan ScanPlainList(std::optional<std::string_view> content) {
+  if (!content || content->size() <= 2) return {};
   // The list is text: whatever follows a NUL byte is not part of it.
-  std::string_view text(*content);
+  std::string_view text = *content;
   if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
-  text = text.substr(0, text.find('\0'));
-  if (content->size() <= 2) return {};
-  try {
-    return ScanContent(text);
-  } catch (const std::bad_alloc&) {
-    return {kScanNoMemory, {}};
-  }
+  return ScanContent(text.substr(0, text.find('\0')));
 }
 
 void AddSectionedEntry(std::vector<FileRecord>& files, std::string_view entry, const ListMacros& macros,

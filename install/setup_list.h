@@ -23,7 +23,7 @@ struct PlainScan {
 
 // `content` is the whole file, or nothing when it cannot be read. A UTF-8
 // byte-order mark before the first line is not part of it.
-PlainScan ScanPlainList(const std::optional<std::string>& content);
+PlainScan ScanPlainList(std::optional<std::string_view> content);
 
 // The position after the next run of line-break characters at or after
 // `pos`; nothing when no line break follows.

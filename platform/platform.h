@@ -11,6 +11,8 @@
 #include <span>
 #include <string>
 
+#include "block.h"
+
 namespace platform {
 
 using Handle = std::uintptr_t;  // opaque; 0 means none
@@ -110,7 +112,10 @@ class Platform {
   virtual bool DirectoryExists(const std::string& path) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
   // Whole content, or nothing when the file cannot be opened or read.
-  virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
+  // Whole content of a file of at most `limit` bytes; nothing when it cannot
+  // be opened or read, when it is larger (error 223), or when no block of
+  // its size can be had (error 8).
+  virtual std::optional<boot::Block> ReadFile(const std::string& path, std::size_t limit) = 0;
   // Moves a file over an existing one; false when that cannot be done.
   virtual bool ReplaceFile(const std::string& from, const std::string& to) = 0;
   // Files read and written piece by piece (joining a file split over two

@@ -115,9 +115,9 @@ bool FaultyPlatform::DeleteFile(const std::string& path) {
   return !Fails("DeleteFile") && inner_.DeleteFile(path);
 }
 
-std::optional<std::string> FaultyPlatform::ReadFile(const std::string& path) {
+std::optional<boot::Block> FaultyPlatform::ReadFile(const std::string& path, std::size_t limit) {
   if (Fails("ReadFile")) return std::nullopt;
-  return inner_.ReadFile(path);
+  return inner_.ReadFile(path, limit);
 }
 
 bool FaultyPlatform::ReplaceFile(const std::string& from, const std::string& to) {

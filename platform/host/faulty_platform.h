@@ -60,7 +60,7 @@ class FaultyPlatform : public platform::Platform {
   bool FileExists(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override { return inner_.DirectoryExists(path); }
   bool DeleteFile(const std::string& path) override;
-  std::optional<std::string> ReadFile(const std::string& path) override;
+  std::optional<boot::Block> ReadFile(const std::string& path, std::size_t limit) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;
   platform::File OpenForRead(const std::string& path) override;
   platform::File CreateForWrite(const std::string& path) override;

@@ -186,7 +186,7 @@ bool HostMachine::DeleteFile(const std::string& path) {
   return true;
 }
 
-std::optional<std::string> HostMachine::ReadFile(const std::string& path) {
+std::optional<std::string> HostMachine::ReadWhole(const std::string& path) {
   if (path.empty()) {
     Refuse(platform::kErrorPathNotFound);
     return std::nullopt;
@@ -197,6 +197,22 @@ std::optional<std::string> HostMachine::ReadFile(const std::string& path) {
     return std::nullopt;
   }
   return target.device ? std::string() : ReadHostFile(target.host);
+}
+
+std::optional<boot::Block> HostMachine::ReadFile(const std::string& path, std::size_t limit) {
+  const std::optional<std::string> content = ReadWhole(path);
+  if (!content) return std::nullopt;
+  if (content->size() > limit) {
+    Refuse(platform::kErrorFileTooLarge);
+    return std::nullopt;
+  }
+  std::optional<boot::Block> block = boot::Block::Allocate(content->size());
+  if (!block) {
+    Refuse(platform::kErrorNotEnoughMemory);
+    return std::nullopt;
+  }
+  content->copy(block->Data(), content->size());
+  return block;
 }
 
 bool HostMachine::ReplaceFile(const std::string& from, const std::string& to) {
@@ -309,7 +325,7 @@ std::int64_t HostMachine::LzCopy(platform::LzFile source, platform::LzFile desti
 void HostMachine::LzClose(platform::LzFile file) { lzFiles_.erase(file); }
 
 std::optional<std::string> HostMachine::ExpandedName(const std::string& path) {
-  const std::optional<std::string> content = ReadFile(path);
+  const std::optional<std::string> content = ReadWhole(path);
   if (!content) return std::nullopt;
   return szdd::ExpandedName(path, *content);
 }

@@ -69,7 +69,9 @@ class HostMachine : public platform::Platform {
   bool FileExists(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
   bool DeleteFile(const std::string& path) override;
-  std::optional<std::string> ReadFile(const std::string& path) override;
+  std::optional<boot::Block> ReadFile(const std::string& path, std::size_t limit) override;
+  // The whole file however large, for the machine's own use.
+  std::optional<std::string> ReadWhole(const std::string& path);
   bool ReplaceFile(const std::string& from, const std::string& to) override;
   platform::File OpenForRead(const std::string& path) override;
   platform::File CreateForWrite(const std::string& path) override;

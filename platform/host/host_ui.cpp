@@ -57,7 +57,7 @@ std::optional<std::string> HostMachine::FindProgram(const std::string& commandLi
 HostMachine::Started HostMachine::StartProcess(const std::string& commandLine) {
   Started started;
   const std::optional<std::string> program = FindProgram(commandLine);
-  const std::optional<std::string> content = program ? ReadFile(*program) : std::nullopt;
+  const std::optional<std::string> content = program ? ReadWhole(*program) : std::nullopt;
   if (!content) {
     started.error = platform::kErrorFileNotFound;
   } else if (content->compare(0, 2, "MZ") != 0) {

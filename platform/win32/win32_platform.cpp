@@ -40,13 +40,8 @@ std::string SystemPath(const std::string& name) {
 
 platform::WindowProc g_proc = nullptr;
 
-// No exception may cross into the platform's dispatcher.
 LRESULT CALLBACK Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  try {
-    return g_proc(Out(window), message, wParam, lParam);
-  } catch (...) {
-    return ::DefWindowProcA(window, message, wParam, lParam);
-  }
+  return g_proc(Out(window), message, wParam, lParam);
 }
 
 // A closed-on-destruction file or token handle.
@@ -313,17 +308,30 @@ bool Win32Platform::DeleteFile(const std::string& path) {
   return !path.empty() && ::OpenFile(path.c_str(), &ofs, OF_DELETE) != HFILE_ERROR;
 }
 
-std::optional<std::string> Win32Platform::ReadFile(const std::string& path) {
+std::optional<boot::Block> Win32Platform::ReadFile(const std::string& path, std::size_t limit) {
   FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.handle == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string content;
-  char block[16384];
-  DWORD got = 0;
-  while (::ReadFile(file.handle, block, sizeof block, &got, nullptr) && got > 0) {
-    content.append(block, got);
+  LARGE_INTEGER size = {};
+  if (!::GetFileSizeEx(file.handle, &size)) return std::nullopt;
+  if (static_cast<unsigned long long>(size.QuadPart) > limit) {
+    ::SetLastError(ERROR_FILE_TOO_LARGE);
+    return std::nullopt;
   }
-  return content;
+  std::optional<boot::Block> block = boot::Block::Allocate(static_cast<std::size_t>(size.QuadPart));
+  if (!block) {
+    ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return std::nullopt;
+  }
+  std::size_t filled = 0;
+  DWORD got = 0;
+  while (filled < block->Size() &&
+         ::ReadFile(file.handle, block->Data() + filled, static_cast<DWORD>(block->Size() - filled), &got, nullptr) &&
+         got > 0) {
+    filled += got;
+  }
+  block->Shrink(filled);
+  return block;
 }
 
 bool Win32Platform::ReplaceFile(const std::string& from, const std::string& to) {

@@ -183,3 +183,25 @@ TEST_F(CorruptMedia, TruncatedCompressedFileIsAFailureAndKeepsTheGoodCopy) {
 
 }  // namespace
 }  // namespace scenario
+
+namespace scenario {
+namespace {
+
+// A list larger than a file read whole may be, or one that no memory can
+// hold, gets the scan's no-memory result and the own list is used.
+TEST_F(Launch, PlainListTooLargeOrWithoutMemoryFallsBackToTheOwnList) {
+  for (const bool tooLarge : {true, false}) {
+    SCOPED_TRACE(tooLarge ? "over 16 MiB" : "no memory");
+    Reset();
+    Machine("Program=D:\\INSTALL.EXE");
+    List("[BootSetup]\r\nDialogTitle=Own\r\n");
+    Put("D:\\SETUP.LST", tooLarge ? std::string((16u << 20) + 1, 'x') : "SETUP1.EX_\r\n");
+    PutCompressed("D:\\SETUP1.EX_", kProgram);
+    EXPECT_EQ(tooLarge ? Run() : RunWithFault("ReadFile", 1, platform::kErrorNotEnoughMemory), 0);
+    EXPECT_EQ(LogValue("VB"), "3,-2");
+    EXPECT_EQ(LogValue("Cmd"), "C:\\WINDOWS\\SETUP1.EXE D:\\");
+  }
+}
+
+}  // namespace
+}  // namespace scenario

@@ -100,7 +100,7 @@ TEST_F(Faults, EveryOperationGivesItsFailureValueWithoutReachingTheMachine) {
       {"SetCurrentDrive", [](auto& p) { return !p.SetCurrentDrive(3); }},
       {"FileExists", [](auto& p) { return !p.FileExists(kIni); }},
       {"DeleteFile", [](auto& p) { return !p.DeleteFile(kIni); }},
-      {"ReadFile", [](auto& p) { return !p.ReadFile(kIni); }},
+      {"ReadFile", [](auto& p) { return !p.ReadFile(kIni, 1024); }},
       {"ReplaceFile", [](auto& p) { return !p.ReplaceFile(kIni, "C:\\MOVED"); }},
       {"OpenForRead", [](auto& p) { return p.OpenForRead(kIni) == 0; }},
       {"CreateForWrite", [](auto& p) { return p.CreateForWrite("C:\\NEW") == 0; }},
@@ -135,7 +135,7 @@ TEST_F(Faults, EveryOperationGivesItsFailureValueWithoutReachingTheMachine) {
   EXPECT_EQ(covered, std::set<std::string_view>(FaultyPlatform::Operations().begin(),
                                                 FaultyPlatform::Operations().end()));
   EXPECT_TRUE(m.Errors().empty());
-  EXPECT_EQ(m.ReadFile(kIni), "[s]\r\nk=value\r\nn=7\r\n");
+  EXPECT_EQ(m.ReadWhole(kIni), "[s]\r\nk=value\r\nn=7\r\n");
   EXPECT_TRUE(fs::is_directory(root_ / "c" / "EMPTY"));
 }
 

@@ -88,7 +88,7 @@ TEST_F(SimulatedMachine, LzOpenFallsBackToTheCompressedTwin) {
   EXPECT_EQ(machine.LzCopy(in, out), 10);
   machine.LzClose(in);
   machine.LzClose(out);
-  EXPECT_EQ(machine.ReadFile("C:\\OUT.EXE"), "MZ program");
+  EXPECT_EQ(machine.ReadWhole("C:\\OUT.EXE"), "MZ program");
   EXPECT_EQ(machine.LzOpenRead("D:\\NONE.EXE"), platform::kLzErrorBadInHandle);
   EXPECT_EQ(machine.LastError(), platform::kErrorFileNotFound);
   EXPECT_EQ(machine.ExpandedName("D:\\SETUP1.EX_"), "D:\\SETUP1.EXE");
@@ -117,7 +117,7 @@ TEST_F(SimulatedMachine, FilesReadAndWrittenPieceByPiece) {
   }
   machine.CloseFile(in);
   machine.CloseFile(out);
-  EXPECT_EQ(machine.ReadFile("C:\\JOINED"), "abcdef");
+  EXPECT_EQ(machine.ReadWhole("C:\\JOINED"), "abcdef");
   EXPECT_EQ(machine.OpenForRead("D:\\MISSING"), 0u);
   EXPECT_EQ(machine.CreateForWrite("Q:\\NO\\DIR"), 0u);
   EXPECT_FALSE(machine.ReadBytes(out, 1));
@@ -205,7 +205,7 @@ TEST_F(StrictMachine, FailingCallsSetTheWindowsErrorAndChangeNothing) {
       {"rmdir drive", [](HostMachine& m) { return m.RemoveDirectory("C:"); }, 5},
       {"rmdir not empty", [](HostMachine& m) { return m.RemoveDirectory("C:\\DIR"); }, 145},
       {"rmdir missing", [](HostMachine& m) { return m.RemoveDirectory("C:\\NONE"); }, 2},
-      {"read missing", [](HostMachine& m) { return m.ReadFile("C:\\NO\\X").has_value(); }, 3},
+      {"read missing", [](HostMachine& m) { return m.ReadFile("C:\\NO\\X", 1024).has_value(); }, 3},
       {"LZ open missing", [](HostMachine& m) { return m.LzOpenRead("C:\\NONE.EXE") >= 0; }, 2},
       {"load missing", [](HostMachine& m) { return m.LoadLibrary("C:\\NONE.DLL") != 0; }, 126},
   };
@@ -220,7 +220,7 @@ TEST_F(StrictMachine, FailingCallsSetTheWindowsErrorAndChangeNothing) {
   EXPECT_EQ(Read("c/DIR/F"), "data");
   EXPECT_TRUE(fs::exists(root_ / "a" / "FLOPPY.TXT"));
   EXPECT_FALSE(fs::exists(root_ / "e" / "NEW.INI"));
-  EXPECT_EQ(machine.ReadFile("C:\\KEEP.TXT"), "keep");  // read-only and busy files read
+  EXPECT_EQ(machine.ReadWhole("C:\\KEEP.TXT"), "keep");  // read-only and busy files read
   EXPECT_NE(machine.OpenForRead("C:\\BUSY.DLL"), 0u);
 }
 
@@ -273,7 +273,7 @@ TEST_F(SimulatedMachine, DeviceNamesAreDevicesNotFiles) {
     EXPECT_FALSE(machine.FileExists(path));
     EXPECT_FALSE(machine.DeleteFile(path));
     EXPECT_EQ(machine.LastError(), 5u);
-    EXPECT_EQ(machine.ReadFile(path), "");
+    EXPECT_EQ(machine.ReadWhole(path), "");
     EXPECT_THAT(machine.Journal(), Contains("write C:\\WINDOWS\\" + std::string(name) +
                                             " (device, nothing stored)"));
     EXPECT_TRUE(fs::is_empty(root_ / "c" / "WINDOWS" / "SYSTEM"));
