@@ -404,9 +404,9 @@ std::int64_t Win32Platform::LzCopy(platform::LzFile source, platform::LzFile des
   if (written < 0) return written;
   // The platform does not notice a compressed file that ends early; its
   // header says how long the expansion must be.
-  const auto opened = lzSources_.find(source);
-  if (opened == lzSources_.end()) return written;
-  const std::optional<std::string> head = ReadHead(opened->second, szdd::kHeaderSize);
+  const std::string* opened = lzSources_.Find(source);
+  if (opened == nullptr) return written;
+  const std::optional<std::string> head = ReadHead(*opened, szdd::kHeaderSize);
   if (!head) return platform::kLzErrorRead;
   const auto header = szdd::ParseHeader(*head);
   if (header && header->length != static_cast<std::uint32_t>(written)) return platform::kLzErrorRead;
@@ -414,7 +414,7 @@ std::int64_t Win32Platform::LzCopy(platform::LzFile source, platform::LzFile des
 }
 
 void Win32Platform::LzClose(platform::LzFile file) {
-  lzSources_.erase(file);
+  lzSources_.Erase(file);
   Lz().close(static_cast<INT>(file));
 }
 
@@ -560,10 +560,10 @@ platform::Dc Win32Platform::BeginPaint(platform::Window window) {
 }
 
 void Win32Platform::EndPaint(platform::Window window, platform::Dc) {
-  const auto found = paints_.find(As<HWND>(window));
-  if (found == paints_.end()) return;
-  ::EndPaint(As<HWND>(window), &found->second);
-  paints_.erase(found);
+  PAINTSTRUCT* paint = paints_.Find(As<HWND>(window));
+  if (paint == nullptr) return;
+  ::EndPaint(As<HWND>(window), paint);
+  paints_.Erase(As<HWND>(window));
 }
 
 void Win32Platform::SetBkMode(platform::Dc dc, int mode) { ::SetBkMode(As<HDC>(dc), mode); }

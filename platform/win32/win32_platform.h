@@ -4,7 +4,6 @@
 
 #include "windows_api.h"
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -105,10 +104,32 @@ class Win32Platform : public platform::Platform {
   struct LzLibrary;
   LzLibrary& Lz();
 
+  // A handful of open handles at most: a list costs less program than a tree.
+  template <typename Key, typename Value>
+  class FewEntries {
+   public:
+    Value& operator[](Key key) {
+      if (Value* found = Find(key)) return *found;
+      return entries_.emplace_back(key, Value{}).second;
+    }
+    Value* Find(Key key) {
+      for (auto& entry : entries_) {
+        if (entry.first == key) return &entry.second;
+      }
+      return nullptr;
+    }
+    void Erase(Key key) {
+      std::erase_if(entries_, [key](const auto& entry) { return entry.first == key; });
+    }
+
+   private:
+    std::vector<std::pair<Key, Value>> entries_;
+  };
+
   LzLibrary* lz_ = nullptr;
-  std::map<platform::LzFile, std::string> lzSources_;  // path each read handle opened
+  FewEntries<platform::LzFile, std::string> lzSources_;  // path each read handle opened
   std::vector<PROCESS_INFORMATION> processes_;
-  std::map<HWND, PAINTSTRUCT> paints_;
+  FewEntries<HWND, PAINTSTRUCT> paints_;
 };
 
 }  // namespace win32
