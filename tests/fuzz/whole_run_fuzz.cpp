@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -27,8 +28,9 @@ namespace {
 
 // Bytes that the simulated machine accepts as a program.
 const std::string kProgram = std::string("MZ") + std::string(62, '\0') + "main setup";
-constexpr int kPaddingAnswers = 64;  // more boxes than any input can raise
-constexpr char kCancel[] = "2";
+// Cancel, for more boxes than any input can raise.
+constexpr int kPaddingAnswers = 64;
+constexpr char kCancel[] = "2,";
 
 // The input, read a byte at a time; past its end every byte is 0.
 class Picks {
@@ -64,9 +66,9 @@ const std::string kPaths[] = {"MYSETUP", "C:\\TMP", "E:\\TMP\\X", "C:\\A\\..\\X"
                               "C:\\~S120608\\LOG.INI", "C:\\CONFIG.SYS", "C:\\WINDOWS\\.\\SETUP1.EXE",
                               ".\\SETUP1.EXE", "C:/WINDOWS/SETUP1.EXE", "C:\\~S120608\\SETUP1.EXE"};
 const std::string kTexts[] = {"Setup | please wait", "Setup", "a|b", "Remove it yourself.", "x"};
-const std::string kRecords[] = {"SETUP1.EXE;;0",       "A.DLL;0;0;1.0;1;A.DL_;0", "..\\WINDOWS\\WIN.INI;;0",
-                                "A.REG;;0;;;A.RE_;C:\\X.REG", "WIN.INI;;1", "SETUP1.EXE~;;0",
-                                "CON;;0",              "MAIN.EXE;;0",             "ZOVURERU.INI;;1"};
+const std::string kRecords[] = {"SETUP1.EXE;;0", "A.DLL;0;0;1.0;1;A.DL_;0", "..\\WINDOWS\\WIN.INI;;0",
+                                "A.REG;;0;;;A.RE_;C:\\X.REG", "WIN.INI;;1", "SETUP1.EXE~;;0", "CON;;0",
+                                "MAIN.EXE;;0", "ZOVURERU.INI;;1"};
 
 struct Key {
   const char* name;
@@ -86,6 +88,7 @@ const Key kKeys[] = {
     {"ErrorMessageLaunch", Kind::Text},  {"SetupLog", Kind::Number},
     {"SetupLogFile", Kind::Path},        {"FileSubDir", Kind::Path},
     {"DialogTitle", Kind::Text},         {"NoIgnore", Kind::Number},
+    {"Dialog3d", Kind::Number},          {"DialogColor", Kind::Number},
 };
 
 std::string Value(Picks& picks, Kind kind) {
@@ -110,16 +113,23 @@ std::string OwnList(Picks& picks) {
   return text;
 }
 
-const std::string kPlainLines[] = {"SETUP1.EX_", "MAIN.EX_", "X.EX_", "A.DL_", "NOTHERE.EX_", "..\\..\\SETUP1.EX_",
-                                   "CON", "SETUP1", "A VERY LONG LINE OF A PROFILE", "[BootSetup]", ""};
+const std::string kPlainLines[] = {"SETUP1.EX_", "MAIN.EX_", "X.EX_", "A.DL_", "NOTHERE.EX_",
+                                   "..\\..\\SETUP1.EX_", "CON", "SETUP1", "A VERY LONG LINE OF A PROFILE",
+                                   "[BootSetup]", ""};
 const std::string kSetupKeys[] = {"MAIN.EXE", "MAIN.EXE /Q", "..\\EVIL.EXE /Q", "SETUP1.EXE", "CON",
                                   "",         "MY SETUP.EXE", "A|B.EXE", "C:\\WINDOWS\\WIN.INI"};
 const std::string kSectionedRecords[] = {
-    "1,,A.DL_,A.DLL,$(WinSysPath),,,,,1.0",           "1,,X.EX_,..\\WINDOWS\\WIN.INI,$(WinPath),,,,,1.0",
-    "1,2,A.DL_,A.DLL,$(WinSysPath),,,,,1.0",          "2,,B.DL_,,,,,,,",
+    "1,,A.DL_,A.DLL,$(WinSysPath),,,,,1.0",
+    "1,,X.EX_,..\\WINDOWS\\WIN.INI,$(WinPath),,,,,1.0",
+    "1,2,A.DL_,A.DLL,$(WinSysPath),,,,,1.0",
+    "2,,B.DL_,,,,,,,",
     "1,,MAIN.EX_,MAIN.EXE,$(WinPath),$(EXESelfRegister),,,,1.0",
-    "1,,A.RE_,A.REG,$(WinPath),C:\\X.REG,,,,1.0",     "1,,SETUP1.EX_,ZOVURERU.INI,$(WinPath),,,,,1.0",
-    "1,,SETUP1.EX_,SETUP1.EXE~,,,,,,1.0",             "1,,NUL.EX_,NUL.EXE,$(WinSysPath),,,,,1.0"};
+    "1,,A.DL_,A.DLL,$(WinSysPath),$(DLLSelfRegister),,,,1.0",
+    "1,,A.RE_,A.REG,$(WinPath),C:\\X.REG,,,,1.0",
+    "1,,SETUP1.EX_,ZOVURERU.INI,$(WinPath),,,,,1.0",
+    "1,,SETUP1.EX_,SETUP1.EXE~,,,,,,1.0",
+    "1,,NUL.EX_,NUL.EXE,$(WinSysPath),,,,,1.0",
+};
 
 std::string PlainList(Picks& picks) {
   std::string text;
@@ -160,14 +170,16 @@ std::string SourceList(Picks& picks) {
   }
 }
 
-const char* const kMediaNames[] = {"SETUP1.EX_", "SETUP1.EXE", "MAIN.EXE", "MAIN.EX_", "X.EX_",
-                                   "A.DL_",      "SETUP1",     "SUB\\SETUP1.EX_", "SUB\\MAIN.EX_", "NUL.EX_"};
+const char* const kMediaNames[] = {"SETUP1.EX_", "SETUP1.EXE", "MAIN.EXE",        "MAIN.EX_",
+                                   "X.EX_",      "A.DL_",      "SETUP1",          "SUB\\SETUP1.EX_",
+                                   "SUB\\MAIN.EX_", "NUL.EX_"};
 
 // The character a compressed file's header gives back to its name.
 const char kStoredChars[] = {'E', 'L', 'T', '\\', ':', '.', '~', ' ', '\0'};
 
 std::string MediaContent(Picks& picks, const std::string& name) {
-  const char stored = picks.Next() & 1 ? picks.From(kStoredChars) : name.back() == '_' ? 'E' : name.back();
+  const char usual = name.back() == '_' ? 'E' : name.back();
+  const char stored = picks.Next() & 1 ? picks.From(kStoredChars) : usual;
   const std::string program = kProgram + std::string(picks.Below(40), 'p');
   switch (picks.Below(5)) {
     case 1: return program;
@@ -213,13 +225,23 @@ class Machine {
   Machine& operator=(const Machine&) = delete;
 
   void Put(const std::string& windowsPath, const std::string& content) {
-    fs::path path = root_ / std::string(1, static_cast<char>(std::tolower(windowsPath[0])));
-    std::string rest = windowsPath.substr(3);
-    for (char& c : rest) c = c == '\\' ? '/' : c;
-    path /= rest;
-    fs::create_directories(path.parent_path());
+    const fs::path path = Where(windowsPath);
+    std::error_code error;
+    fs::create_directories(path.parent_path(), error);
     std::ofstream(path, std::ios::binary) << content;
     written_ += "--- " + windowsPath + "\n" + Printable(content) + "\n";
+  }
+  // Nothing happens where a file already stands.
+  void Folder(const std::string& windowsPath) {
+    std::error_code error;
+    fs::create_directories(Where(windowsPath), error);
+    written_ += "--- folder " + windowsPath + "\n";
+  }
+  void ReadOnly(const std::string& windowsPath) {
+    if (!fs::is_regular_file(Where(windowsPath))) Put(windowsPath, kProgram + "read-only");
+    const fs::perms write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(Where(windowsPath), write, fs::perm_options::remove);
+    written_ += "--- read-only " + windowsPath + "\n";
   }
   void Describe(const std::string& text) {
     std::ofstream(root_ / "machine.ini", std::ios::binary) << text;
@@ -229,6 +251,12 @@ class Machine {
   const std::string& Layout() const { return written_; }
 
  private:
+  fs::path Where(const std::string& windowsPath) const {
+    std::string rest = windowsPath.substr(3);
+    for (char& c : rest) c = c == '\\' ? '/' : c;
+    return root_ / std::string(1, static_cast<char>(std::tolower(windowsPath[0]))) / rest;
+  }
+
   fs::path root_;
   std::string written_;
 };
@@ -243,24 +271,36 @@ void PlantVictims(Picks& picks, Machine& machine) {
   if (victims & 32) machine.Put("C:\\WINDOWS\\ZOVURERU.INI", "[2026/01/01 10:00:00]\r\nA=Earlier\r\n");
   if (victims & 64) machine.Put("C:\\~S120608\\PLANTED.EXE", kProgram + "planted");
   if (victims & 128) machine.Put("C:\\WINDOWS\\MAIN.EXE", kProgram + "main");
+  const unsigned more = picks.Next();
+  if (more & 1) machine.Folder("C:\\WINDOWS\\SETUP1.EXE~2");
+  if (more & 2) machine.Folder("C:\\WINDOWS\\SETUP.LST");
+  if (more & 4) machine.Put("C:\\WINDOWS\\SETUP.LST", "someone's list");
+  if (more & 8) machine.Put("C:\\WINDOWS\\SYSTEM\\A.DLL", "someone's library");
+  if (more & 16) machine.ReadOnly("C:\\WINDOWS\\SETUP1.EXE");
 }
 
 std::string Answers(Picks& picks) {
   std::string answers;
   for (unsigned n = picks.Below(6); n > 0; --n) answers += std::to_string(1 + picks.Below(5)) + ",";
-  for (int n = 0; n < kPaddingAnswers; ++n) answers += std::string(kCancel) + ",";
+  for (int n = 0; n < kPaddingAnswers; ++n) answers += kCancel;
   return answers;
 }
 
 const char* const kInUse[] = {"", "C:\\WINDOWS\\SETUP1.EXE", "C:\\~S120608\\SETUP1.EXE",
-                              "C:\\WINDOWS\\ZOVURERU.INI", "C:\\WINDOWS\\SETUP.LST"};
+                              "C:\\WINDOWS\\SETUP1.EXE~", "C:\\WINDOWS\\ZOVURERU.INI",
+                              "C:\\WINDOWS\\SETUP.LST"};
+
+const char* const kVersions[] = {
+    "Version=4.0\r\nFamily=9x\r\n", "Version=6.1\r\nFamily=NT\r\nBuild=7601\r\n",
+    "Version=3.10\r\nFamily=9x\r\nNetworkCaps=0x8004\r\n", "Version=3.10\r\nFamily=NT\r\nBuild=528\r\n",
+    "Version=3.0\r\nFamily=9x\r\n"};
 
 std::string Description(Picks& picks, const std::string& program) {
   const unsigned flags = picks.Next();
-  std::string text = "[Machine]\r\nProgram=" + program + "\r\n";
-  text += (flags & 1) ? "Version=6.1\r\nFamily=NT\r\nBuild=7601\r\n" : "Version=4.0\r\nFamily=9x\r\n";
+  std::string text = "[Machine]\r\nProgram=" + program + "\r\n" + picks.From(kVersions);
   text += "[Boxes]\r\nAnswers=" + Answers(picks) + "\r\n";
   text += std::string("[Files]\r\nInUse=") + picks.From(kInUse) + "\r\n";
+  if (flags & 1) text += "[Libraries]\r\nPresent=CTL3D32.DLL;CTL3DV2.DLL\r\n";
   text += "[Windows]\r\n";
   if ((flags & 6) == 6) text += "TimerFails=1\r\n";
   if ((flags & 0x38) == 0x38) text += "CreateFails=1\r\n";
@@ -278,7 +318,11 @@ void LayOut(Picks& picks, Machine& machine) {
     if (install) machine.Put("D:\\SETUP.LST", Encoded(encoding, source));
   }
   // Where the own list is also the source directory's list, it holds both.
-  machine.Put(install ? "D:\\INSTALL.LST" : "D:\\SETUP.LST", install ? own : Encoded(encoding, own + source));
+  if (install) {
+    machine.Put("D:\\INSTALL.LST", own);
+  } else {
+    machine.Put("D:\\SETUP.LST", Encoded(encoding, own + source));
+  }
   for (unsigned n = picks.Below(5); n > 0; --n) {
     const std::string name = picks.From(kMediaNames);
     machine.Put("D:\\" + name, MediaContent(picks, name));
@@ -296,23 +340,10 @@ fs::path TempBase() {
 }
 
 // One folder per process, so that parallel fuzzing jobs stay apart; it
-// goes when the process ends normally.
-class Workspace {
- public:
-  Workspace() : folder_(TempBase() / ("whole-run-fuzz-" + std::to_string(getpid()))) {}
-  ~Workspace() {
-    std::error_code error;
-    fs::remove_all(folder_, error);
-  }
-  fs::path Machine() const { return folder_ / "machine"; }
-
- private:
-  fs::path folder_;
-};
-
+// is made anew for each input and removed after it.
 fs::path MachineFolder() {
-  static const Workspace workspace;
-  return workspace.Machine();
+  static const fs::path folder = TempBase() / ("whole-run-fuzz-" + std::to_string(getpid()));
+  return folder;
 }
 
 bool Failed(const std::string& line) {
@@ -356,6 +387,8 @@ bool ShowsKnownFault(const host::HostMachine& host, const fs::path& root) {
   }
   std::fprintf(stderr, "--- violations\n");
   for (const std::string& problem : problems) std::fprintf(stderr, "%s\n", problem.c_str());
+  std::error_code error;
+  fs::remove_all(machine.Root(), error);
   std::abort();
 }
 

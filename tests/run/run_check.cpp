@@ -1,6 +1,7 @@
 #include "run_check.h"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -194,7 +195,9 @@ class Checker {
 
   void CheckDirectories() {
     for (const std::string& key : before_.directories) {
-      if (!now_.directories.contains(key)) Problem("the directory " + key + " was there before the run and is gone");
+      if (!now_.directories.contains(key)) {
+        Problem("the directory " + key + " was there before the run and is gone");
+      }
     }
     for (const std::string& key : now_.directories) {
       if (before_.directories.contains(key)) continue;
@@ -208,7 +211,7 @@ class Checker {
 
   // Keys that name a file by its full path: the entries of copies.
   static bool IsFullPath(const std::string& key) {
-    return key.size() > 3 && std::isalpha(static_cast<unsigned char>(key[0])) && key[1] == ':' && key[2] == '\\';
+    return key.size() > 3 && std::isalpha(static_cast<unsigned char>(key[0])) && key.substr(1, 2) == ":\\";
   }
 
   void CheckLoggedCopies() {

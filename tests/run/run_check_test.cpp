@@ -25,7 +25,8 @@ class RunCheck : public Scenario {
     std::filesystem::create_directories(Path("C:\\KEEP"));
   }
 
-  std::vector<std::string> RunAndCheck(const std::function<void()>& damage, const runcheck::Rules& rules = {}) {
+  std::vector<std::string> RunAndCheck(const std::function<void()>& damage,
+                                       const runcheck::Rules& rules = {}) {
     const runcheck::Snapshot before = runcheck::TakeSnapshot(root_);
     const int exitCode = Run();
     damage();
