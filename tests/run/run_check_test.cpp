@@ -16,8 +16,8 @@ using ::testing::IsEmpty;
 class RunCheck : public Scenario {
  protected:
   // An own list that leaves the placed program in C:\WINDOWS.
-  void LayOut() {
-    List("[BootSetup]\r\nVBCompatible=0\r\nDeleteSetup=0\r\n");
+  void LayOut(const std::string& settings = "") {
+    List("[BootSetup]\r\nVBCompatible=0\r\nDeleteSetup=0\r\n" + settings);
     PutCompressed("D:\\SETUP1.EX_", kProgram);
     Put("C:\\WINDOWS\\WIN.INI", "[windows]\r\nload=\r\n");
     Put("C:\\CONFIG.SYS", "files=40");
@@ -35,9 +35,17 @@ class RunCheck : public Scenario {
 };
 
 TEST_F(RunCheck, ASoundRunKeepsEveryRule) {
-  LayOut();
-  EXPECT_THAT(RunAndCheck([] {}), IsEmpty());
-  EXPECT_TRUE(Exists("C:\\WINDOWS\\SETUP1.EXE"));
+  const std::pair<const char*, const char*> cases[] = {
+      {"", "C:\\WINDOWS\\SETUP1.EXE"},
+      {"SetupFileName=SETUP1.EXE~\r\n", "C:\\WINDOWS\\SETUP1.EXE~"},  // placed, not staged
+  };
+  for (const auto& [settings, placed] : cases) {
+    SCOPED_TRACE(settings);
+    Reset();
+    LayOut(settings);
+    EXPECT_THAT(RunAndCheck([] {}), IsEmpty());
+    EXPECT_TRUE(Exists(placed));
+  }
 }
 
 TEST_F(RunCheck, DamageAfterTheRunIsAViolation) {
