@@ -1,6 +1,8 @@
 #include "file_names.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "text.h"
 
@@ -26,6 +28,39 @@ bool IsPlainFileName(std::string_view name) {
     if (static_cast<unsigned char>(c) < 32) return false;
   }
   return !IsDeviceName(name);
+}
+
+std::string NormalPath(std::string_view path, std::string_view base) {
+  std::string full(path);
+  std::replace(full.begin(), full.end(), '/', '\\');
+  const bool absolute = (full.size() >= 2 && full[1] == ':') || full.starts_with("\\\\");
+  if (!absolute) full = std::string(base) + full;
+  // The root: "X:" or "\\server\share"; the rest are parts.
+  std::size_t rootEnd = 2;
+  if (full.starts_with("\\\\")) {
+    rootEnd = full.find('\\', full.find('\\', 2) + 1);
+    if (rootEnd == std::string::npos) rootEnd = full.size();
+  }
+  std::vector<std::string> parts;
+  std::size_t start = rootEnd;
+  while (start < full.size()) {
+    std::size_t end = full.find('\\', start);
+    if (end == std::string::npos) end = full.size();
+    const std::string part = full.substr(start, end - start);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::string normal = full.substr(0, rootEnd);
+  for (const std::string& part : parts) normal += "\\" + part;
+  return ToUpperAscii(normal);
+}
+
+bool IsBelow(std::string_view path, std::string_view dir) {
+  return !dir.empty() && ToUpperAscii(std::string(path.substr(0, dir.size()))) == ToUpperAscii(std::string(dir));
 }
 
 bool HasExtension(std::string_view path) {

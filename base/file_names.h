@@ -15,4 +15,12 @@ bool IsPlainFileName(std::string_view name);
 // True when the last component of `path` has an extension.
 bool HasExtension(std::string_view path);
 
+// One spelling of a path for comparisons: "/" as "\", "." and ".." parts
+// resolved (never above the root), upper case. A path without a drive or
+// a leading "\\" is taken in `base`, a directory ending in "\".
+std::string NormalPath(std::string_view path, std::string_view base);
+
+// True when `path` lies in the directory `dir` (ending in "\") or below.
+bool IsBelow(std::string_view path, std::string_view dir);
+
 }  // namespace boot

@@ -138,11 +138,6 @@ bool DetermineListMode(BootState& state, std::string& mainSource) {
   return true;
 }
 
-std::string LogFilePath(const BootState& state) {
-  const std::string file = ReadTextSettingById(state, ids::kSetupLogFile, ids::kDefaultLogFile, kLogFileCapacity);
-  return file.find_first_of("\\:") == std::string::npos ? state.dirs.win + file : file;
-}
-
 // The name the main setup program is placed under: a plain name with an
 // extension that is neither the setup log nor a folder. Empty means
 // nothing is placed.
@@ -150,7 +145,7 @@ bool AcceptSetupFileName(BootState& state) {
   const std::string& name = state.list.setupFileName;
   if (name.empty()) return true;
   const bool acceptable = IsPlainFileName(name) && HasExtension(name) &&
-                          ToUpperAscii(state.list.programPath) != ToUpperAscii(LogFilePath(state)) &&
+                          NormalPath(state.list.programPath, state.dirs.win) != LogFilePath(state) &&
                           !state.Os().DirectoryExists(state.list.programPath);
   if (acceptable) return true;
   state.Os().MessageBox(LoadText(state, ids::kNotAPlainFileName) + name + "\n\n" + state.listPath,

@@ -2,6 +2,7 @@
 
 #include "settings.h"
 #include "string_ids.h"
+#include "file_names.h"
 #include "text.h"
 
 #ifndef SETUP_VERSION_LABEL
@@ -17,10 +18,25 @@ std::string LogSectionName(const platform::SystemTime& time) {
          TwoDigits(time.hour) + ":" + TwoDigits(time.minute) + ":" + TwoDigits(time.second);
 }
 
+std::string LogFilePath(const BootState& state) {
+  const Directories& dirs = state.dirs;
+  const std::string wanted =
+      NormalPath(ReadTextSettingById(state, ids::kSetupLogFile, ids::kDefaultLogFile, kLogFileCapacity), dirs.win);
+  const std::string listName = LoadText(state, ids::kSetupListName);
+  const std::string setupName =
+      ReadTextSettingById(state, ids::kSetupFileName, ids::kDefaultSetupFileName, kSetupFileNameCapacity);
+  const bool onMedia = IsBelow(wanted, dirs.program) || IsBelow(wanted, dirs.source);
+  bool runFile = false;
+  for (const std::string& file : {state.listPath, dirs.setup + listName, dirs.setup + setupName}) {
+    runFile = runFile || wanted == NormalPath(file, dirs.win);
+  }
+  return onMedia || runFile ? NormalPath(LoadText(state, ids::kDefaultLogFile), dirs.win) : wanted;
+}
+
 void StartLog(BootState& state) {
   Log& log = state.log;
   if (log.enabled != 1) return;
-  log.path = ReadTextSettingById(state, ids::kSetupLogFile, ids::kDefaultLogFile, kLogFileCapacity);
+  log.path = LogFilePath(state);
   log.section = LogSectionName(state.Os().SystemTimeUtc());
   WriteLogEntry(state, "A", state.splash.title);
   WriteLogEntry(state, "V", state.winVersionText + " (" + VersionLabel() + ")");

@@ -54,11 +54,26 @@ TEST_F(Foundation, EachRunAddsItsOwnSectionAndKeepsTheEarlierOne) {
   EXPECT_NE(log.find("[2026/12/06 15:00:01]\r\nA=Second\r\n"), std::string::npos) << log;
 }
 
-TEST_F(Foundation, LogFileNamedByTheList) {
-  QuietList("SetupLogFile=D:\\RUN.LOG\r\n");
-  Run();
-  EXPECT_EQ(Host().LastWrittenSection()->file, "D:\\RUN.LOG");
-  EXPECT_FALSE(Exists("C:\\WINDOWS\\ZOVURERU.INI"));
+TEST_F(Foundation, LogFileNamedByTheListWhereTheRunCannotMoveOrMisuseIt) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"C:\\RUN.LOG", "C:\\RUN.LOG"},
+      {"C:/LOGS/../RUN.LOG", "C:\\RUN.LOG"},
+      // The run changes directory: a name without a drive stays in Windows.
+      {".\\LOG.INI", "C:\\WINDOWS\\LOG.INI"},
+      // Never on the media, nor a file the run reads or places.
+      {"D:\\RUN.LOG", "C:\\WINDOWS\\ZOVURERU.INI"},
+      {"D:\\SETUP.LST", "C:\\WINDOWS\\ZOVURERU.INI"},
+      {"C:\\WINDOWS\\.\\SETUP1.EXE", "C:\\WINDOWS\\ZOVURERU.INI"},
+      {"C:\\WINDOWS\\SETUP.LST", "C:\\WINDOWS\\ZOVURERU.INI"},
+  };
+  for (const auto& [setting, file] : cases) {
+    SCOPED_TRACE(setting);
+    Reset();
+    // Nothing to copy, so nothing starts; SetupFileName keeps its default.
+    List(std::string("[BootSetup]\r\nVBCompatible=0\r\nSetupDistName=\r\nSetupLogFile=") + setting + "\r\n");
+    Run();
+    EXPECT_EQ(Host().LastWrittenSection()->file, file);
+  }
 }
 
 TEST_F(Foundation, LongTitleIsCutAndLinesKeepTheirPlace) {
@@ -168,6 +183,7 @@ TEST_F(Log, EntriesFromBeforeTheSectionAreWrittenWhenItStarts) {
   boot::BootState state;
   state.os = &Host();
   state.log.enabled = 1;
+  state.dirs.win = "C:\\WINDOWS\\";
   boot::WriteLogEntry(state, "Img,C:\\WINDOWS\\SYSTEM\\SPLASH.BMP", "400");
   EXPECT_FALSE(Exists("C:\\WINDOWS\\ZOVURERU.INI"));
   state.splash.title = "Held";

@@ -152,14 +152,15 @@ TEST_F(Ownership, DestinationThatCannotBeWrittenAsksToRetryAndStartsNothing) {
     SCOPED_TRACE(c.what);
     Reset();
     MachineSection(c.machine + "[Boxes]\r\nAnswers=4,3\r\n");  // Retry, then Abort
-    List("[BootSetup]\r\nVBCompatible=0\r\nNoIgnore=0\r\nSetupLogFile=D:\\RUN.LOG\r\n");
+    List("[BootSetup]\r\nVBCompatible=0\r\nNoIgnore=0\r\nSetupLogFile=E:\\RUN.LOG\r\n");
+    Put("E:\\README", "");
     Put("C:\\WINDOWS\\SETUP1.EXE", "old");
     PutCompressed("D:\\SETUP1.EX_", kProgram);
     EXPECT_EQ(Run(), 0);
     const std::string box = "box \"Unable to install file: \n\nD:\\SETUP1.EX_ to\nC:\\WINDOWS\\SETUP1.EXE\n\n" +
                             std::string(c.detail) + "\" caption=\"Setup Error\" type=0x32 answer=";
     EXPECT_THAT(Journal("box "), ElementsAre(box + "4", box + "3"));
-    EXPECT_EQ(Host().LastWrittenSection()->file, "D:\\RUN.LOG");
+    EXPECT_EQ(Host().LastWrittenSection()->file, "E:\\RUN.LOG");
     EXPECT_EQ(LogValue("C:\\WINDOWS\\SETUP1.EXE"), "400");
     EXPECT_TRUE(Journal("start ").empty());
     EXPECT_EQ(Read("C:\\WINDOWS\\SETUP1.EXE"), "old");

@@ -119,7 +119,8 @@ class Checker {
     }
   }
 
-  // Paths of journal lines "VERB PATH" and "VERB PATH failed".
+  // Paths of journal lines "VERB PATH", "VERB PATH failed" and a protected
+  // directory's "mkdir PATH protected: ...".
   static std::optional<std::pair<std::string, bool>> Act(const std::string& line, const std::string& verb) {
     if (!line.starts_with(verb + " ")) return std::nullopt;
     // A painting object's deletion shares the verb.
@@ -127,6 +128,7 @@ class Checker {
     std::string path = line.substr(verb.size() + 1);
     const bool failed = EndsWith(path, " failed");
     if (failed) path.resize(path.size() - 7);
+    if (const std::size_t note = path.find(" protected: "); note != std::string::npos) path.resize(note);
     return std::pair(path, failed);
   }
 
