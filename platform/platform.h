@@ -158,6 +158,7 @@ class Platform {
     std::uint32_t error = 0;
   };
   virtual Started StartProcess(const std::string& commandLine) = 0;
+  // True when the process has ended, or when it cannot be waited for.
   virtual bool ProcessEnded(Process process) = 0;
 
   // Windows and messages.

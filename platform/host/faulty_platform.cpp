@@ -186,7 +186,8 @@ FaultyPlatform::Started FaultyPlatform::StartProcess(const std::string& commandL
 }
 
 bool FaultyPlatform::ProcessEnded(platform::Process process) {
-  return !Fails("ProcessEnded") && inner_.ProcessEnded(process);
+  // A wait that fails reports the process as ended, as the real backend does.
+  return Fails("ProcessEnded") || inner_.ProcessEnded(process);
 }
 
 bool FaultyPlatform::RegisterWindowClass(platform::Instance instance,

@@ -480,7 +480,8 @@ Win32Platform::Started Win32Platform::StartProcess(const std::string& commandLin
 }
 
 bool Win32Platform::ProcessEnded(platform::Process process) {
-  return ::WaitForSingleObject(As<HANDLE>(process), 0) == WAIT_OBJECT_0;
+  // A process that cannot be waited for is not waited for for ever.
+  return ::WaitForSingleObject(As<HANDLE>(process), 0) != WAIT_TIMEOUT;
 }
 
 bool Win32Platform::RegisterWindowClass(platform::Instance instance,

@@ -40,6 +40,8 @@ class Scenario : public ::testing::Test {
   // A run through the fault-injecting platform: the nth call of
   // `operation` fails once with `error`.
   int RunWithFault(const std::string& operation, int n, std::uint32_t error);
+  // Writes machine.ini and makes the machine, without running.
+  void NewMachine();
 
   host::HostMachine& Host() { return *host_; }
   bool Exists(const std::string& windowsPath) const;
@@ -55,8 +57,6 @@ class Scenario : public ::testing::Test {
   std::filesystem::path root_;
 
  private:
-  void NewMachine();
-
   std::string machine_;
   std::string extra_;
   std::unique_ptr<host::HostMachine> host_;

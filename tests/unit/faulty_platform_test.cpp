@@ -116,7 +116,7 @@ TEST_F(Faults, EveryOperationGivesItsFailureValueWithoutReachingTheMachine) {
       {"RestrictLibrarySearch", [](auto& p) { return !p.RestrictLibrarySearch(); }},
       {"CallOrdinal", [=](auto& p) { return p.CallOrdinal(library, 1, args) == 0; }},
       {"StartProcess", [](auto& p) { return p.StartProcess("C:\\P.EXE").error == 19u; }},
-      {"ProcessEnded", [=](auto& p) { return !p.ProcessEnded(process); }},
+      {"ProcessEnded", [=](auto& p) { return p.ProcessEnded(process); }},
       {"RegisterWindowClass", [](auto& p) { return !p.RegisterWindowClass(0, {}, nullptr); }},
       {"CreateWindow", [](auto& p) { return p.CreateWindow(0, {}) == 0; }},
       {"SetTimer", [](auto& p) { return !p.SetTimer(1, 1, 10); }},
