@@ -1,6 +1,8 @@
 #include "szdd.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <vector>
@@ -95,180 +97,397 @@ std::string Decode(std::string_view stream, std::uint32_t promised) {
   return out;
 }
 
-// ---------------------------------------------------------------- match finding
+// ---------------------------------------------------------------- the text
 
-struct Match {
-  std::size_t length = 0;
-  std::size_t distance = 0;  // 1..4096 bytes back
+// The text the compressor matches against: the window's initial spaces, the
+// data, then zeros, so that every key is a full kMaxMatch bytes long (callers
+// clamp lengths at the end) and word-wide reads stay in bounds. Positions
+// count from the first initial space; only a window before the current chunk
+// is held, so memory stays bounded whatever the data's size.
+class Text {
+ public:
+  static constexpr std::size_t kReadAhead = 32;  // a key plus one word-wide read
+
+  explicit Text(std::string_view data) : data_(data), bytes_(kWindow + kChunk + kReadAhead) { Load(); }
+
+  // Makes the window before `pos` and kReadAhead bytes from it readable.
+  void Reach(std::size_t pos) {
+    if (pos + kReadAhead <= base_ + bytes_.size()) return;
+    base_ = pos - std::min(pos, kWindow);
+    Load();
+  }
+  const unsigned char* At(std::size_t pos) const { return bytes_.data() + (pos - base_); }
+
+ private:
+  static constexpr std::size_t kChunk = std::size_t{1} << 16;
+
+  void Load() {
+    const std::size_t end = base_ + bytes_.size();
+    const std::size_t spacesEnd = std::clamp(kWindow, base_, end);
+    const std::size_t dataEnd = std::clamp(kWindow + data_.size(), spacesEnd, end);
+    unsigned char* out = bytes_.data();
+    std::memset(out, ' ', spacesEnd - base_);
+    out += spacesEnd - base_;
+    if (dataEnd > spacesEnd) std::memcpy(out, data_.data() + (spacesEnd - kWindow), dataEnd - spacesEnd);
+    out += dataEnd - spacesEnd;
+    std::memset(out, 0, end - dataEnd);
+  }
+
+  std::string_view data_;
+  std::vector<unsigned char> bytes_;
+  std::size_t base_ = 0;
 };
 
-// Exact longest-match search over the sliding window. The text is the
-// window's initial spaces, then the data, then kMaxMatch bytes of padding so
-// every key is a full kMaxMatch bytes long (callers clamp lengths at the end).
-// Per 3-byte hash, positions form a binary search tree keyed by their next
+// Eight bytes as a number that orders like the bytes themselves.
+std::uint64_t LoadOrdered(const unsigned char* at) {
+  std::uint64_t value;
+  std::memcpy(&value, at, sizeof value);
+  if constexpr (std::endian::native == std::endian::little) value = __builtin_bswap64(value);
+  return value;
+}
+
+struct Order {
+  std::size_t common;  // bytes the two keys share, up to kMaxMatch
+  bool before;         // the first key sorts before the second
+};
+
+// Compares the keys at `a` and `b`, whose first `known` bytes are equal.
+inline Order Compare(const unsigned char* a, const unsigned char* b, std::size_t known) {
+  for (std::size_t length = known; length < kMaxMatch; length += 8) {
+    const std::uint64_t x = LoadOrdered(a + length);
+    const std::uint64_t y = LoadOrdered(b + length);
+    if (x == y) continue;
+    const std::size_t common = length + std::countl_zero(x ^ y) / 8;
+    if (common >= kMaxMatch) break;
+    return {common, x < y};
+  }
+  return {kMaxMatch, false};
+}
+
+bool SameThree(const unsigned char* a, const unsigned char* b) {
+  return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
+}
+
+std::uint32_t Hash(std::uint32_t key, unsigned bits) {
+  return (key * 2654435761u) >> (32 - bits);
+}
+std::uint32_t HashOfThree(const unsigned char* at, unsigned bits) {
+  return Hash((std::uint32_t{at[0]} << 16) | (std::uint32_t{at[1]} << 8) | at[2], bits);
+}
+std::uint32_t HashOfFour(const unsigned char* at, unsigned bits) {
+  return Hash(static_cast<std::uint32_t>(LoadOrdered(at) >> 32), bits);
+}
+
+// All earlier space positions share the key of the first of these and would
+// be displaced by it, so matching starts here.
+constexpr std::size_t kFirstKey = kWindow - kMaxMatch;
+
+// ---------------------------------------------------------------- positions
+
+// Tables hold positions in 32 bits: an entry is live while it lies at most
+// kWindow behind the current position, counted modulo 2^32.
+using Pos = std::uint32_t;
+
+Pos Short(std::size_t pos) {
+  return static_cast<Pos>(pos);
+}
+Pos Dead(Pos now) {
+  return now - kWindow - 1;
+}
+bool Live(Pos now, Pos entry) {
+  return now - entry <= kWindow;
+}
+
+// A head left alone for 2^32 positions would seem live again, so the head
+// tables are swept long before that can happen.
+constexpr std::size_t kSweepInterval = std::size_t{1} << 30;
+
+void SweepIfDue(std::vector<Pos>& heads, std::size_t pos) {
+  if (pos % kSweepInterval != 0) return;
+  for (Pos& head : heads) {
+    if (!Live(Short(pos), head)) head = Dead(Short(pos));
+  }
+}
+
+// Small inputs get small tables: setting them up would cost more than the search.
+unsigned HashBitsFor(std::size_t dataSize) {
+  constexpr unsigned kMaxHashBits = 16;
+  unsigned bits = 12;
+  while (bits < kMaxHashBits && (std::size_t{1} << bits) < dataSize + kWindow) ++bits;
+  return bits;
+}
+
+// Per hash of its first three bytes, each position links to the one before
+// it, newest first.
+class Chains {
+ public:
+  explicit Chains(std::size_t dataSize)
+      : bits_(HashBitsFor(dataSize)), heads_(std::size_t{1} << bits_, Dead(Short(kFirstKey))), previous_(kSlots) {}
+
+  // Adds `pos`, whose key is `key` (positions come in order), and returns the
+  // newest earlier position in its chain.
+  Pos Add(std::size_t pos, const unsigned char* key) {
+    SweepIfDue(heads_, pos);
+    Pos& head = heads_[HashOfThree(key, bits_)];
+    const Pos newest = head;
+    previous_[pos % kSlots] = newest;
+    head = Short(pos);
+    return newest;
+  }
+  Pos Previous(Pos pos) const { return previous_[pos % kSlots]; }
+
+ private:
+  static constexpr std::size_t kSlots = 2 * kWindow;  // > kWindow, so live links never share a slot
+
+  unsigned bits_;
+  std::vector<Pos> heads_;
+  std::vector<Pos> previous_;
+};
+
+// ---------------------------------------------------------------- match lengths
+
+// Exact longest-match search over the sliding window. Per hash of the first
+// four bytes, positions form a binary search tree keyed by their next
 // kMaxMatch bytes; each new position becomes the root, so every node is newer
 // than its subtree and a node that fell out of the window drops its whole
-// subtree with it.
-class MatchFinder {
+// subtree with it. Matches of three bytes exactly come from the chains, which
+// keeps the trees small.
+class LengthFinder {
  public:
-  explicit MatchFinder(const std::string& text)
-      : text_(reinterpret_cast<const unsigned char*>(text.data())),
-        hashBits_(HashBitsFor(text.size())),
-        heads_(std::size_t{1} << hashBits_, kNone),
-        children_(2 * kSlots, kNone) {}
+  LengthFinder(const Text& text, std::size_t dataSize)
+      : text_(text), chains_(dataSize), bits_(HashBitsFor(dataSize)),
+        heads_(std::size_t{1} << bits_, Dead(Short(kFirstKey))), nodes_(kSlots) {}
 
-  // Adds position `cur` (positions come in order) and returns its longest
-  // match among the previous kWindow positions.
-  Match Insert(std::size_t cur) {
-    const std::size_t hash = Hash(cur);
-    std::size_t cand = heads_[hash];
-    heads_[hash] = cur;
-    std::size_t* lessHook = &Less(cur);
-    std::size_t* greaterHook = &Greater(cur);
-    std::size_t lessCommon = 0;
-    std::size_t greaterCommon = 0;
-    Match best;
-    while (cand != kNone && cur - cand <= kWindow) {
-      std::size_t length = std::min(lessCommon, greaterCommon);
-      while (length < kMaxMatch && text_[cand + length] == text_[cur + length]) ++length;
-      if (length > best.length) best = {length, cur - cand};
-      if (length == kMaxMatch) {  // same key: the newer position replaces the older
-        *lessHook = Less(cand);
-        *greaterHook = Greater(cand);
-        return best;
-      }
-      if (text_[cand + length] < text_[cur + length]) {
-        *lessHook = cand;
-        lessHook = &Greater(cand);
-        lessCommon = length;
-        cand = *lessHook;
-      } else {
-        *greaterHook = cand;
-        greaterHook = &Less(cand);
-        greaterCommon = length;
-        cand = *greaterHook;
-      }
-    }
-    *lessHook = kNone;
-    *greaterHook = kNone;
-    return best;
+  // Adds position `cur` (positions come in order) and returns the length of
+  // its longest match among the previous kWindow positions (below kMinMatch: none).
+  std::size_t Insert(std::size_t cur) {
+    const unsigned char* key = text_.At(cur);
+    const std::size_t longest = InsertInTree(cur, key);
+    const Pos newest = chains_.Add(cur, key);
+    if (longest >= kMinMatch) return longest;
+    return SharesThree(cur, key, newest) ? kMinMatch : 0;
   }
 
  private:
-  static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
-  static constexpr unsigned kMaxHashBits = 16;
+  // A key's first eight bytes sit beside its links, so most steps never read the text.
+  struct Node {
+    std::uint64_t first = 0;
+    Pos less = 0;
+    Pos greater = 0;
+  };
   static constexpr std::size_t kSlots = 2 * kWindow;  // > kWindow, so live nodes never share a slot
 
-  std::size_t Hash(std::size_t at) const {
-    const std::uint32_t key =
-        (std::uint32_t{text_[at]} << 16) | (std::uint32_t{text_[at + 1]} << 8) | text_[at + 2];
-    return (key * 2654435761u) >> (32 - hashBits_);
+  std::size_t InsertInTree(std::size_t cur, const unsigned char* key) {
+    SweepIfDue(heads_, cur);
+    const Pos now = Short(cur);
+    Pos& head = heads_[HashOfFour(key, bits_)];
+    Pos cand = head;
+    head = now;
+    Node& root = NodeAt(now);
+    root.first = LoadOrdered(key);
+    Pos* lessHook = &root.less;
+    Pos* greaterHook = &root.greater;
+    std::size_t longest = 0;
+    while (Live(now, cand)) {
+      Node& node = NodeAt(cand);
+      const Order order = node.first != root.first
+                              ? Order{static_cast<std::size_t>(std::countl_zero(node.first ^ root.first) / 8),
+                                      node.first < root.first}
+                              : Compare(text_.At(cur - (now - cand)), key, 8);
+      longest = std::max(longest, order.common);
+      if (order.common == kMaxMatch) {  // same key: the newer position replaces the older
+        *lessHook = node.less;
+        *greaterHook = node.greater;
+        return longest;
+      }
+      if (order.before) {
+        *lessHook = cand;
+        lessHook = &node.greater;
+        cand = node.greater;
+      } else {
+        *greaterHook = cand;
+        greaterHook = &node.less;
+        cand = node.less;
+      }
+    }
+    *lessHook = Dead(now);
+    *greaterHook = Dead(now);
+    return longest;
   }
-  // Small texts get a small table: setting it up would cost more than the search.
-  static unsigned HashBitsFor(std::size_t textSize) {
-    unsigned bits = 12;
-    while (bits < kMaxHashBits && (std::size_t{1} << bits) < textSize) ++bits;
-    return bits;
-  }
-  std::size_t& Less(std::size_t at) { return children_[2 * (at & (kSlots - 1))]; }
-  std::size_t& Greater(std::size_t at) { return children_[2 * (at & (kSlots - 1)) + 1]; }
 
-  const unsigned char* text_;
-  unsigned hashBits_;
-  std::vector<std::size_t> heads_;
-  std::vector<std::size_t> children_;
+  // Whether a position in the window before `cur` starts with the same three bytes.
+  bool SharesThree(std::size_t cur, const unsigned char* key, Pos newest) const {
+    const Pos now = Short(cur);
+    for (Pos cand = newest; Live(now, cand); cand = chains_.Previous(cand)) {
+      if (SameThree(text_.At(cur - (now - cand)), key)) return true;
+    }
+    return false;
+  }
+
+  Node& NodeAt(Pos pos) { return nodes_[pos % kSlots]; }
+
+  const Text& text_;
+  Chains chains_;
+  unsigned bits_;
+  std::vector<Pos> heads_;
+  std::vector<Node> nodes_;
 };
 
-// Longest match (and its distance) at every data position.
-struct MatchTable {
-  std::vector<std::uint8_t> length;
-  std::vector<std::uint16_t> distance;
-};
-
-MatchTable FindMatches(std::string_view data) {
-  std::string text(kWindow, ' ');
-  text.append(data);
-  text.append(kMaxMatch, '\0');
-  MatchFinder finder(text);
-  // All earlier space positions share this one's key and would be replaced by it.
-  for (std::size_t pos = kWindow - kMaxMatch; pos < kWindow; ++pos) finder.Insert(pos);
-  MatchTable table{std::vector<std::uint8_t>(data.size()), std::vector<std::uint16_t>(data.size())};
-  for (std::size_t i = 0; i < data.size(); ++i) {
-    const Match match = finder.Insert(kWindow + i);
-    table.length[i] = static_cast<std::uint8_t>(std::min(match.length, data.size() - i));
-    table.distance[i] = static_cast<std::uint16_t>(match.distance);
+// The longest match at every data position, measured against the padded
+// text (so it may run past the end).
+std::vector<std::uint8_t> LongestMatches(std::string_view data) {
+  Text text(data);
+  LengthFinder finder(text, data.size());
+  std::vector<std::uint8_t> longest(data.size());
+  for (std::size_t pos = kFirstKey; pos < kWindow + data.size(); ++pos) {
+    text.Reach(pos);
+    const std::size_t length = finder.Insert(pos);
+    if (pos >= kWindow) longest[pos - kWindow] = static_cast<std::uint8_t>(length);
   }
-  return table;
+  return longest;
 }
 
 // ---------------------------------------------------------------- parsing
 
+// Per position, what the parse does there and how long the match found
+// there was: one byte, so the parse costs no more memory than the lengths.
+struct Step {
+  static constexpr std::uint8_t kLiteral = 0xFF;  // a match of 18 found 33 long: never a match code
+
+  static std::uint8_t Match(std::size_t length, std::size_t longest) {
+    return static_cast<std::uint8_t>(((length - kMinMatch) << 4) | (longest - length));
+  }
+  static std::size_t Length(std::uint8_t code) { return (code >> 4) + kMinMatch; }
+  static std::size_t Longest(std::uint8_t code) { return Length(code) + (code & 0x0F); }
+};
+
 // Every token costs one flag bit plus its bytes, so the cheapest parse in bits
 // is found exactly by a backward pass; any length up to the longest match is
-// available from the same distance. Returns the chosen length per position
-// (0 = literal), meaningful along the parse only.
-std::vector<std::uint8_t> CheapestParse(const MatchTable& matches) {
+// available from the same distance. Ties go to the literal, then to the
+// shorter match. Each position's cost needs only the next kMaxMatch costs, so
+// they live in a small ring. Turns each longest length into its Step.
+void CheapestParse(std::vector<std::uint8_t>& steps) {
   constexpr std::uint64_t kLiteralBits = 9;
   constexpr std::uint64_t kMatchBits = 17;
-  const std::size_t n = matches.length.size();
-  std::vector<std::uint64_t> cost(n + 1, 0);
-  std::vector<std::uint8_t> choice(n, 0);
+  constexpr std::size_t kRing = 32;  // > kMaxMatch
+  const std::size_t n = steps.size();
+  std::uint64_t cost[kRing] = {};  // cost of the rest from position i at i % kRing; 0 past the end
   for (std::size_t i = n; i-- > 0;) {
-    cost[i] = cost[i + 1] + kLiteralBits;
-    for (std::size_t length = kMinMatch; length <= matches.length[i]; ++length) {
-      const std::uint64_t viaMatch = cost[i + length] + kMatchBits;
-      if (viaMatch < cost[i]) {
-        cost[i] = viaMatch;
-        choice[i] = static_cast<std::uint8_t>(length);
+    const std::size_t longest = steps[i];
+    const std::size_t usable = std::min(longest, n - i);
+    std::uint64_t best = cost[(i + 1) % kRing] + kLiteralBits;
+    std::size_t choice = 0;
+    for (std::size_t length = kMinMatch; length <= usable; ++length) {
+      const std::uint64_t viaMatch = cost[(i + length) % kRing] + kMatchBits;
+      if (viaMatch < best) {
+        best = viaMatch;
+        choice = length;
       }
     }
+    cost[i % kRing] = best;
+    steps[i] = choice == 0 ? Step::kLiteral : Step::Match(choice, longest);
   }
-  return choice;
 }
 
+// ---------------------------------------------------------------- distances
+
+// Finds where the parse's matches come from, only where it takes one. The
+// nearest position with the longest match is the one the tree search meets
+// first, so walking the chains from the newest position finds it too.
+class DistanceFinder {
+ public:
+  DistanceFinder(Text& text, std::size_t dataSize) : text_(text), chains_(dataSize) {}
+
+  // Distance back to the nearest position whose key shares `longest` bytes
+  // with that of `cur`; one exists among the kWindow before it.
+  std::size_t NearestWith(std::size_t cur, std::size_t longest) {
+    AddUpTo(cur);
+    text_.Reach(cur);
+    const unsigned char* key = text_.At(cur);
+    const Pos now = Short(cur);
+    Pos cand = newest_;
+    // The liveness test only guards memory: the match is always there.
+    while (Live(now, cand) && Compare(text_.At(cur - (now - cand)), key, 0).common < longest) {
+      cand = chains_.Previous(cand);
+    }
+    return now - cand;
+  }
+
+ private:
+  // The chains reach up to `cur`, which is added next, so `newest_` heads its chain.
+  void AddUpTo(std::size_t cur) {
+    for (; next_ <= cur; ++next_) {
+      text_.Reach(next_);  // literal runs can outlast the text's chunk
+      newest_ = chains_.Add(next_, text_.At(next_));
+    }
+  }
+
+  Text& text_;
+  Chains chains_;
+  std::size_t next_ = kFirstKey;
+  Pos newest_ = 0;
+};
+
+// ---------------------------------------------------------------- writing
+
+// Tokens go out in groups of eight behind their flag byte.
 class TokenWriter {
  public:
   explicit TokenWriter(std::string& out) : out_(out) {}
 
   void Literal(char c) {
-    StartToken(true);
-    out_.push_back(c);
+    flags_ |= 1u << count_;
+    group_[size_++] = c;
+    Next();
   }
   void Reference(std::size_t slot, std::size_t length) {
-    StartToken(false);
-    out_.push_back(static_cast<char>(slot & 0xFF));
-    out_.push_back(static_cast<char>(((slot >> 4) & 0xF0) | (length - kMinMatch)));
+    group_[size_++] = static_cast<char>(slot & 0xFF);
+    group_[size_++] = static_cast<char>(((slot >> 4) & 0xF0) | (length - kMinMatch));
+    Next();
+  }
+  void Finish() {
+    if (count_ > 0) Flush();
   }
 
  private:
-  void StartToken(bool literal) {
-    if (count_ % 8 == 0) {
-      flagAt_ = out_.size();
-      out_.push_back('\0');
-    }
-    if (literal) out_[flagAt_] = static_cast<char>(out_[flagAt_] | (1 << (count_ % 8)));
-    ++count_;
+  void Next() {
+    if (++count_ == 8) Flush();
+  }
+  void Flush() {
+    group_[0] = static_cast<char>(flags_);
+    out_.append(group_, size_);
+    flags_ = 0;
+    count_ = 0;
+    size_ = 1;
   }
 
   std::string& out_;
-  std::size_t flagAt_ = 0;
-  std::size_t count_ = 0;
+  char group_[1 + 8 * 2] = {};
+  std::size_t size_ = 1;
+  unsigned flags_ = 0;
+  unsigned count_ = 0;
 };
 
+// Three passes keep memory to one byte per input byte beside the input and
+// output: longest lengths forward, the parse backward, then the tokens forward.
 void AppendStream(std::string& out, std::string_view data) {
-  const MatchTable matches = FindMatches(data);
-  const std::vector<std::uint8_t> choice = CheapestParse(matches);
+  std::vector<std::uint8_t> steps = LongestMatches(data);
+  CheapestParse(steps);
+  Text text(data);
+  DistanceFinder distances(text, data.size());
   TokenWriter writer(out);
   for (std::size_t i = 0; i < data.size();) {
-    const std::size_t length = choice[i];
-    if (length == 0) {
+    const std::uint8_t step = steps[i];
+    if (step == Step::kLiteral) {
       writer.Literal(data[i]);
       ++i;
       continue;
     }
-    writer.Reference((kFirstWrite + i - matches.distance[i]) & kRingMask, length);
-    i += length;
+    const std::size_t distance = distances.NearestWith(kWindow + i, Step::Longest(step));
+    writer.Reference((kFirstWrite + i - distance) & kRingMask, Step::Length(step));
+    i += Step::Length(step);
   }
+  writer.Finish();
 }
 
 }  // namespace

@@ -1,14 +1,18 @@
 // setup-compress: makes the LZ-compressed (SZDD) files of installation media,
 // and expands them again with -d.
 
-#include <cstdio>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "szdd.h"
@@ -71,21 +75,42 @@ std::optional<Options> ParseArguments(const std::vector<std::string>& args, std:
   return options;
 }
 
-std::string ReadWhole(const fs::path& path) {
-  std::error_code error;
-  if (!fs::exists(path, error)) throw FileError(path.string() + ": no such file");
-  if (!fs::is_regular_file(path, error)) throw FileError(path.string() + ": not a regular file");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw FileError(path.string() + ": cannot open for reading");
-  std::ostringstream content;
-  content << in.rdbuf();
-  if (in.bad()) throw FileError(path.string() + ": read error");
-  return std::move(content).str();
-}
+// A file's content, mapped rather than read: copying it into memory of our
+// own would cost more than compressing it.
+class MappedFile {
+ public:
+  explicit MappedFile(const fs::path& path) {
+    std::error_code error;
+    if (!fs::exists(path, error)) throw FileError(path.string() + ": no such file");
+    if (!fs::is_regular_file(path, error)) throw FileError(path.string() + ": not a regular file");
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw FileError(path.string() + ": cannot open for reading");
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+      ::close(fd);
+      throw FileError(path.string() + ": read error");
+    }
+    size_ = static_cast<std::size_t>(status.st_size);
+    if (size_ > 0) address_ = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    ::close(fd);
+    if (address_ == MAP_FAILED) throw FileError(path.string() + ": read error");
+  }
+  ~MappedFile() {
+    if (size_ > 0) ::munmap(address_, size_);
+  }
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+
+  std::string_view content() const { return {static_cast<const char*>(address_), size_}; }
+
+ private:
+  void* address_ = nullptr;
+  std::size_t size_ = 0;
+};
 
 // Writes beside the target first, so a failed write never leaves a
 // half-written file under the real name.
-void WriteWhole(const fs::path& path, const std::string& content, bool force) {
+void WriteWhole(const fs::path& path, std::string_view content, bool force) {
   if (!force && fs::exists(path)) {
     throw FileError(path.string() + ": already exists (use -f to overwrite)");
   }
@@ -121,8 +146,8 @@ void CompressFile(const fs::path& input, const Options& options) {
   if (name.back() == '_') {
     throw FileError(input.string() + ": name already ends in \"_\" (compressed already?)");
   }
-  const std::string content = ReadWhole(input);
-  const std::string compressed = szdd::Compress(content, name.back());
+  const MappedFile file(input);
+  const std::string compressed = szdd::Compress(file.content(), name.back());
   const std::string mediaName = szdd::CompressedName(name);
   WriteWhole(OutputPath(input, mediaName, options), compressed, options.force);
   const std::string restored = szdd::ExpandedName(mediaName, compressed);
@@ -133,7 +158,7 @@ void CompressFile(const fs::path& input, const Options& options) {
 }
 
 // The platform's name when it gives one, else the stored character put back.
-std::string ExpandedFileName(const std::string& name, const std::string& content) {
+std::string ExpandedFileName(const std::string& name, std::string_view content) {
   const std::string platformName = szdd::ExpandedName(name, content);
   if (platformName != name && !platformName.empty()) return platformName;
   const char stored = szdd::ParseHeader(content)->storedChar;
@@ -144,7 +169,8 @@ std::string ExpandedFileName(const std::string& name, const std::string& content
 void ExpandFile(const fs::path& input, const Options& options) {
   const std::string name = input.filename().string();
   if (name.empty()) throw FileError(input.string() + ": not a file name");
-  const std::string content = ReadWhole(input);
+  const MappedFile file(input);
+  const std::string_view content = file.content();
   const std::optional<szdd::Header> header = szdd::ParseHeader(content);
   if (!header) throw FileError(input.string() + ": not an LZ-compressed (SZDD mode A) file");
   const szdd::Expansion expansion = szdd::Expand(content);
