@@ -333,18 +333,16 @@ class LengthFinder {
   std::vector<Node> nodes_;
 };
 
-// The longest match at every data position, measured against the padded
-// text (so it may run past the end).
-std::vector<std::uint8_t> LongestMatches(std::string_view data) {
+// The longest match at every data position, into `longest`, measured against
+// the padded text (so it may run past the end).
+void FindLongestMatches(std::string_view data, std::uint8_t* longest) {
   Text text(data);
   LengthFinder finder(text, data.size());
-  std::vector<std::uint8_t> longest(data.size());
   for (std::size_t pos = kFirstKey; pos < kWindow + data.size(); ++pos) {
     text.Reach(pos);
     const std::size_t length = finder.Insert(pos);
     if (pos >= kWindow) longest[pos - kWindow] = static_cast<std::uint8_t>(length);
   }
-  return longest;
 }
 
 // ---------------------------------------------------------------- parsing
@@ -365,12 +363,11 @@ struct Step {
 // is found exactly by a backward pass; any length up to the longest match is
 // available from the same distance. Ties go to the literal, then to the
 // shorter match. Each position's cost needs only the next kMaxMatch costs, so
-// they live in a small ring. Turns each longest length into its Step.
-void CheapestParse(std::vector<std::uint8_t>& steps) {
+// they live in a small ring. Turns each of the `n` longest lengths into its Step.
+void CheapestParse(std::uint8_t* steps, std::size_t n) {
   constexpr std::uint64_t kLiteralBits = 9;
   constexpr std::uint64_t kMatchBits = 17;
   constexpr std::size_t kRing = 32;  // > kMaxMatch
-  const std::size_t n = steps.size();
   std::uint64_t cost[kRing] = {};  // cost of the rest from position i at i % kRing; 0 past the end
   for (std::size_t i = n; i-- > 0;) {
     const std::size_t longest = steps[i];
@@ -433,46 +430,46 @@ class DistanceFinder {
 // Tokens go out in groups of eight behind their flag byte.
 class TokenWriter {
  public:
-  explicit TokenWriter(std::string& out) : out_(out) {}
+  explicit TokenWriter(char* out) : out_(out) {}
 
   void Literal(char c) {
-    flags_ |= 1u << count_;
-    group_[size_++] = c;
-    Next();
+    Begin();
+    flags_ |= bit_;
+    *out_++ = c;
+    End();
   }
   void Reference(std::size_t slot, std::size_t length) {
-    group_[size_++] = static_cast<char>(slot & 0xFF);
-    group_[size_++] = static_cast<char>(((slot >> 4) & 0xF0) | (length - kMinMatch));
-    Next();
+    Begin();
+    *out_++ = static_cast<char>(slot & 0xFF);
+    *out_++ = static_cast<char>(((slot >> 4) & 0xF0) | (length - kMinMatch));
+    End();
   }
-  void Finish() {
-    if (count_ > 0) Flush();
+  // Returns the end of what was written.
+  char* Finish() {
+    if (bit_ != 1) *flagAt_ = static_cast<char>(flags_);
+    return out_;
   }
 
  private:
-  void Next() {
-    if (++count_ == 8) Flush();
+  void Begin() {
+    if (bit_ == 1) flagAt_ = out_++;
   }
-  void Flush() {
-    group_[0] = static_cast<char>(flags_);
-    out_.append(group_, size_);
+  void End() {
+    bit_ <<= 1;
+    if (bit_ != 0x100) return;
+    *flagAt_ = static_cast<char>(flags_);
     flags_ = 0;
-    count_ = 0;
-    size_ = 1;
+    bit_ = 1;
   }
 
-  std::string& out_;
-  char group_[1 + 8 * 2] = {};
-  std::size_t size_ = 1;
+  char* out_;
+  char* flagAt_ = nullptr;
   unsigned flags_ = 0;
-  unsigned count_ = 0;
+  unsigned bit_ = 1;
 };
 
-// Three passes keep memory to one byte per input byte beside the input and
-// output: longest lengths forward, the parse backward, then the tokens forward.
-void AppendStream(std::string& out, std::string_view data) {
-  std::vector<std::uint8_t> steps = LongestMatches(data);
-  CheapestParse(steps);
+// Writes the tokens of the parse to `out` and returns their end.
+char* WriteTokens(std::string_view data, const std::uint8_t* steps, char* out) {
   Text text(data);
   DistanceFinder distances(text, data.size());
   TokenWriter writer(out);
@@ -487,7 +484,7 @@ void AppendStream(std::string& out, std::string_view data) {
     writer.Reference((kFirstWrite + i - distance) & kRingMask, Step::Length(step));
     i += Step::Length(step);
   }
-  writer.Finish();
+  return writer.Finish();
 }
 
 }  // namespace
@@ -507,16 +504,33 @@ Expansion Expand(std::string_view file) {
   return {std::move(data), complete};
 }
 
-std::string Compress(std::string_view data, char storedChar) {
+std::size_t CompressBound(std::size_t size) {
+  return kHeaderSize + (size + 7) / 8 + size;
+}
+
+std::size_t CompressInto(std::string_view data, char storedChar, char* out) {
   if (data.size() > std::numeric_limits<std::uint32_t>::max()) {
     throw std::length_error("SZDD cannot hold 4 GiB or more");
   }
-  std::string out(kMagic);
-  out.push_back(kModeA);
-  out.push_back(storedChar);
-  AppendLe32(out, static_cast<std::uint32_t>(data.size()));
-  out.reserve(kHeaderSize + data.size() + data.size() / 8 + 1);
-  AppendStream(out, data);
+  std::string header(kMagic);
+  header.push_back(kModeA);
+  header.push_back(storedChar);
+  AppendLe32(header, static_cast<std::uint32_t>(data.size()));
+  std::memcpy(out, header.data(), kHeaderSize);
+  // Three passes need one byte per position beside the data: longest lengths
+  // forward, the parse backward over them, then the tokens forward. The
+  // tokens are written over the parse as it is read and never overtake it:
+  // no token takes more bytes than the data it stands for, and flag bytes add
+  // one per eight tokens.
+  auto* steps = reinterpret_cast<std::uint8_t*>(out + CompressBound(data.size()) - data.size());
+  FindLongestMatches(data, steps);
+  CheapestParse(steps, data.size());
+  return static_cast<std::size_t>(WriteTokens(data, steps, out + kHeaderSize) - out);
+}
+
+std::string Compress(std::string_view data, char storedChar) {
+  std::string out(CompressBound(data.size()), '\0');
+  out.resize(CompressInto(data, storedChar, out.data()));
   return out;
 }
 

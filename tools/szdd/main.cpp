@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -108,6 +109,27 @@ class MappedFile {
   std::size_t size_ = 0;
 };
 
+// Working memory for compressing, in huge pages where the system grants
+// them: touching that many small pages for the first time costs more than
+// the compression itself on some machines.
+class WorkBuffer {
+ public:
+  explicit WorkBuffer(std::size_t size) : size_(size) {
+    address_ = ::mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (address_ == MAP_FAILED) throw std::bad_alloc();
+    ::madvise(address_, size_, MADV_HUGEPAGE);  // only advice: small pages work too
+  }
+  ~WorkBuffer() { ::munmap(address_, size_); }
+  WorkBuffer(const WorkBuffer&) = delete;
+  WorkBuffer& operator=(const WorkBuffer&) = delete;
+
+  char* data() const { return static_cast<char*>(address_); }
+
+ private:
+  void* address_ = nullptr;
+  std::size_t size_;
+};
+
 // Writes beside the target first, so a failed write never leaves a
 // half-written file under the real name.
 void WriteWhole(const fs::path& path, std::string_view content, bool force) {
@@ -147,7 +169,8 @@ void CompressFile(const fs::path& input, const Options& options) {
     throw FileError(input.string() + ": name already ends in \"_\" (compressed already?)");
   }
   const MappedFile file(input);
-  const std::string compressed = szdd::Compress(file.content(), name.back());
+  const WorkBuffer buffer(szdd::CompressBound(file.content().size()));
+  const std::string_view compressed(buffer.data(), szdd::CompressInto(file.content(), name.back(), buffer.data()));
   const std::string mediaName = szdd::CompressedName(name);
   WriteWhole(OutputPath(input, mediaName, options), compressed, options.force);
   const std::string restored = szdd::ExpandedName(mediaName, compressed);
