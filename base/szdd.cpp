@@ -296,8 +296,9 @@ class LengthFinder {
                               : Compare(text_.At(cur - (now - cand)), key, 8);
       longest = std::max(longest, order.common);
       if (order.common == kMaxMatch) {  // same key: the newer position replaces the older
-        *lessHook = node.less;
-        *greaterHook = node.greater;
+        // Dead links are renewed, or a long enough run could carry one until it wraps.
+        *lessHook = Live(now, node.less) ? node.less : Dead(now);
+        *greaterHook = Live(now, node.greater) ? node.greater : Dead(now);
         return longest;
       }
       if (order.before) {
@@ -388,9 +389,9 @@ void CheapestParse(std::uint8_t* steps, std::size_t n) {
 
 // ---------------------------------------------------------------- distances
 
-// Finds where the parse's matches come from, only where it takes one. The
-// nearest position with the longest match is the one the tree search meets
-// first, so walking the chains from the newest position finds it too.
+// Finds where the parse's matches come from, only where it takes one. Of the
+// positions with the longest match the stream names the nearest, so the
+// chains are walked from the newest position back.
 class DistanceFinder {
  public:
   DistanceFinder(Text& text, std::size_t dataSize) : text_(text), chains_(dataSize) {}
@@ -487,6 +488,12 @@ char* WriteTokens(std::string_view data, const std::uint8_t* steps, char* out) {
   return writer.Finish();
 }
 
+void CheckCompressible(std::size_t size) {
+  if (size > std::numeric_limits<std::uint32_t>::max()) {
+    throw std::length_error("SZDD cannot hold 4 GiB or more");
+  }
+}
+
 }  // namespace
 
 std::optional<Header> ParseHeader(std::string_view file) {
@@ -509,9 +516,7 @@ std::size_t CompressBound(std::size_t size) {
 }
 
 std::size_t CompressInto(std::string_view data, char storedChar, char* out) {
-  if (data.size() > std::numeric_limits<std::uint32_t>::max()) {
-    throw std::length_error("SZDD cannot hold 4 GiB or more");
-  }
+  CheckCompressible(data.size());
   std::string header(kMagic);
   header.push_back(kModeA);
   header.push_back(storedChar);
@@ -529,6 +534,7 @@ std::size_t CompressInto(std::string_view data, char storedChar, char* out) {
 }
 
 std::string Compress(std::string_view data, char storedChar) {
+  CheckCompressible(data.size());
   std::string out(CompressBound(data.size()), '\0');
   out.resize(CompressInto(data, storedChar, out.data()));
   return out;
