@@ -512,6 +512,7 @@ Expansion Expand(std::string_view file) {
 }
 
 std::size_t CompressBound(std::size_t size) {
+  CheckCompressible(size);
   return kHeaderSize + (size + 7) / 8 + size;
 }
 
@@ -534,7 +535,6 @@ std::size_t CompressInto(std::string_view data, char storedChar, char* out) {
 }
 
 std::string Compress(std::string_view data, char storedChar) {
-  CheckCompressible(data.size());
   std::string out(CompressBound(data.size()), '\0');
   out.resize(CompressInto(data, storedChar, out.data()));
   return out;

@@ -34,7 +34,7 @@ Expansion Expand(std::string_view file);
 std::string Compress(std::string_view data, char storedChar);
 
 // The room CompressInto needs for `size` bytes of data; no compressed file
-// of them is longer.
+// of them is longer. Throws std::length_error as Compress does.
 std::size_t CompressBound(std::size_t size);
 
 // Compress into caller-provided memory of CompressBound(data.size()) bytes,

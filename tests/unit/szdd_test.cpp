@@ -9,6 +9,7 @@
 #include <map>
 #include <random>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -323,6 +324,17 @@ TEST(SzddCompress, WritesTheSmallestStreamExactly) {
   };
   for (const std::string& data : inputs) {
     ASSERT_EQ(szdd::Compress(data, 'R'), ReferenceStream(data)) << data.size() << " bytes";
+  }
+}
+
+TEST(SzddCompress, CompressIntoWritesTheSameWithinItsBound) {
+  for (const std::string& data : {std::string(), std::string("x"), RandomBytes(9001, 91), Prose(20000)}) {
+    std::vector<char> room(szdd::CompressBound(data.size()));  // exact, so the sanitizers see any overrun
+    const std::size_t size = szdd::CompressInto(data, 'I', room.data());
+    EXPECT_EQ(std::string(room.data(), size), szdd::Compress(data, 'I'));
+  }
+  if constexpr (sizeof(std::size_t) > 4) {
+    EXPECT_THROW(szdd::CompressBound(std::size_t{1} << 32), std::length_error);
   }
 }
 
