@@ -76,23 +76,27 @@ std::optional<Options> ParseArguments(const std::vector<std::string>& args, std:
   return options;
 }
 
+void RequireRegularFile(const fs::path& path) {
+  std::error_code error;
+  if (!fs::exists(path, error)) throw FileError(path.string() + ": no such file");
+  if (!fs::is_regular_file(path, error)) throw FileError(path.string() + ": not a regular file");
+}
+
 // A file's content, mapped rather than read: copying it into memory of our
-// own would cost more than compressing it.
+// own would cost more than compressing it. The file must not shrink meanwhile.
 class MappedFile {
  public:
   explicit MappedFile(const fs::path& path) {
-    std::error_code error;
-    if (!fs::exists(path, error)) throw FileError(path.string() + ": no such file");
-    if (!fs::is_regular_file(path, error)) throw FileError(path.string() + ": not a regular file");
+    RequireRegularFile(path);
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw FileError(path.string() + ": cannot open for reading");
     struct stat status {};
-    if (::fstat(fd, &status) != 0) {
-      ::close(fd);
-      throw FileError(path.string() + ": read error");
+    if (::fstat(fd, &status) == 0) {
+      size_ = static_cast<std::size_t>(status.st_size);
+      if (size_ > 0) address_ = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    } else {
+      address_ = MAP_FAILED;
     }
-    size_ = static_cast<std::size_t>(status.st_size);
-    if (size_ > 0) address_ = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
     ::close(fd);
     if (address_ == MAP_FAILED) throw FileError(path.string() + ": read error");
   }
