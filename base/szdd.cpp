@@ -360,30 +360,47 @@ struct Step {
   static std::size_t Longest(std::uint8_t code) { return Length(code) + (code & 0x0F); }
 };
 
+// Costs of the rest of the data from the positions just ahead: each
+// position's cost needs only the next kMaxMatch, so they live in a ring.
+class CostRing {
+ public:
+  std::uint64_t& At(std::size_t pos) { return cost_[pos % kRing]; }
+
+  // The match length from `pos` whose rest costs least, the shortest of
+  // equals. Longer matches tend to leave less to pay for, so the scan runs
+  // down from the longest and seldom changes its mind.
+  std::size_t CheapestLength(std::size_t pos, std::size_t usable) {
+    std::size_t best = usable;
+    for (std::size_t length = usable - 1; length >= kMinMatch; --length) {
+      if (At(pos + length) <= At(pos + best)) best = length;
+    }
+    return best;
+  }
+
+ private:
+  static constexpr std::size_t kRing = 32;  // > kMaxMatch
+  std::uint64_t cost_[kRing] = {};          // 0 past the end
+};
+
 // Every token costs one flag bit plus its bytes, so the cheapest parse in bits
 // is found exactly by a backward pass; any length up to the longest match is
 // available from the same distance. Ties go to the literal, then to the
-// shorter match. Each position's cost needs only the next kMaxMatch costs, so
-// they live in a small ring. Turns each of the `n` longest lengths into its Step.
+// shorter match. Turns each of the `n` longest lengths into its Step.
 void CheapestParse(std::uint8_t* steps, std::size_t n) {
   constexpr std::uint64_t kLiteralBits = 9;
   constexpr std::uint64_t kMatchBits = 17;
-  constexpr std::size_t kRing = 32;  // > kMaxMatch
-  std::uint64_t cost[kRing] = {};  // cost of the rest from position i at i % kRing; 0 past the end
+  CostRing cost;
   for (std::size_t i = n; i-- > 0;) {
     const std::size_t longest = steps[i];
     const std::size_t usable = std::min(longest, n - i);
-    std::uint64_t best = cost[(i + 1) % kRing] + kLiteralBits;
-    std::size_t choice = 0;
-    for (std::size_t length = kMinMatch; length <= usable; ++length) {
-      const std::uint64_t viaMatch = cost[(i + length) % kRing] + kMatchBits;
-      if (viaMatch < best) {
-        best = viaMatch;
-        choice = length;
-      }
-    }
-    cost[i % kRing] = best;
-    steps[i] = choice == 0 ? Step::kLiteral : Step::Match(choice, longest);
+    cost.At(i) = cost.At(i + 1) + kLiteralBits;
+    steps[i] = Step::kLiteral;
+    if (usable < kMinMatch) continue;
+    const std::size_t length = cost.CheapestLength(i, usable);
+    const std::uint64_t viaMatch = cost.At(i + length) + kMatchBits;
+    if (viaMatch >= cost.At(i)) continue;
+    cost.At(i) = viaMatch;
+    steps[i] = Step::Match(length, longest);
   }
 }
 
