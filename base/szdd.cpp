@@ -244,28 +244,35 @@ class Chains {
   std::vector<Pos> previous_;
 };
 
-// ---------------------------------------------------------------- match lengths
+// ---------------------------------------------------------------- matches
 
-// Exact longest-match search over the sliding window. Per hash of the first
-// four bytes, positions form a binary search tree keyed by their next
-// kMaxMatch bytes; each new position becomes the root, so every node is newer
-// than its subtree and a node that fell out of the window drops its whole
-// subtree with it. Matches of three bytes exactly come from the chains, which
-// keeps the trees small.
-class LengthFinder {
+struct Match {
+  std::size_t length = 0;    // below kMinMatch: none
+  std::size_t distance = 0;  // 1..kWindow back
+};
+
+// Exact longest-match search over the sliding window, the nearest of equals.
+// Per hash of the first four bytes, positions form a binary search tree keyed
+// by their next kMaxMatch bytes; each new position becomes the root, so every
+// node is newer than its subtree and a node that fell out of the window drops
+// its whole subtree with it. The positions sharing the longest prefix with a
+// new one lie between it and its neighbours in key order, so the newest of
+// them is on its search path and met there first. Matches of three bytes
+// exactly come from the chains, which keeps the trees small.
+class MatchFinder {
  public:
-  LengthFinder(const Text& text, std::size_t dataSize)
+  MatchFinder(const Text& text, std::size_t dataSize)
       : text_(text), chains_(dataSize), bits_(HashBitsFor(dataSize)),
         heads_(std::size_t{1} << bits_, Dead(Short(kFirstKey))), nodes_(kSlots) {}
 
-  // Adds position `cur` (positions come in order) and returns the length of
-  // its longest match among the previous kWindow positions (below kMinMatch: none).
-  std::size_t Insert(std::size_t cur) {
+  // Adds position `cur` (positions come in order) and returns its longest
+  // match among the previous kWindow positions.
+  Match Insert(std::size_t cur) {
     const unsigned char* key = text_.At(cur);
-    const std::size_t longest = InsertInTree(cur, key);
+    const Match inTree = InsertInTree(cur, key);
     const Pos newest = chains_.Add(cur, key);
-    if (longest >= kMinMatch) return longest;
-    return SharesThree(cur, key, newest) ? kMinMatch : 0;
+    if (inTree.length > kMinMatch) return inTree;  // a three-byte one there only shares the hash by chance
+    return NearestThree(cur, key, newest);
   }
 
  private:
@@ -277,7 +284,7 @@ class LengthFinder {
   };
   static constexpr std::size_t kSlots = 2 * kWindow;  // > kWindow, so live nodes never share a slot
 
-  std::size_t InsertInTree(std::size_t cur, const unsigned char* key) {
+  Match InsertInTree(std::size_t cur, const unsigned char* key) {
     SweepIfDue(heads_, cur);
     const Pos now = Short(cur);
     Pos& head = heads_[HashOfFour(key, bits_)];
@@ -287,14 +294,14 @@ class LengthFinder {
     root.first = LoadOrdered(key);
     Pos* lessHook = &root.less;
     Pos* greaterHook = &root.greater;
-    std::size_t longest = 0;
+    Match longest;
     while (Live(now, cand)) {
       Node& node = NodeAt(cand);
       const Order order = node.first != root.first
                               ? Order{static_cast<std::size_t>(std::countl_zero(node.first ^ root.first) / 8),
                                       node.first < root.first}
                               : Compare(text_.At(cur - (now - cand)), key, 8);
-      longest = std::max(longest, order.common);
+      if (order.common > longest.length) longest = {order.common, static_cast<std::size_t>(now - cand)};
       if (order.common == kMaxMatch) {  // same key: the newer position replaces the older
         // Dead links are renewed, or a long enough run could carry one until it wraps.
         *lessHook = Live(now, node.less) ? node.less : Dead(now);
@@ -316,13 +323,13 @@ class LengthFinder {
     return longest;
   }
 
-  // Whether a position in the window before `cur` starts with the same three bytes.
-  bool SharesThree(std::size_t cur, const unsigned char* key, Pos newest) const {
+  // The nearest position in the window before `cur` that starts with the same three bytes.
+  Match NearestThree(std::size_t cur, const unsigned char* key, Pos newest) const {
     const Pos now = Short(cur);
     for (Pos cand = newest; Live(now, cand); cand = chains_.Previous(cand)) {
-      if (SameThree(text_.At(cur - (now - cand)), key)) return true;
+      if (SameThree(text_.At(cur - (now - cand)), key)) return {kMinMatch, now - cand};
     }
-    return false;
+    return {};
   }
 
   Node& NodeAt(Pos pos) { return nodes_[pos % kSlots]; }
@@ -334,15 +341,18 @@ class LengthFinder {
   std::vector<Node> nodes_;
 };
 
-// The longest match at every data position, into `longest`, measured against
-// the padded text (so it may run past the end).
-void FindLongestMatches(std::string_view data, std::uint8_t* longest) {
+// The longest match at every data position, measured against the padded text
+// (so it may run past the end): its length into `longest`, the low byte of
+// its distance into `lowDistance`.
+void FindMatches(std::string_view data, std::uint8_t* longest, std::uint8_t* lowDistance) {
   Text text(data);
-  LengthFinder finder(text, data.size());
+  MatchFinder finder(text, data.size());
   for (std::size_t pos = kFirstKey; pos < kWindow + data.size(); ++pos) {
     text.Reach(pos);
-    const std::size_t length = finder.Insert(pos);
-    if (pos >= kWindow) longest[pos - kWindow] = static_cast<std::uint8_t>(length);
+    const Match match = finder.Insert(pos);
+    if (pos < kWindow) continue;
+    longest[pos - kWindow] = static_cast<std::uint8_t>(match.length);
+    lowDistance[pos - kWindow] = static_cast<std::uint8_t>(match.distance);
   }
 }
 
@@ -406,42 +416,17 @@ void CheapestParse(std::uint8_t* steps, std::size_t n) {
 
 // ---------------------------------------------------------------- distances
 
-// Finds where the parse's matches come from, only where it takes one. Of the
-// positions with the longest match the stream names the nearest, so the
-// chains are walked from the newest position back.
-class DistanceFinder {
- public:
-  DistanceFinder(Text& text, std::size_t dataSize) : text_(text), chains_(dataSize) {}
-
-  // Distance back to the nearest position whose key shares `longest` bytes
-  // with that of `cur`; one exists among the kWindow before it.
-  std::size_t NearestWith(std::size_t cur, std::size_t longest) {
-    AddUpTo(cur);
-    text_.Reach(cur);
-    const unsigned char* key = text_.At(cur);
-    const Pos now = Short(cur);
-    Pos cand = newest_;
-    // The liveness test only guards memory: the match is always there.
-    while (Live(now, cand) && Compare(text_.At(cur - (now - cand)), key, 0).common < longest) {
-      cand = chains_.Previous(cand);
-    }
-    return now - cand;
-  }
-
- private:
-  // The chains reach up to `cur`, which is added next, so `newest_` heads its chain.
-  void AddUpTo(std::size_t cur) {
-    for (; next_ <= cur; ++next_) {
-      text_.Reach(next_);  // literal runs can outlast the text's chunk
-      newest_ = chains_.Add(next_, text_.At(next_));
-    }
-  }
-
-  Text& text_;
-  Chains chains_;
-  std::size_t next_ = kFirstKey;
-  Pos newest_ = 0;
-};
+// The distance of the longest match at `cur`, `longest` bytes, from its low
+// byte: of the distances that end in it, the nearest that reaches that length,
+// since no nearer position reaches it at all.
+std::size_t DistanceOf(Text& text, std::size_t cur, std::size_t longest, std::uint8_t low) {
+  constexpr std::size_t kStep = 256;
+  text.Reach(cur);
+  const unsigned char* key = text.At(cur);
+  std::size_t distance = low == 0 ? kStep : low;
+  while (distance < kWindow && Compare(text.At(cur - distance), key, 0).common < longest) distance += kStep;
+  return distance;
+}
 
 // ---------------------------------------------------------------- writing
 
@@ -487,9 +472,8 @@ class TokenWriter {
 };
 
 // Writes the tokens of the parse to `out` and returns their end.
-char* WriteTokens(std::string_view data, const std::uint8_t* steps, char* out) {
+char* WriteTokens(std::string_view data, const std::uint8_t* steps, const std::uint8_t* lowDistance, char* out) {
   Text text(data);
-  DistanceFinder distances(text, data.size());
   TokenWriter writer(out);
   for (std::size_t i = 0; i < data.size();) {
     const std::uint8_t step = steps[i];
@@ -498,7 +482,7 @@ char* WriteTokens(std::string_view data, const std::uint8_t* steps, char* out) {
       ++i;
       continue;
     }
-    const std::size_t distance = distances.NearestWith(kWindow + i, Step::Longest(step));
+    const std::size_t distance = DistanceOf(text, kWindow + i, Step::Longest(step), lowDistance[i]);
     writer.Reference((kFirstWrite + i - distance) & kRingMask, Step::Length(step));
     i += Step::Length(step);
   }
@@ -530,7 +514,7 @@ Expansion Expand(std::string_view file) {
 
 std::size_t CompressBound(std::size_t size) {
   CheckCompressible(size);
-  return kHeaderSize + (size + 7) / 8 + size;
+  return kHeaderSize + (size + 7) / 8 + 2 * size;
 }
 
 std::size_t CompressInto(std::string_view data, char storedChar, char* out) {
@@ -540,15 +524,17 @@ std::size_t CompressInto(std::string_view data, char storedChar, char* out) {
   header.push_back(storedChar);
   AppendLe32(header, static_cast<std::uint32_t>(data.size()));
   std::memcpy(out, header.data(), kHeaderSize);
-  // Three passes need one byte per position beside the data: longest lengths
-  // forward, the parse backward over them, then the tokens forward. The
-  // tokens are written over the parse as it is read and never overtake it:
-  // no token takes more bytes than the data it stands for, and flag bytes add
-  // one per eight tokens.
-  auto* steps = reinterpret_cast<std::uint8_t*>(out + CompressBound(data.size()) - data.size());
-  FindLongestMatches(data, steps);
-  CheapestParse(steps, data.size());
-  return static_cast<std::size_t>(WriteTokens(data, steps, out + kHeaderSize) - out);
+  // Three passes need two bytes per position beside the data: longest
+  // matches forward, the parse backward over their lengths, then the tokens
+  // forward. The tokens are written over the parse as it is read and never
+  // overtake it: no token takes more bytes than the data it stands for, and
+  // flag bytes add one per eight tokens.
+  const std::size_t n = data.size();
+  auto* steps = reinterpret_cast<std::uint8_t*>(out + CompressBound(n) - 2 * n);
+  std::uint8_t* lowDistance = steps + n;
+  FindMatches(data, steps, lowDistance);
+  CheapestParse(steps, n);
+  return static_cast<std::size_t>(WriteTokens(data, steps, lowDistance, out + kHeaderSize) - out);
 }
 
 std::string Compress(std::string_view data, char storedChar) {
