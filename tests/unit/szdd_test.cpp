@@ -295,7 +295,10 @@ std::string ReferenceStream(const std::string& data) {
   std::string out;
   std::size_t flagAt = 0, tokens = 0;
   for (std::size_t i = 0; i < n; ++tokens) {
-    if (tokens % 8 == 0) flagAt = out.size(), out.push_back('\0');
+    if (tokens % 8 == 0) {
+      flagAt = out.size();
+      out.push_back('\0');
+    }
     if (choice[i] == 0) {
       out[flagAt] = static_cast<char>(out[flagAt] | (1 << (tokens % 8)));
       out.push_back(data[i++]);
@@ -318,7 +321,7 @@ TEST(SzddCompress, WritesTheSmallestStreamExactly) {
       RandomBytes(6000, 83),
       RandomBytes(20000, 84, 4),
       Prose(80000),
-      WithoutRepeats() + WithoutRepeats() + "repeat, repeat",  // a match after literals for longer than a chunk
+      WithoutRepeats() + WithoutRepeats() + "repeat, repeat",  // a match after a very long literal run
       tail + "xyz",                                             // keys run into the zeros past the end
       Prose(3000) + std::string(3, '\0'),
   };
