@@ -1,23 +1,17 @@
 #include "szdd.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <limits>
-#include <stdexcept>
 #include <vector>
+
+#include "szdd_format.h"
 
 namespace szdd {
 namespace {
 
-constexpr std::string_view kMagic{"SZDD\x88\xF0\x27\x33", 8};
-constexpr char kModeA = 'A';
-
-// The LZSS ring shared by both directions.
-constexpr std::size_t kWindow = 4096;
-constexpr std::size_t kRingMask = kWindow - 1;
-constexpr std::size_t kFirstWrite = kWindow - 16;
-constexpr std::size_t kMinMatch = 3;
-constexpr std::size_t kMaxMatch = 18;
-constexpr std::size_t kMaxGroupOutput = 8 * kMaxMatch;  // one flag byte's worth
+using namespace format;
 
 std::uint32_t ReadLe32(std::string_view s, std::size_t at) {
   std::uint32_t value = 0;
@@ -25,12 +19,6 @@ std::uint32_t ReadLe32(std::string_view s, std::size_t at) {
     value = (value << 8) | static_cast<unsigned char>(s[at + i]);
   }
   return value;
-}
-
-void AppendLe32(std::string& out, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) {
-    out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-  }
 }
 
 bool IsAsciiLetter(char c) {
@@ -95,181 +83,6 @@ std::string Decode(std::string_view stream, std::uint32_t promised) {
   return out;
 }
 
-// ---------------------------------------------------------------- match finding
-
-struct Match {
-  std::size_t length = 0;
-  std::size_t distance = 0;  // 1..4096 bytes back
-};
-
-// Exact longest-match search over the sliding window. The text is the
-// window's initial spaces, then the data, then kMaxMatch bytes of padding so
-// every key is a full kMaxMatch bytes long (callers clamp lengths at the end).
-// Per 3-byte hash, positions form a binary search tree keyed by their next
-// kMaxMatch bytes; each new position becomes the root, so every node is newer
-// than its subtree and a node that fell out of the window drops its whole
-// subtree with it.
-class MatchFinder {
- public:
-  explicit MatchFinder(const std::string& text)
-      : text_(reinterpret_cast<const unsigned char*>(text.data())),
-        hashBits_(HashBitsFor(text.size())),
-        heads_(std::size_t{1} << hashBits_, kNone),
-        children_(2 * kSlots, kNone) {}
-
-  // Adds position `cur` (positions come in order) and returns its longest
-  // match among the previous kWindow positions.
-  Match Insert(std::size_t cur) {
-    const std::size_t hash = Hash(cur);
-    std::size_t cand = heads_[hash];
-    heads_[hash] = cur;
-    std::size_t* lessHook = &Less(cur);
-    std::size_t* greaterHook = &Greater(cur);
-    std::size_t lessCommon = 0;
-    std::size_t greaterCommon = 0;
-    Match best;
-    while (cand != kNone && cur - cand <= kWindow) {
-      std::size_t length = std::min(lessCommon, greaterCommon);
-      while (length < kMaxMatch && text_[cand + length] == text_[cur + length]) ++length;
-      if (length > best.length) best = {length, cur - cand};
-      if (length == kMaxMatch) {  // same key: the newer position replaces the older
-        *lessHook = Less(cand);
-        *greaterHook = Greater(cand);
-        return best;
-      }
-      if (text_[cand + length] < text_[cur + length]) {
-        *lessHook = cand;
-        lessHook = &Greater(cand);
-        lessCommon = length;
-        cand = *lessHook;
-      } else {
-        *greaterHook = cand;
-        greaterHook = &Less(cand);
-        greaterCommon = length;
-        cand = *greaterHook;
-      }
-    }
-    *lessHook = kNone;
-    *greaterHook = kNone;
-    return best;
-  }
-
- private:
-  static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
-  static constexpr unsigned kMaxHashBits = 16;
-  static constexpr std::size_t kSlots = 2 * kWindow;  // > kWindow, so live nodes never share a slot
-
-  std::size_t Hash(std::size_t at) const {
-    const std::uint32_t key =
-        (std::uint32_t{text_[at]} << 16) | (std::uint32_t{text_[at + 1]} << 8) | text_[at + 2];
-    return (key * 2654435761u) >> (32 - hashBits_);
-  }
-  // Small texts get a small table: setting it up would cost more than the search.
-  static unsigned HashBitsFor(std::size_t textSize) {
-    unsigned bits = 12;
-    while (bits < kMaxHashBits && (std::size_t{1} << bits) < textSize) ++bits;
-    return bits;
-  }
-  std::size_t& Less(std::size_t at) { return children_[2 * (at & (kSlots - 1))]; }
-  std::size_t& Greater(std::size_t at) { return children_[2 * (at & (kSlots - 1)) + 1]; }
-
-  const unsigned char* text_;
-  unsigned hashBits_;
-  std::vector<std::size_t> heads_;
-  std::vector<std::size_t> children_;
-};
-
-// Longest match (and its distance) at every data position.
-struct MatchTable {
-  std::vector<std::uint8_t> length;
-  std::vector<std::uint16_t> distance;
-};
-
-MatchTable FindMatches(std::string_view data) {
-  std::string text(kWindow, ' ');
-  text.append(data);
-  text.append(kMaxMatch, '\0');
-  MatchFinder finder(text);
-  // All earlier space positions share this one's key and would be replaced by it.
-  for (std::size_t pos = kWindow - kMaxMatch; pos < kWindow; ++pos) finder.Insert(pos);
-  MatchTable table{std::vector<std::uint8_t>(data.size()), std::vector<std::uint16_t>(data.size())};
-  for (std::size_t i = 0; i < data.size(); ++i) {
-    const Match match = finder.Insert(kWindow + i);
-    table.length[i] = static_cast<std::uint8_t>(std::min(match.length, data.size() - i));
-    table.distance[i] = static_cast<std::uint16_t>(match.distance);
-  }
-  return table;
-}
-
-// ---------------------------------------------------------------- parsing
-
-// Every token costs one flag bit plus its bytes, so the cheapest parse in bits
-// is found exactly by a backward pass; any length up to the longest match is
-// available from the same distance. Returns the chosen length per position
-// (0 = literal), meaningful along the parse only.
-std::vector<std::uint8_t> CheapestParse(const MatchTable& matches) {
-  constexpr std::uint64_t kLiteralBits = 9;
-  constexpr std::uint64_t kMatchBits = 17;
-  const std::size_t n = matches.length.size();
-  std::vector<std::uint64_t> cost(n + 1, 0);
-  std::vector<std::uint8_t> choice(n, 0);
-  for (std::size_t i = n; i-- > 0;) {
-    cost[i] = cost[i + 1] + kLiteralBits;
-    for (std::size_t length = kMinMatch; length <= matches.length[i]; ++length) {
-      const std::uint64_t viaMatch = cost[i + length] + kMatchBits;
-      if (viaMatch < cost[i]) {
-        cost[i] = viaMatch;
-        choice[i] = static_cast<std::uint8_t>(length);
-      }
-    }
-  }
-  return choice;
-}
-
-class TokenWriter {
- public:
-  explicit TokenWriter(std::string& out) : out_(out) {}
-
-  void Literal(char c) {
-    StartToken(true);
-    out_.push_back(c);
-  }
-  void Reference(std::size_t slot, std::size_t length) {
-    StartToken(false);
-    out_.push_back(static_cast<char>(slot & 0xFF));
-    out_.push_back(static_cast<char>(((slot >> 4) & 0xF0) | (length - kMinMatch)));
-  }
-
- private:
-  void StartToken(bool literal) {
-    if (count_ % 8 == 0) {
-      flagAt_ = out_.size();
-      out_.push_back('\0');
-    }
-    if (literal) out_[flagAt_] = static_cast<char>(out_[flagAt_] | (1 << (count_ % 8)));
-    ++count_;
-  }
-
-  std::string& out_;
-  std::size_t flagAt_ = 0;
-  std::size_t count_ = 0;
-};
-
-void AppendStream(std::string& out, std::string_view data) {
-  const MatchTable matches = FindMatches(data);
-  const std::vector<std::uint8_t> choice = CheapestParse(matches);
-  TokenWriter writer(out);
-  for (std::size_t i = 0; i < data.size();) {
-    const std::size_t length = choice[i];
-    if (length == 0) {
-      writer.Literal(data[i]);
-      ++i;
-      continue;
-    }
-    writer.Reference((kFirstWrite + i - matches.distance[i]) & kRingMask, length);
-    i += length;
-  }
-}
 
 }  // namespace
 
@@ -286,19 +99,6 @@ Expansion Expand(std::string_view file) {
   std::string data = Decode(file.substr(kHeaderSize), header->length);
   const bool complete = data.size() == header->length;
   return {std::move(data), complete};
-}
-
-std::string Compress(std::string_view data, char storedChar) {
-  if (data.size() > std::numeric_limits<std::uint32_t>::max()) {
-    throw std::length_error("SZDD cannot hold 4 GiB or more");
-  }
-  std::string out(kMagic);
-  out.push_back(kModeA);
-  out.push_back(storedChar);
-  AppendLe32(out, static_cast<std::uint32_t>(data.size()));
-  out.reserve(kHeaderSize + data.size() + data.size() / 8 + 1);
-  AppendStream(out, data);
-  return out;
 }
 
 std::string CompressedName(const std::string& name) {

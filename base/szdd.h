@@ -33,6 +33,14 @@ Expansion Expand(std::string_view file);
 // Throws std::length_error for 4 GiB or more (the header cannot say so).
 std::string Compress(std::string_view data, char storedChar);
 
+// The room CompressInto needs for `size` bytes of data; no compressed file
+// of them is longer. Throws std::length_error as Compress does.
+std::size_t CompressBound(std::size_t size);
+
+// Compress into caller-provided memory of CompressBound(data.size()) bytes,
+// which it also uses as working space; returns the compressed size.
+std::size_t CompressInto(std::string_view data, char storedChar, char* out);
+
 // The media name of a file: its last character replaced by "_".
 std::string CompressedName(const std::string& name);
 

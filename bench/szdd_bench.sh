@@ -4,9 +4,12 @@
 # a corpus of texts and binaries taken from this machine. Run by hand:
 #
 #   bench/szdd_bench.sh [RESULT.md]        (Markdown tables; default stdout)
+#   bench/szdd_bench.sh --large [RESULT.md] (the large file only)
 #
 # Environment: SZDD_BENCH_DIR work directory (default /tmp/szdd-bench),
-# SZDD_BENCH_REPEATS best of N runs (default 3), WINE64 (default
+# SZDD_BENCH_REPEATS best of N runs (default 3), SZDD_BENCH_LARGE the file
+# for whole-process throughput and peak memory (default /usr/bin/cmake),
+# SZDD_BENCH_BEFORE a setup-compress to compare there, WINE64 (default
 # /usr/lib/wine/wine64), WINEPREFIX_TEMPLATE a ready prefix to copy instead
 # of running wineboot. Needs g++, mscompress, msexpand; the Wine columns also
 # x86_64-w64-mingw32-g++ and wine64 (left out when missing).
@@ -16,6 +19,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 work=${SZDD_BENCH_DIR:-/tmp/szdd-bench}
 repeats=${SZDD_BENCH_REPEATS:-3}
 wine=${WINE64:-/usr/lib/wine/wine64}
+only_large=0
+if [[ ${1:-} == --large ]]; then
+  only_large=1
+  shift
+fi
 result=${1:-/dev/stdout}
 bin=$work/bin
 
@@ -38,10 +46,10 @@ log() { printf '%s\n' "$*" >&2; }
 build() {
   mkdir -p "$bin"
   local flags=(-std=c++20 -O2 -DNDEBUG -Wall -Wextra -Werror -I"$root/base")
-  g++ "${flags[@]}" "$root/tools/szdd/main.cpp" "$root/base/szdd.cpp" -o "$bin/setup-compress"
-  g++ "${flags[@]}" "$root/bench/szdd_expand_bench.cpp" "$root/base/szdd.cpp" -o "$bin/szdd_expand_bench"
+  g++ "${flags[@]}" "$root/tools/szdd/main.cpp" "$root/base/szdd.cpp" "$root/base/szdd_writer.cpp" -o "$bin/setup-compress"
+  g++ "${flags[@]}" "$root/bench/szdd_expand_bench.cpp" "$root/base/szdd.cpp" "$root/base/szdd_writer.cpp" -o "$bin/szdd_expand_bench"
   have_wine=0
-  if command -v x86_64-w64-mingw32-g++ >/dev/null && [[ -x $wine ]]; then
+  if ((!only_large)) && command -v x86_64-w64-mingw32-g++ >/dev/null && [[ -x $wine ]]; then
     x86_64-w64-mingw32-g++ "${flags[@]}" -static "$root/tests/e2e/programs/lzexpand.cpp" -o "$bin/lzexpand.exe"
     have_wine=1
   fi
@@ -128,6 +136,44 @@ stop_wine() {
 
 same() { cmp -s "$1" "$2" && echo ok || echo FAIL; }
 
+# "SECONDS KIB": best wall time and largest resident set of `repeats` runs.
+best_time_and_rss() {
+  local best=-1 peak=0 seconds kib i
+  for ((i = 0; i < repeats; i++)); do
+    /usr/bin/time -o "$work/time.out" -f '%e %M' "$@" >/dev/null 2>&1
+    read -r seconds kib <"$work/time.out"
+    if awk -v s="$seconds" -v b="$best" 'BEGIN { exit !(b < 0 || s < b) }'; then best=$seconds; fi
+    ((kib > peak)) && peak=$kib
+  done
+  echo "$best $peak"
+}
+
+large_row() {
+  local label=$1 size=$2 seconds kib
+  shift 2
+  read -r seconds kib < <(best_time_and_rss "$@")
+  echo "| $label | $seconds | $(awk -v n="$size" -v s="$seconds" 'BEGIN { printf "%.1f", n / s / 1e6 }') |" \
+    "$kib | $(awk -v n="$size" -v k="$kib" 'BEGIN { printf "%.1f", k * 1024 / n }') |"
+}
+
+# Whole processes on one large file: throughput and peak resident memory.
+measure_large() {
+  local source=${SZDD_BENCH_LARGE:-/usr/bin/cmake} before=${SZDD_BENCH_BEFORE:-}
+  [[ -f $source ]] || { log "skipped the large file: $source is missing"; return 0; }
+  mkdir -p "$work/large"
+  cp -L "$source" "$work/large/LARGE.BIN"
+  local size
+  size=$(size_of "$work/large/LARGE.BIN")
+  log "compressing $source whole"
+  echo "### $source ($size bytes), whole process"
+  echo
+  echo "| compressor | best s | MB/s | peak RSS KiB | RSS per input byte |"
+  echo "|---|---:|---:|---:|---:|"
+  large_row "setup-compress" "$size" "$bin/setup-compress" -f -o "$work/large/out" "$work/large/LARGE.BIN"
+  [[ -n $before ]] && large_row "setup-compress before" "$size" "$before" -f -o "$work/large/out" "$work/large/LARGE.BIN"
+  large_row "mscompress" "$size" sh -c 'rm -f "$1_" && mscompress "$1"' - "$work/large/LARGE.BIN"
+}
+
 machine() {
   # shellcheck source=/dev/null
   echo "- $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //'), $(nproc) cores," \
@@ -212,6 +258,10 @@ measure() {
 
 main() {
   build
+  if ((only_large)); then
+    measure_large >"$result"
+    return
+  fi
   prepare_corpus
   start_wine
   trap stop_wine EXIT
@@ -222,6 +272,8 @@ main() {
     machine
     echo
     measure || status=1
+    echo
+    measure_large
   } >"$result"
   ((status == 0)) || log "FAILED: a file came out larger than mscompress's or did not expand to its original"
   return $status

@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -243,6 +245,105 @@ TEST(SzddCompress, RepeatWithinWindowIsFoundAcrossItsWholeReach) {
   const std::string twice = block + block;
   // Second copy: 4000/18 matches instead of 4000 literals.
   EXPECT_LT(szdd::Compress(twice, 'X').size(), szdd::Compress(block, 'X').size() + 500);
+}
+
+// ------------------------------------------------------------------ the smallest stream
+
+// A sequence in which no two bytes follow each other twice, so nothing in it repeats.
+std::string WithoutRepeats() {
+  std::string out;
+  for (int a = 0; a < 256; ++a) {
+    out.push_back(static_cast<char>(a));
+    for (int b = a + 1; b < 256; ++b) out += {static_cast<char>(a), static_cast<char>(b)};
+  }
+  return out;
+}
+
+// What Compress must write, found the slow, plain way: at every position the
+// longest match over the whole window (keys padded with zeros past the end;
+// the nearest of equals), then the cheapest parse by a backward pass with
+// ties going to the literal, then to the shorter match.
+std::string ReferenceStream(const std::string& data) {
+  const std::size_t window = 4096;
+  const std::size_t n = data.size();
+  const std::string text = std::string(window, ' ') + data + std::string(18, '\0');
+  std::map<std::string, std::vector<std::size_t>> seen;  // by first three bytes, oldest first
+  std::vector<std::size_t> longest(n + 1, 0), distance(n + 1, 0);
+  for (std::size_t cur = window - 18; cur < window + n; ++cur) {
+    std::vector<std::size_t>& earlier = seen[text.substr(cur, 3)];
+    for (auto it = earlier.rbegin(); it != earlier.rend() && cur - *it <= window; ++it) {
+      std::size_t length = 0;
+      while (length < 18 && text[*it + length] == text[cur + length]) ++length;
+      if (cur >= window && length > longest[cur - window]) {
+        longest[cur - window] = length;
+        distance[cur - window] = cur - *it;
+      }
+      if (length == 18) break;  // nothing longer, and this is the nearest
+    }
+    earlier.push_back(cur);
+  }
+  std::vector<std::size_t> cost(n + 1, 0), choice(n, 0);
+  for (std::size_t i = n; i-- > 0;) {
+    cost[i] = cost[i + 1] + 9;
+    for (std::size_t length = 3; length <= std::min(longest[i], n - i); ++length) {
+      if (cost[i + length] + 17 < cost[i]) {
+        cost[i] = cost[i + length] + 17;
+        choice[i] = length;
+      }
+    }
+  }
+  std::string out;
+  std::size_t flagAt = 0, tokens = 0;
+  for (std::size_t i = 0; i < n; ++tokens) {
+    if (tokens % 8 == 0) {
+      flagAt = out.size();
+      out.push_back('\0');
+    }
+    if (choice[i] == 0) {
+      out[flagAt] = static_cast<char>(out[flagAt] | (1 << (tokens % 8)));
+      out.push_back(data[i++]);
+      continue;
+    }
+    const std::size_t slot = (window - 16 + i - distance[i]) % window;
+    out += {static_cast<char>(slot & 0xFF), static_cast<char>(((slot >> 4) & 0xF0) | (choice[i] - 3))};
+    i += choice[i];
+  }
+  return HeaderBytes('R', static_cast<std::uint32_t>(n)) + out;
+}
+
+TEST(SzddCompress, WritesTheSmallestStreamExactly) {
+  const std::string tail = "xyz" + std::string(30, '\0') + RandomBytes(300, 81) + "xyzab" + RandomBytes(50, 82);
+  const std::vector<std::string> inputs = {
+      "",
+      "ab",
+      "   spaces first, then" + std::string(40, ' '),
+      std::string(5000, 'a') + "b" + std::string(5000, 'a'),
+      RandomBytes(6000, 83),
+      RandomBytes(20000, 84, 4),
+      Prose(80000),
+      WithoutRepeats() + WithoutRepeats() + "repeat, repeat",  // a match after a very long literal run
+      tail + "xyz",                                             // keys run into the zeros past the end
+      Prose(3000) + std::string(3, '\0'),
+  };
+  for (const std::string& data : inputs) {
+    ASSERT_EQ(szdd::Compress(data, 'R'), ReferenceStream(data)) << data.size() << " bytes";
+  }
+}
+
+TEST(SzddCompress, CompressIntoWritesTheSameWithinItsBound) {
+  for (const std::string& data : {std::string(), std::string("x"), RandomBytes(9001, 91), Prose(20000)}) {
+    std::vector<char> room(szdd::CompressBound(data.size()));  // exact, so the sanitizers see any overrun
+    const std::size_t size = szdd::CompressInto(data, 'I', room.data());
+    EXPECT_EQ(std::string(room.data(), size), szdd::Compress(data, 'I'));
+  }
+  if constexpr (sizeof(std::size_t) > 4) {
+    EXPECT_THROW(szdd::CompressBound(std::size_t{1} << 32), std::length_error);
+  }
+}
+
+TEST(SzddCompress, DataWithoutRepeatsIsAllLiterals) {
+  const std::string data = WithoutRepeats() + WithoutRepeats();
+  EXPECT_EQ(szdd::Compress(data, 'X'), HeaderBytes('X', static_cast<std::uint32_t>(data.size())) + AllLiterals(data));
 }
 
 // ------------------------------------------------------------------ names

@@ -1,14 +1,19 @@
 // setup-compress: makes the LZ-compressed (SZDD) files of installation media,
 // and expands them again with -d.
 
-#include <cstdio>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <new>
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "szdd.h"
@@ -71,21 +76,67 @@ std::optional<Options> ParseArguments(const std::vector<std::string>& args, std:
   return options;
 }
 
-std::string ReadWhole(const fs::path& path) {
+void RequireRegularFile(const fs::path& path) {
   std::error_code error;
   if (!fs::exists(path, error)) throw FileError(path.string() + ": no such file");
   if (!fs::is_regular_file(path, error)) throw FileError(path.string() + ": not a regular file");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw FileError(path.string() + ": cannot open for reading");
-  std::ostringstream content;
-  content << in.rdbuf();
-  if (in.bad()) throw FileError(path.string() + ": read error");
-  return std::move(content).str();
 }
+
+// A file's content, mapped rather than read: copying it into memory of our
+// own would cost more than compressing it. The file must not shrink meanwhile.
+class MappedFile {
+ public:
+  explicit MappedFile(const fs::path& path) {
+    RequireRegularFile(path);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw FileError(path.string() + ": cannot open for reading");
+    struct stat status {};
+    if (::fstat(fd, &status) == 0) {
+      size_ = static_cast<std::size_t>(status.st_size);
+      if (size_ > 0) address_ = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    } else {
+      address_ = MAP_FAILED;
+    }
+    ::close(fd);
+    if (address_ == MAP_FAILED) throw FileError(path.string() + ": read error");
+  }
+  ~MappedFile() {
+    if (size_ > 0) ::munmap(address_, size_);
+  }
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+
+  std::string_view content() const { return {static_cast<const char*>(address_), size_}; }
+
+ private:
+  void* address_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+// Working memory for compressing, in huge pages where the system grants
+// them: touching that many small pages for the first time costs more than
+// the compression itself on some machines.
+class WorkBuffer {
+ public:
+  explicit WorkBuffer(std::size_t size) : size_(size) {
+    address_ = ::mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (address_ == MAP_FAILED) throw std::bad_alloc();
+    ::madvise(address_, size_, MADV_HUGEPAGE);  // only advice: small pages work too
+  }
+  ~WorkBuffer() { ::munmap(address_, size_); }
+  WorkBuffer(const WorkBuffer&) = delete;
+  WorkBuffer& operator=(const WorkBuffer&) = delete;
+
+  char* data() const { return static_cast<char*>(address_); }
+
+ private:
+  void* address_ = nullptr;
+  std::size_t size_;
+};
 
 // Writes beside the target first, so a failed write never leaves a
 // half-written file under the real name.
-void WriteWhole(const fs::path& path, const std::string& content, bool force) {
+void WriteWhole(const fs::path& path, std::string_view content, bool force) {
   if (!force && fs::exists(path)) {
     throw FileError(path.string() + ": already exists (use -f to overwrite)");
   }
@@ -121,8 +172,9 @@ void CompressFile(const fs::path& input, const Options& options) {
   if (name.back() == '_') {
     throw FileError(input.string() + ": name already ends in \"_\" (compressed already?)");
   }
-  const std::string content = ReadWhole(input);
-  const std::string compressed = szdd::Compress(content, name.back());
+  const MappedFile file(input);
+  const WorkBuffer buffer(szdd::CompressBound(file.content().size()));
+  const std::string_view compressed(buffer.data(), szdd::CompressInto(file.content(), name.back(), buffer.data()));
   const std::string mediaName = szdd::CompressedName(name);
   WriteWhole(OutputPath(input, mediaName, options), compressed, options.force);
   const std::string restored = szdd::ExpandedName(mediaName, compressed);
@@ -133,7 +185,7 @@ void CompressFile(const fs::path& input, const Options& options) {
 }
 
 // The platform's name when it gives one, else the stored character put back.
-std::string ExpandedFileName(const std::string& name, const std::string& content) {
+std::string ExpandedFileName(const std::string& name, std::string_view content) {
   const std::string platformName = szdd::ExpandedName(name, content);
   if (platformName != name && !platformName.empty()) return platformName;
   const char stored = szdd::ParseHeader(content)->storedChar;
@@ -144,7 +196,8 @@ std::string ExpandedFileName(const std::string& name, const std::string& content
 void ExpandFile(const fs::path& input, const Options& options) {
   const std::string name = input.filename().string();
   if (name.empty()) throw FileError(input.string() + ": not a file name");
-  const std::string content = ReadWhole(input);
+  const MappedFile file(input);
+  const std::string_view content = file.content();
   const std::optional<szdd::Header> header = szdd::ParseHeader(content);
   if (!header) throw FileError(input.string() + ": not an LZ-compressed (SZDD mode A) file");
   const szdd::Expansion expansion = szdd::Expand(content);
