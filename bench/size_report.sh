@@ -10,16 +10,33 @@ win64=${2:-$root/build/win64}
 
 for dir in "$win32" "$win64"; do
   printf '%s: %s bytes\n' "$dir/SETUP.EXE" "$(stat -c %s "$dir/SETUP.EXE")"
-  objdump -h "$dir/SETUP.EXE" | awk '/^ +[0-9]+ /{printf "  %-10s %6d\n", $2, strtonum("0x" $3)}'
+  objdump -h "$dir/SETUP.EXE" | python3 -c '
+import sys
+for line in sys.stdin:
+    parts = line.split()
+    if len(parts) > 2 and parts[0].isdigit():
+        print(f"  {parts[1]:10} {int(parts[2], 16):6}")'
 done
 
 echo "Largest input sections of $win32/SETUP.map:"
-# A map line names a section, its size and the object it came from; long
-# section names put the numbers on the next line.
-awk '
-  /^ \.(text|rdata|data|eh_frame|rsrc)/ {
-    if (NF >= 4 && $3 ~ /^0x/) { print strtonum($3), $1, $4 } else { pending = $1 }
-    next
-  }
-  pending != "" && /^ +0x/ { print strtonum($2), pending, $3; pending = "" }
-' "$win32/SETUP.map" | sort -rn | head -n 15 | sed 's/^/  /'
+# A map line names a section, its size and the object it came from; a long
+# section name puts the numbers on the next line.
+python3 - "$win32/SETUP.map" <<'PYTHON'
+import re
+import sys
+
+pieces, pending = [], None
+for line in open(sys.argv[1], encoding="latin-1"):
+    if pending and re.match(r"^\s+0x", line):
+        _, size, origin = line.split()[:3]
+        pieces.append((int(size, 16), pending, origin))
+        pending = None
+        continue
+    match = re.match(r"^ (\.(?:text|rdata|data|eh_frame|rsrc)\S*)(?:\s+0x\S+\s+(0x\S+)\s+(\S+))?", line)
+    if match and match.group(2):
+        pieces.append((int(match.group(2), 16), match.group(1), match.group(3)))
+    elif match:
+        pending = match.group(1)
+for size, section, origin in sorted(pieces, reverse=True)[:15]:
+    print(f"  {size:6}  {section[:40]:40}  {origin.split('/')[-1]}")
+PYTHON
