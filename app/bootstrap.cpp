@@ -7,6 +7,7 @@
 #include "setup_log.h"
 #include "splash_window.h"
 #include "string_ids.h"
+#include "support_libraries.h"
 #include "win_version.h"
 
 namespace boot {
@@ -42,6 +43,8 @@ bool RunPhases(BootState& state) {
   state.winVersionCode = version.code;
   state.winVersionText = version.text;
   StartLog(state);
+  LogCtl3dCopy(state);
+  PrepareVersionLibrary(state);
   if (!ReadSetupList(state)) return false;
   if (!CollectEntries(state)) return false;
   LaunchMainSetup(state);
@@ -65,6 +68,7 @@ bool RunBootstrap(BootState& state, platform::Instance instance, const std::stri
   }
   state.splash.window = CreateSplashWindow(state);
   if (state.splash.window == 0) return false;
+  PrepareCtl3d(state);
   if (!RunPhases(state)) state.Os().PostQuit(0);
   return true;
 }

@@ -64,6 +64,7 @@ struct Log {
 
 struct Libraries {
   int dialog3d = 0;
+  int ctl3dCopy = 0;  // how the copy of the 3-D library went, for the log
   platform::Library ctl3d = 0;
   platform::Library version = 0;
   platform::Library toolkit = 0;

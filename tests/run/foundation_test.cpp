@@ -102,15 +102,6 @@ TEST_F(Foundation, ButtonFaceBackgroundOnlyWhenAskedOrOnTheNewerFamily) {
   EXPECT_THAT(Journal("class "), ElementsAre("class SetupWClass style=0x80B icon=SetupIco background=6"));
 }
 
-TEST_F(Foundation, Dialog3dLoadsNothingYetButForcesTheButtonFace) {
-  Machine("Version=3.10");
-  Machine("Family=NT");
-  QuietList("Dialog3d=1\r\n");
-  Run();
-  EXPECT_THAT(Journal("class "), ElementsAre("class SetupWClass style=0x80B icon=SetupIco background=16"));
-  EXPECT_THAT(Journal("call "), IsEmpty());  // nothing to unregister from a library never loaded
-}
-
 TEST_F(Foundation, WindowThatCannotBeCreatedEndsTheRunWithoutLoopOrLog) {
   MachineSection("[Windows]\r\nCreateFails=1\r\n");
   QuietList("UseTempDir=1\r\n");

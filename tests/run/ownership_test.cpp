@@ -211,7 +211,11 @@ TEST_F(Ownership, AuthorLibrariesComeFromTheSafeSearchOrderByFullPath) {
     state.dirs.setup = "C:\\~S120608\\";
     const platform::Library library = boot::LoadAuthorLibrary(state, "CTL3D32.DLL");
     EXPECT_EQ(library != 0, !loaded.empty());
-    EXPECT_EQ(Journal("load "), loaded.empty() ? std::vector<std::string>{} : std::vector{"load " + loaded});
+    std::vector<std::string> loads;
+    for (const std::string& line : Journal("load ")) {
+      if (line.ends_with("CTL3D32.DLL")) loads.push_back(line);
+    }
+    EXPECT_EQ(loads, loaded.empty() ? std::vector<std::string>{} : std::vector{"load " + loaded});
   }
 }
 

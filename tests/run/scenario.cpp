@@ -15,8 +15,9 @@ namespace scenario {
 void Scenario::SetUp() {
   std::random_device random;
   root_ = fs::temp_directory_path() / ("setup-run-" + std::to_string(random()));
-  fs::create_directories(root_ / "c" / "WINDOWS" / "SYSTEM");
   fs::create_directories(root_ / "d");
+  // Every machine has the version library and the file the run ensures.
+  for (const char* library : {"VER.DLL", "VERSION.DLL"}) Put(std::string("C:\\WINDOWS\\SYSTEM\\") + library, "MZ");
 }
 
 void Scenario::TearDown() {

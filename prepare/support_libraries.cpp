@@ -1,0 +1,83 @@
+#include "support_libraries.h"
+
+#include <array>
+
+#include "ctl3d.h"
+#include "expand_copy.h"
+#include "libraries.h"
+#include "setup_log.h"
+#include "szdd.h"
+
+namespace boot {
+namespace {
+
+constexpr char kCtl3dFile[] = "CTL3DV2.DLL";
+constexpr char kCtl3dLibrary[] = "CTL3D32.DLL";
+constexpr char kVerFile[] = "VER.DLL";
+constexpr char kVersionLibrary[] = "VERSION.DLL";
+constexpr char kCopiedStatus[] = "101";
+constexpr char kCopyFailedStatus[] = "400";
+
+bool Present(BootState& state, const std::string& name) {
+  platform::Platform& os = state.Os();
+  return os.FileExists(state.dirs.osSys + name) || os.FileExists(state.dirs.win + name);
+}
+
+// Expands the compressed copy from the media into the system directory,
+// never over a file that is there: 1 copied, -1 the source is missing
+// (after its box), 0 nothing written.
+int ExpandFromMedia(BootState& state, const std::string& name) {
+  const int result = ExpandCopy(state, state.dirs.source + szdd::CompressedName(name), state.dirs.sys + name, false);
+  return result == kDestinationFailed ? kNotCopied : result;
+}
+
+void RegisterWithCtl3d(BootState& state) {
+  platform::Platform& os = state.Os();
+  const platform::Library library = state.libraries.ctl3d;
+  const std::array<std::uintptr_t, 1> instance = {state.instance};
+  const std::array<std::uintptr_t, 1> window = {state.splash.window};
+  os.CallOrdinal(library, kCtl3dRegister, instance);
+  os.CallOrdinal(library, kCtl3dAutoSubclass, instance);
+  os.CallOrdinal(library, kCtl3dSubclassDlg, window);
+}
+
+}  // namespace
+
+void PrepareCtl3d(BootState& state) {
+  Libraries& libraries = state.libraries;
+  if (libraries.dialog3d != 1) return;
+  libraries.ctl3dCopy = 0;
+  if (!Present(state, kCtl3dFile)) {
+    libraries.ctl3dCopy = ExpandFromMedia(state, kCtl3dFile);
+    if (libraries.ctl3dCopy == kCopyFailed) libraries.dialog3d = 0;
+  }
+  if (libraries.dialog3d != 1) return;
+  libraries.ctl3d = LoadAuthorLibrary(state, kCtl3dLibrary);
+  if (libraries.ctl3d == 0) {
+    libraries.dialog3d = 0;
+    return;
+  }
+  RegisterWithCtl3d(state);
+}
+
+void LogCtl3dCopy(BootState& state) {
+  const int copy = state.libraries.ctl3dCopy;
+  if (copy == 0) return;
+  WriteLogEntry(state, "3d," + state.dirs.sys + kCtl3dFile, copy == kCopied ? kCopiedStatus : kCopyFailedStatus);
+}
+
+void PrepareVersionLibrary(BootState& state) {
+  if (!Present(state, kVerFile)) {
+    const int copy = ExpandFromMedia(state, kVerFile);
+    if (copy == kCopyFailed) state.versionCheck = 1;
+    WriteLogEntry(state, "Ver," + state.dirs.sys + kVerFile, copy == kCopied ? kCopiedStatus : kCopyFailedStatus);
+  }
+  if (state.versionCheck != 0) return;
+  state.libraries.version = state.Os().LoadSystemLibrary(kVersionLibrary);
+  if (state.libraries.version != 0) return;
+  // Versions cannot be read without the library: dates decide instead.
+  state.versionCheck = 1;
+  WriteLogEntry(state, "Ver", "0");
+}
+
+}  // namespace boot
