@@ -66,11 +66,37 @@ inline constexpr std::uint32_t kErrorDirNotEmpty = 145;
 inline constexpr std::uint32_t kErrorAlreadyExists = 183;
 inline constexpr std::uint32_t kErrorFileTooLarge = 223;
 inline constexpr std::uint32_t kErrorDirectory = 267;  // not a directory
+inline constexpr std::uint32_t kErrorResourceDataNotFound = 1812;
 
 // LZ errors.
 inline constexpr std::int64_t kLzErrorBadInHandle = -1;
 inline constexpr std::int64_t kLzErrorBadOutHandle = -2;
 inline constexpr std::int64_t kLzErrorRead = -3;
 inline constexpr std::int64_t kLzErrorWrite = -4;
+
+// Installing by version: request flags and result bits.
+inline constexpr std::uint32_t kViffForceInstall = 0x1;
+inline constexpr std::uint32_t kViffDontDeleteOld = 0x2;
+inline constexpr std::uint32_t kVifTempFile = 0x1;
+inline constexpr std::uint32_t kVifMismatch = 0x2;
+inline constexpr std::uint32_t kVifSrcOld = 0x4;
+inline constexpr std::uint32_t kVifDiffLang = 0x8;
+inline constexpr std::uint32_t kVifDiffCodePage = 0x10;
+inline constexpr std::uint32_t kVifDiffType = 0x20;
+inline constexpr std::uint32_t kVifWriteProt = 0x40;
+inline constexpr std::uint32_t kVifFileInUse = 0x80;
+inline constexpr std::uint32_t kVifOutOfSpace = 0x100;
+inline constexpr std::uint32_t kVifAccessViolation = 0x200;
+inline constexpr std::uint32_t kVifSharingViolation = 0x400;
+inline constexpr std::uint32_t kVifCannotCreate = 0x800;
+inline constexpr std::uint32_t kVifCannotDelete = 0x1000;
+inline constexpr std::uint32_t kVifCannotRename = 0x2000;
+inline constexpr std::uint32_t kVifCannotDeleteCur = 0x4000;
+inline constexpr std::uint32_t kVifOutOfMemory = 0x8000;
+inline constexpr std::uint32_t kVifCannotReadSrc = 0x10000;
+inline constexpr std::uint32_t kVifCannotReadDst = 0x20000;
+inline constexpr std::uint32_t kVifBuffTooSmall = 0x40000;
+inline constexpr std::uint32_t kVifCannotLoadLz32 = 0x80000;
+inline constexpr std::uint32_t kVifCannotLoadCabinet = 0x100000;
 
 }  // namespace platform

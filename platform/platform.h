@@ -12,6 +12,7 @@
 #include <string>
 
 #include "block.h"
+#include "pe_version.h"
 
 namespace platform {
 
@@ -54,6 +55,16 @@ using WindowProc = std::intptr_t (*)(Window, std::uint32_t message,
 
 // Result of an LZ open: a handle, or an LZERROR_/HFILE_ERROR value below 0.
 using LzFile = std::int64_t;
+
+// The fixed version information of a file.
+using VersionInfo = pe::FixedFileInfo;
+
+// A file to install by version: `sourceDir\sourceName` becomes
+// `destDir\destName`; `currentDir` is where an older copy now lies.
+struct InstallRequest {
+  std::uint32_t flags = 0;  // kViff...
+  std::string sourceName, destName, sourceDir, destDir, currentDir;
+};
 
 // One entry of a directory's access-control list.
 enum class Trustee { kAdministrators, kSystem, kCreatingUser, kUsers };
@@ -137,6 +148,17 @@ class Platform {
   // The name recorded in a compressed file's header (a plain file keeps its
   // own); nothing when the file cannot be opened.
   virtual std::optional<std::string> ExpandedName(const std::string& path) = 0;
+
+  // The version library, through the entries of `versionLibrary` (a
+  // loaded handle). Nothing when the file has no version information or
+  // cannot be read.
+  virtual std::optional<VersionInfo> FileVersion(Library versionLibrary,
+                                                 const std::string& path) = 0;
+  // The platform's kVif... bits, 0 when installed. `tempName` gives the
+  // temporary file to reuse under kViffForceInstall and receives the name
+  // (without directory) of the one kept when kVifTempFile is set.
+  virtual std::uint32_t InstallFile(Library versionLibrary, const InstallRequest& request,
+                                    std::string& tempName) = 0;
 
   // Libraries loaded at run time: by full path, or platform libraries from
   // the system directory only.

@@ -10,15 +10,16 @@
 namespace host {
 namespace {
 
-constexpr std::array<std::string_view, 32> kOperations = {
+constexpr std::array<std::string_view, 34> kOperations = {
     "ReadProfileString", "ReadProfileInt", "WriteProfileString", "NetworkCaps",
     "CreateDirectory", "CreateProtectedDirectory", "RemoveDirectory", "SetCurrentDirectory",
     "SetCurrentDrive", "FileExists", "DeleteFile", "ReadFile",
     "ReplaceFile", "OpenForRead", "CreateForWrite", "ReadBytes",
     "WriteBytes", "LastWriteTime", "LzOpenRead", "LzCreate",
-    "LzCopy", "ExpandedName", "LoadLibrary", "LoadSystemLibrary",
-    "RestrictLibrarySearch", "CallOrdinal", "StartProcess", "ProcessEnded",
-    "RegisterWindowClass", "CreateWindow", "SetTimer", "MessageBox"};
+    "LzCopy", "ExpandedName", "FileVersion", "InstallFile",
+    "LoadLibrary", "LoadSystemLibrary", "RestrictLibrarySearch", "CallOrdinal",
+    "StartProcess", "ProcessEnded", "RegisterWindowClass", "CreateWindow",
+    "SetTimer", "MessageBox"};
 
 bool IsOperation(std::string_view name) {
   return std::find(kOperations.begin(), kOperations.end(), name) != kOperations.end();
@@ -161,6 +162,21 @@ std::int64_t FaultyPlatform::LzCopy(platform::LzFile source, platform::LzFile de
 std::optional<std::string> FaultyPlatform::ExpandedName(const std::string& path) {
   if (Fails("ExpandedName")) return std::nullopt;
   return inner_.ExpandedName(path);
+}
+
+std::optional<platform::VersionInfo> FaultyPlatform::FileVersion(platform::Library versionLibrary,
+                                                                 const std::string& path) {
+  if (Fails("FileVersion")) return std::nullopt;
+  return inner_.FileVersion(versionLibrary, path);
+}
+
+// A failed install has touched nothing, as when its source cannot be read:
+// no temporary file is left and `tempName` keeps what it held.
+std::uint32_t FaultyPlatform::InstallFile(platform::Library versionLibrary,
+                                          const platform::InstallRequest& request,
+                                          std::string& tempName) {
+  if (Fails("InstallFile")) return platform::kVifCannotReadSrc;
+  return inner_.InstallFile(versionLibrary, request, tempName);
 }
 
 platform::Library FaultyPlatform::LoadLibrary(const std::string& path) {

@@ -75,6 +75,12 @@ class FaultyPlatform : public platform::Platform {
   void LzClose(platform::LzFile file) override { inner_.LzClose(file); }
   std::optional<std::string> ExpandedName(const std::string& path) override;
 
+  std::optional<platform::VersionInfo> FileVersion(platform::Library versionLibrary,
+                                                   const std::string& path) override;
+  std::uint32_t InstallFile(platform::Library versionLibrary,
+                            const platform::InstallRequest& request,
+                            std::string& tempName) override;
+
   platform::Library LoadLibrary(const std::string& path) override;
   platform::Library LoadSystemLibrary(const std::string& name) override;
   bool RestrictLibrarySearch() override;

@@ -86,6 +86,12 @@ class HostMachine : public platform::Platform {
   void LzClose(platform::LzFile file) override;
   std::optional<std::string> ExpandedName(const std::string& path) override;
 
+  std::optional<platform::VersionInfo> FileVersion(platform::Library versionLibrary,
+                                                   const std::string& path) override;
+  std::uint32_t InstallFile(platform::Library versionLibrary,
+                            const platform::InstallRequest& request,
+                            std::string& tempName) override;
+
   platform::Library LoadLibrary(const std::string& path) override;
   platform::Library LoadSystemLibrary(const std::string& name) override;
   bool RestrictLibrarySearch() override;
@@ -179,6 +185,16 @@ class HostMachine : public platform::Platform {
   bool WriteThrough(const Target& target, const std::string& bytes, bool append);
   const profile::Document& Profile(const std::string& file);
   void Forget(const Target& target) { profiles_.erase(target.key); }
+  // Installing by version, step by step; each gives kVif... bits.
+  std::optional<platform::VersionInfo> VersionOf(const Target& target) const;
+  std::uint32_t Install(const platform::InstallRequest& request, std::string& tempName);
+  std::uint32_t MakeTemp(const platform::InstallRequest& request, const Target& destination,
+                         const std::string& tempName, Target& temp);
+  std::optional<Target> FreeTempName(const std::string& directory);
+  std::uint32_t CopyToTemp(platform::LzFile source, const Target& temp);
+  std::uint32_t Compare(const Target& destination, const Target& temp) const;
+  std::uint32_t Replace(const platform::InstallRequest& request, const Target& temp,
+                        const Target& destination);
   std::optional<std::string> FindProgram(const std::string& commandLine) const;
   void Tick();
 
@@ -215,6 +231,7 @@ class HostMachine : public platform::Platform {
   platform::Process nextProcess_ = 1;
   std::map<platform::Library, std::string> loaded_;
   platform::Library nextLibrary_ = 1;
+  unsigned nextTemp_ = 1;  // the next temporary name's number
 
   platform::WindowProc proc_ = nullptr;
   platform::Window window_ = 0;

@@ -111,6 +111,12 @@ TEST_F(Faults, EveryOperationGivesItsFailureValueWithoutReachingTheMachine) {
       {"LzCreate", [](auto& p) { return p.LzCreate("C:\\NEW") == platform::kLzErrorRead; }},
       {"LzCopy", [=](auto& p) { return p.LzCopy(lzIn, lzOut) == platform::kLzErrorWrite; }},
       {"ExpandedName", [](auto& p) { return !p.ExpandedName(kIni); }},
+      {"FileVersion", [=](auto& p) { return !p.FileVersion(library, "C:\\P.EXE"); }},
+      {"InstallFile", [=](auto& p) {
+         std::string temp = "kept";
+         return p.InstallFile(library, {0, "P.EXE", "Q.EXE", "C:\\", "C:\\", ""}, temp) ==
+                    platform::kVifCannotReadSrc && temp == "kept";
+       }},
       {"LoadLibrary", [](auto& p) { return p.LoadLibrary("C:\\WINDOWS\\SYSTEM\\CTL3D32.DLL") == 0; }},
       {"LoadSystemLibrary", [](auto& p) { return p.LoadSystemLibrary("CTL3D32.DLL") == 0; }},
       {"RestrictLibrarySearch", [](auto& p) { return !p.RestrictLibrarySearch(); }},

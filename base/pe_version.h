@@ -1,0 +1,32 @@
+// The fixed version information of a program or library file: the
+// version resource of a PE32 or PE32+ image, read from its bytes alone.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pe {
+
+struct FixedFileInfo {
+  std::uint32_t fileVersionMs = 0;  // a.b as high and low word
+  std::uint32_t fileVersionLs = 0;  // c.d
+  std::uint32_t fileType = 0;
+  std::uint32_t fileSubtype = 0;
+
+  // One number that orders versions as the platform compares them.
+  std::uint64_t FileVersion() const {
+    return (std::uint64_t{fileVersionMs} << 32) | fileVersionLs;
+  }
+  bool operator==(const FixedFileInfo&) const = default;
+};
+
+// Nothing when the bytes are not an image with a well-formed version
+// resource. Never reads outside `file`, whatever it holds.
+std::optional<FixedFileInfo> ReadFixedFileInfo(std::string_view file);
+
+// "a.b.c.d", each part in decimal.
+std::string VersionText(std::uint32_t ms, std::uint32_t ls);
+
+}  // namespace pe

@@ -1,0 +1,15 @@
+// Any file may be asked for its version: the reader must stay inside the
+// bytes and end, whatever the headers and the resource tree claim.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "pe_version.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  const std::string_view input(reinterpret_cast<const char*>(bytes), size);
+  const auto info = pe::ReadFixedFileInfo(input);
+  if (info && pe::VersionText(info->fileVersionMs, info->fileVersionLs).size() > 23) std::abort();
+  return 0;
+}
