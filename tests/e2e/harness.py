@@ -394,6 +394,7 @@ def _build_prefix(path):
         with contextlib.suppress(TimeoutError):
             run_quiet([wineserver_path(), "-w"], env=env, timeout=60)
         stop_wineserver(env)
+    _stand_in_for_ver_dll(path)
     needed = ["system.reg", "user.reg", "drive_c/windows/system32"]
     if no_32bit_reason() is None:
         needed.append(WOW64_KERNEL)
@@ -402,6 +403,17 @@ def _build_prefix(path):
             raise HarnessError(f"prefix {path} lacks {name}")
     with open(os.path.join(path, BASE_MARKER), "w") as handle:
         handle.write(prefix_marker(path) + "\n")
+
+
+def _stand_in_for_ver_dll(path):
+    """Every 32-bit Windows has VER.DLL, which the bootstrapper makes present
+    before anything else; the 64-bit view of Wine's system directory lacks
+    it, so the x86-64 twin's runs would stop at the box for its missing
+    media copy. A copy of VERSION.DLL under that name stands in for it."""
+    system = os.path.join(path, "drive_c", "windows", "system32")
+    stand_in = os.path.join(system, "ver.dll")
+    if not os.path.exists(stand_in):
+        shutil.copyfile(os.path.join(system, "version.dll"), stand_in)
 
 
 def stop_wineserver(env, timeout=30):
