@@ -116,6 +116,20 @@ class LaunchForms(harness.WineTestCase):
             ("Cmd", "C:\\WINDOWS\\SETUP1.EXE D:\\ /X ARG"), ("C", "1"), ("DS", "1")])
         self.assertNotIn("VB", harness.last_log_section(self.prefix).keys())
 
+    def test_temporary_directory_is_a_new_one_and_is_removed(self):
+        # A folder of that name already there is never reused.
+        planted = self.prefix.unix_path("C:\\")
+        os.makedirs(os.path.join(planted, "E2ETEMP"), exist_ok=True)
+        self.put_main_program()
+        run = self.launch([], list_text=FORM0_LIST + "UseTempDir=1\nTempDir=E2ETEMP\n")
+        self.wait_started(run)
+        record = read_record(self.record_path())
+        self.assertEqual(record["cmdline"], "C:\\E2ETEMP.001\\SETUP1.EXE D:\\")
+        self.release_and_finish(run)
+        self.assertFalse(os.path.exists(self.prefix.unix_path("C:\\E2ETEMP.001")))
+        self.assertTrue(os.path.isdir(os.path.join(planted, "E2ETEMP")))
+        self.assertEqual(harness.last_log_section(self.prefix).get("DT"), "1")
+
     def test_list_named_after_the_program_without_arguments(self):
         # INSTALL.EXE reads INSTALL.LST; with no SETUP.LST the own list is used.
         self.put_main_program()
