@@ -1,0 +1,59 @@
+#include "version_texts.h"
+
+#include "constants.h"
+#include "file_names.h"
+#include "text.h"
+
+namespace boot {
+namespace {
+
+// A decimal number of at least `width` digits, as "%04d" writes it.
+std::string Padded(std::uint32_t value, std::size_t width) {
+  std::string digits = std::to_string(value);
+  return std::string(digits.size() < width ? width - digits.size() : 0, '0') + digits;
+}
+
+std::string Joined(const std::uint32_t (&parts)[4], std::size_t width) {
+  std::string text;
+  for (const std::uint32_t part : parts) text += (text.empty() ? "" : ".") + Padded(part, width);
+  return text;
+}
+
+}  // namespace
+
+VersionTexts GetFileVersionText(BootState& state, const std::string& path) {
+  const platform::Library library = state.libraries.version;
+  if (library == 0) return {};
+  const std::optional<platform::VersionInfo> info = state.Os().FileVersion(library, path);
+  if (!info) return {};
+  const std::uint32_t parts[4] = {info->fileVersionMs >> 16, info->fileVersionMs & 0xFFFF,
+                                  info->fileVersionLs >> 16, info->fileVersionLs & 0xFFFF};
+  return {Joined(parts, 4), Joined(parts, 1)};
+}
+
+std::string GetFileDateText(BootState& state, const std::string& path) {
+  const std::optional<platform::SystemTime> time = state.Os().LastWriteTime(path);
+  if (!time) return {};
+  return std::to_string(time->year) + TwoDigits(time->month) + TwoDigits(time->day) + TwoDigits(time->hour) +
+         TwoDigits(time->minute);
+}
+
+std::uint32_t VersionInstall(BootState& state, const std::string& sourceDir, const std::string& sourceName,
+                             const std::string& destDir, const std::string& destName) {
+  platform::InstallRequest request;
+  request.flags = platform::kViffDontDeleteOld;
+  request.sourceName = sourceName;
+  request.destName = destName;
+  request.sourceDir = sourceDir;
+  request.destDir = destDir;
+  std::string tempName;
+  const std::uint32_t result = state.Os().InstallFile(state.libraries.version, request, tempName);
+  // The library keeps a newer or refused copy for a later install; this
+  // run never makes that install, so the copy would only be left behind.
+  if ((result & platform::kVifTempFile) != 0 && IsPlainFileName(tempName)) {
+    state.Os().DeleteFile(destDir + tempName);
+  }
+  return result;
+}
+
+}  // namespace boot

@@ -1,0 +1,31 @@
+// The texts by which the installation loop compares files, and the
+// version library's install call.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "boot_state.h"
+
+namespace boot {
+
+struct VersionTexts {
+  std::string padded;  // "0004.0000.0002.0000": compares in version order
+  std::string plain;   // "4.0.2.0": the form of a record's Version field
+};
+
+// Both texts of a file's version; empty when it has none, cannot be read,
+// or no version library is loaded.
+VersionTexts GetFileVersionText(BootState& state, const std::string& path);
+
+// The last-write time in UTC to the minute ("199807150905"); empty when
+// the file cannot be read.
+std::string GetFileDateText(BootState& state, const std::string& path);
+
+// Installs one file through the version library, never deleting a copy
+// elsewhere; the platform's result bits, 0 when installed. A temporary
+// file that the library keeps beside the destination is removed.
+std::uint32_t VersionInstall(BootState& state, const std::string& sourceDir, const std::string& sourceName,
+                             const std::string& destDir, const std::string& destName);
+
+}  // namespace boot
