@@ -60,14 +60,18 @@ PlainScan ScanContent(std::string_view content) {
   return scan;
 }
 
-// A name that would reach outside its folder or talk to a device gets a
-// box naming it and the list, and its entry is refused.
-bool AcceptName(BootState& state, const std::string& name, const std::string& listFile) {
-  if (IsPlainFileName(name)) return true;
+// The box naming a refused name and its list, and the "403" entry.
+bool Refuse(BootState& state, const std::string& name, const std::string& listFile) {
   state.Os().MessageBox(LoadText(state, ids::kNotAPlainFileName) + name + "\n\n" + listFile,
                         state.errorCaption, platform::kMbOk | platform::kMbIconError);
   WriteLogEntry(state, name, kRefusedStatus);
   return false;
+}
+
+// A name that would reach outside its folder or talk to a device is
+// refused.
+bool AcceptName(BootState& state, const std::string& name, const std::string& listFile) {
+  return IsPlainFileName(name) || Refuse(state, name, listFile);
 }
 
 bool AcceptRecord(BootState& state, const FileRecord& record, const std::string& listFile) {
@@ -147,11 +151,7 @@ bool AcceptSetupFileName(BootState& state) {
   const bool acceptable = IsPlainFileName(name) && HasExtension(name) &&
                           NormalPath(state.list.programPath, state.dirs.win) != LogFilePath(state) &&
                           !state.Os().DirectoryExists(state.list.programPath);
-  if (acceptable) return true;
-  state.Os().MessageBox(LoadText(state, ids::kNotAPlainFileName) + name + "\n\n" + state.listPath,
-                        state.errorCaption, platform::kMbOk | platform::kMbIconError);
-  WriteLogEntry(state, name, kRefusedStatus);
-  return false;
+  return acceptable || Refuse(state, name, state.listPath);
 }
 
 std::string MainSetupSourceName(BootState& state, const std::string& plainSource) {

@@ -45,9 +45,7 @@ void CleanUpAfterSetup(BootState& state) {
   DeleteIfWritten(state, state.list.programPath);
   WriteLogEntry(state, "DS", "1");
 
-  std::string winDir = state.Os().WindowsDirectory();
-  AddTrailingBackslash(winDir);
-  DeleteIfWritten(state, winDir + kJoinedFile);
+  DeleteIfWritten(state, state.dirs.win + kJoinedFile);
 
   if (state.list.mode == kSectionedList) {
     DeleteIfWritten(state, state.dirs.setup + LoadText(state, ids::kSetupListName));

@@ -25,10 +25,6 @@ constexpr platform::AccessEntry kTempDirAccess[] = {
     {Trustee::kUsers, Access::kReadExecute},
 };
 
-bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix) {
-  return text.size() >= prefix.size() && ToUpperAscii(text.substr(0, prefix.size())) == ToUpperAscii(prefix);
-}
-
 bool IsDriveLetterPath(const std::string& path) {
   return path.size() >= 3 && path[0] >= 'A' && path[0] <= 'Z' && path[1] == ':' && path[2] == '\\';
 }
@@ -81,7 +77,7 @@ void FindSystemDirectories(BootState& state) {
   dirs.win = ToUpperAscii(os.WindowsDirectory());
   dirs.osSys = os.SystemDirectory();
   // Real systems report both in mixed case, so case must not matter here.
-  dirs.sys = StartsWithIgnoringCase(dirs.osSys, dirs.win) ? dirs.osSys : dirs.win;
+  dirs.sys = IsBelow(dirs.osSys, dirs.win) ? dirs.osSys : dirs.win;
   AddTrailingBackslash(dirs.win);
   AddTrailingBackslash(dirs.sys);
   AddTrailingBackslash(dirs.osSys);
@@ -100,10 +96,10 @@ std::optional<std::string> TempDirFromSetting(const std::string& setting, const 
   if (!IsDriveLetterPath(path) || path.size() == 3 || !AllPartsPlain(path)) return std::nullopt;
   const std::string folder = path + "\\";
   for (const std::string* system : {&dirs.win, &dirs.sys, &dirs.osSys}) {
-    if (StartsWithIgnoringCase(*system, folder)) return std::nullopt;
+    if (IsBelow(*system, folder)) return std::nullopt;
   }
   for (const std::string* media : {&dirs.program, &dirs.source}) {
-    if (!media->empty() && StartsWithIgnoringCase(folder, *media)) return std::nullopt;
+    if (IsBelow(folder, *media)) return std::nullopt;
   }
   return path;
 }

@@ -93,12 +93,11 @@ TEST_F(Ownership, NamesThatAreNotPlainFileNamesAreRefused) {
 }
 
 TEST_F(Ownership, TempDirIsAlwaysOneTheRunMayOwn) {
+  // The rules themselves are a unit table; here the run makes and removes
+  // what they choose.
   const std::pair<const char*, const char*> cases[] = {
-      {"*", "C:\\~S120608"},          {"MYSETUP", "C:\\MYSETUP"},     {"e:\\tmp\\x", "E:\\TMP\\X"},
-      {"C:", "C:\\~S120608"},         {"C:\\", "C:\\~S120608"},       {"D:\\X", "C:\\~S120608"},
-      {"WINDOWS", "C:\\~S120608"},    {"..\\WINDOWS", "C:\\~S120608"}, {"C:\\A\\..\\X", "C:\\~S120608"},
-      {"1:\\TMP", "C:\\~S120608"},    {"C:\\CON\\X", "C:\\~S120608"},  {"C:\\WINDOWS\\SYSTEM", "C:\\~S120608"},
-      {"C:\\A\\\\B", "C:\\~S120608"},
+      {"*", "C:\\~S120608"}, {"e:\\tmp\\x", "E:\\TMP\\X"}, {"..\\WINDOWS", "C:\\~S120608"},
+      {"D:\\X", "C:\\~S120608"},
   };
   for (const auto& [setting, expected] : cases) {
     SCOPED_TRACE(setting);

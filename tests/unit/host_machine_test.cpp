@@ -364,24 +364,6 @@ TEST_F(SimulatedMachine, AProfileFileIsReadAgainAfterTheMachineWritesIt) {
 
 // --- seam additions ---------------------------------------------------------------
 
-TEST_F(SimulatedMachine, ProtectedDirectoryJournalsItsAccessList) {
-  HostMachine& machine = Machine();
-  using platform::Access;
-  using platform::Trustee;
-  const std::array<platform::AccessEntry, 4> entries = {{{Trustee::kAdministrators, Access::kFull},
-                                                         {Trustee::kSystem, Access::kFull},
-                                                         {Trustee::kCreatingUser, Access::kFull},
-                                                         {Trustee::kUsers, Access::kReadExecute}}};
-  EXPECT_TRUE(machine.CreateProtectedDirectory("C:\\~S120608", entries));
-  EXPECT_TRUE(fs::is_directory(root_ / "c" / "~S120608"));
-  EXPECT_FALSE(machine.CreateProtectedDirectory("C:\\~S120608", entries));
-  EXPECT_EQ(machine.LastError(), 183u);
-  EXPECT_THAT(machine.Journal(),
-              ElementsAre("mkdir C:\\~S120608 protected: Administrators full; SYSTEM full; "
-                          "creating user full; Users read+execute",
-                          "mkdir C:\\~S120608 failed"));
-}
-
 TEST_F(SimulatedMachine, LibrariesLoadByFullPathAndTheProgramPathIsWhole) {
   Write("d/Disk1/TOOLKIT.DLL", "MZ");
   const std::string program = "D:\\" + std::string(300, 'P') + "\\SETUP.EXE";
