@@ -1,6 +1,7 @@
 #include "bootstrap.h"
 
 #include "directories.h"
+#include "install_files.h"
 #include "launch.h"
 #include "settings.h"
 #include "setup_list.h"
@@ -47,6 +48,7 @@ bool RunPhases(BootState& state) {
   PrepareVersionLibrary(state);
   if (!ReadSetupList(state)) return false;
   if (!CollectEntries(state)) return false;
+  if (!InstallFiles(state)) return false;
   LaunchMainSetup(state);
   return true;
 }

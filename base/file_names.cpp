@@ -70,4 +70,9 @@ bool HasExtension(std::string_view path) {
   return dot != std::string_view::npos && dot + 1 < last.size();
 }
 
+std::string WithNumberExtension(std::string_view name, int n) {
+  const std::string digits = std::to_string(n);
+  return std::string(name) + "." + std::string(digits.size() < 3 ? 3 - digits.size() : 0, '0') + digits;
+}
+
 }  // namespace boot

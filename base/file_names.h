@@ -1,6 +1,7 @@
 // Rules for names that a setup list or setting turns into file names.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace boot {
@@ -11,6 +12,10 @@ namespace boot {
 // extension). Anything else could reach outside the folder it is joined
 // to, or talk to a device.
 bool IsPlainFileName(std::string_view name);
+
+// `name` with the extension ".001" to ".999" for `n` from 1 to 999: the
+// names tried in turn for a file or folder that must be a new one.
+std::string WithNumberExtension(std::string_view name, int n);
 
 // True when the last component of `path` has an extension.
 bool HasExtension(std::string_view path);

@@ -99,6 +99,7 @@ struct BootState {
   Libraries libraries;
 
   std::string registerList;
+  std::string joinedFile;  // where split files are joined; empty until one is
   bool installFailed = false;
   platform::Process setupProcess = 0;
   // Files this run created or replaced; the clean-up deletes no others.

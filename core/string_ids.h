@@ -55,6 +55,7 @@ inline constexpr int kGeneralCopyError = 217;
 inline constexpr int kErrorPrefix = 218;
 inline constexpr int kUnableToDeleteTempDir = 219;
 inline constexpr int kDeleteTempDirManually = 220;
+inline constexpr int kInsertDisk = 222;
 inline constexpr int kUnableToCreateTempDir = 225;
 inline constexpr int kNotAPlainFileName = 226;
 inline constexpr int kOutOfMemory = 227;

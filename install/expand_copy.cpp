@@ -93,18 +93,26 @@ CopyResult ExpandCopyWithError(BootState& state, const std::string& source, cons
   return {kCopied};
 }
 
-bool AskAfterInstallError(BootState& state, const std::string& source, const std::string& destination,
-                          std::uint32_t error) {
+int ShowInstallError(BootState& state, const std::string& source, const std::string& destination,
+                     const std::string& detail, const std::string& extra) {
   std::string text = LoadText(state, ids::kUnableToInstall) + "\n\n" + source +
-                     LoadText(state, ids::kInstallTo) + "\n" + destination + "\n\n" +
-                     InstallErrorDetail(state, error);
-  const std::string extra = ReadTextSetting(state, ids::kErrorMessageInstallOther, "*", kExtraTextCapacity);
+                     LoadText(state, ids::kInstallTo) + "\n" + destination + "\n\n" + detail;
   if (IsSet(extra)) text += "\n\n" + extra;
   const unsigned type =
       state.noIgnore != 0 ? platform::kMbRetryCancelWarning : platform::kMbAbortRetryIgnoreWarning;
-  const int answer = state.Os().MessageBox(text, state.errorCaption, type);
-  WriteLogEntry(state, destination, kCopyFailedStatus);
-  return answer == platform::kIdRetry;
+  return state.Os().MessageBox(text, state.errorCaption, type);
+}
+
+int ExpandCopyAsking(BootState& state, const std::string& source, const std::string& destination,
+                     bool overwrite, int& answer) {
+  while (true) {
+    const CopyResult copy = ExpandCopyWithError(state, source, destination, overwrite);
+    if (copy.result != kDestinationFailed) return copy.result;
+    const std::string extra = ReadTextSetting(state, ids::kErrorMessageInstallOther, "*", kExtraTextCapacity);
+    answer = ShowInstallError(state, source, destination, InstallErrorDetail(state, copy.error), extra);
+    WriteLogEntry(state, destination, kCopyFailedStatus);
+    if (answer != platform::kIdRetry) return kDestinationFailed;
+  }
 }
 
 }  // namespace boot

@@ -35,9 +35,16 @@ inline int ExpandCopy(BootState& state, const std::string& source, const std::st
 // The box for a source that cannot be opened, and its "400" log entry.
 void ReportCopyError(BootState& state, const std::string& source, const std::string& destination);
 
-// The install-error box for a destination that cannot be written: the
-// detail follows the platform's error. True when the user asks to retry.
-bool AskAfterInstallError(BootState& state, const std::string& source, const std::string& destination,
-                          std::uint32_t error);
+// The install-error box: what could not be installed where, `detail`,
+// and `extra` when it is set. Offers Retry, and Ignore unless NoIgnore is
+// set; the answer.
+int ShowInstallError(BootState& state, const std::string& source, const std::string& destination,
+                     const std::string& detail, const std::string& extra);
+
+// ExpandCopy that shows the install-error box for a destination that
+// cannot be written, with its "400" entry, and copies again while the
+// user retries. For kDestinationFailed, `answer` receives the last answer.
+int ExpandCopyAsking(BootState& state, const std::string& source, const std::string& destination,
+                     bool overwrite, int& answer);
 
 }  // namespace boot

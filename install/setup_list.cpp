@@ -171,12 +171,8 @@ std::string MainSetupSourceName(BootState& state, const std::string& plainSource
 bool PlaceMainSetupProgram(BootState& state, const std::string& sourceName) {
   const std::string source = state.dirs.source + sourceName;
   const std::string& destination = state.list.programPath;
-  while (true) {
-    const CopyResult copy = ExpandCopyWithError(state, source, destination, true);
-    if (copy.result == kCopied) break;
-    if (copy.result == kCopyFailed) return false;
-    if (!AskAfterInstallError(state, source, destination, copy.error)) return false;
-  }
+  int answer = 0;
+  if (ExpandCopyAsking(state, source, destination, true, answer) != kCopied) return false;
   WriteLogEntry(state, destination, kCopiedStatus);
   return true;
 }

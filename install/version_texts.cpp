@@ -2,6 +2,7 @@
 
 #include "constants.h"
 #include "file_names.h"
+#include "settings.h"
 #include "text.h"
 
 namespace boot {
@@ -19,16 +20,36 @@ std::string Joined(const std::uint32_t (&parts)[4], std::size_t width) {
   return text;
 }
 
+VersionTexts TextsOf(const platform::VersionInfo& info) {
+  const std::uint32_t parts[4] = {info.fileVersionMs >> 16, info.fileVersionMs & 0xFFFF,
+                                  info.fileVersionLs >> 16, info.fileVersionLs & 0xFFFF};
+  return {Joined(parts, 4), Joined(parts, 1), info.FileVersion()};
+}
+
+// The version of the content a compressed file expands to, read with the
+// program's own reader.
+std::optional<platform::VersionInfo> ExpandedVersion(platform::Platform& os, const std::string& path) {
+  const platform::LzFile file = os.LzOpenRead(path);
+  if (file < 0) return std::nullopt;
+  const std::optional<Block> content = os.LzReadAll(file, kWholeFileLimit);
+  os.LzClose(file);
+  return content ? pe::ReadFixedFileInfo(content->View()) : std::nullopt;
+}
+
 }  // namespace
 
 VersionTexts GetFileVersionText(BootState& state, const std::string& path) {
   const platform::Library library = state.libraries.version;
   if (library == 0) return {};
   const std::optional<platform::VersionInfo> info = state.Os().FileVersion(library, path);
-  if (!info) return {};
-  const std::uint32_t parts[4] = {info->fileVersionMs >> 16, info->fileVersionMs & 0xFFFF,
-                                  info->fileVersionLs >> 16, info->fileVersionLs & 0xFFFF};
-  return {Joined(parts, 4), Joined(parts, 1)};
+  return info ? TextsOf(*info) : VersionTexts{};
+}
+
+VersionTexts GetSourceVersionText(BootState& state, const std::string& path) {
+  VersionTexts texts = GetFileVersionText(state, path);
+  if (texts.Has() || state.libraries.version == 0) return texts;
+  const std::optional<platform::VersionInfo> info = ExpandedVersion(state.Os(), path);
+  return info ? TextsOf(*info) : VersionTexts{};
 }
 
 std::string GetFileDateText(BootState& state, const std::string& path) {

@@ -9,8 +9,6 @@
 namespace boot {
 namespace {
 
-constexpr char kJoinedFile[] = "SETUP000.001";
-
 // Only what this run wrote: a file that was there before stays, whatever
 // a list says about it.
 void DeleteIfWritten(BootState& state, const std::string& path) {
@@ -45,7 +43,7 @@ void CleanUpAfterSetup(BootState& state) {
   DeleteIfWritten(state, state.list.programPath);
   WriteLogEntry(state, "DS", "1");
 
-  DeleteIfWritten(state, state.dirs.win + kJoinedFile);
+  if (!state.joinedFile.empty()) DeleteIfWritten(state, state.joinedFile);
 
   if (state.list.mode == kSectionedList) {
     DeleteIfWritten(state, state.dirs.setup + LoadText(state, ids::kSetupListName));

@@ -15,6 +15,7 @@ inline constexpr std::uint32_t kWmTimer = 0x0113;
 // Message boxes: types and answers.
 inline constexpr unsigned kMbOk = 0x0;
 inline constexpr unsigned kMbIconError = 0x10;
+inline constexpr unsigned kMbOkCancelWarning = 0x31;
 inline constexpr unsigned kMbAbortRetryIgnoreWarning = 0x32;
 inline constexpr unsigned kMbRetryCancelWarning = 0x35;
 inline constexpr int kIdOk = 1;

@@ -136,6 +136,9 @@ class Platform {
   // Up to `count` bytes; empty at the end; nothing on a read error.
   virtual std::optional<std::string> ReadBytes(File file, std::size_t count) = 0;
   virtual bool WriteBytes(File file, const std::string& bytes) = 0;
+  // Cuts a file open for writing back to `length` bytes; later writes go
+  // to its new end.
+  virtual bool SetFileLength(File file, std::uint64_t length) = 0;
   virtual void CloseFile(File file) = 0;
   virtual std::optional<SystemTime> LastWriteTime(const std::string& path) = 0;
 
@@ -145,6 +148,9 @@ class Platform {
   // Bytes written, or an LZERROR_ value below 0.
   virtual std::int64_t LzCopy(LzFile source, LzFile destination) = 0;
   virtual void LzClose(LzFile file) = 0;
+  // The expanded content of a file opened by LzOpenRead, when it is at
+  // most `limit` bytes; nothing on a read error or when it is larger.
+  virtual std::optional<boot::Block> LzReadAll(LzFile file, std::size_t limit) = 0;
   // The name recorded in a compressed file's header (a plain file keeps its
   // own); nothing when the file cannot be opened.
   virtual std::optional<std::string> ExpandedName(const std::string& path) = 0;

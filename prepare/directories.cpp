@@ -49,11 +49,7 @@ void EnterDirectory(platform::Platform& os, const std::string& path) {
   }
 }
 
-std::string Suffixed(const std::string& path, int n) {
-  if (n == 0) return path;
-  const std::string digits = std::to_string(n);
-  return path + "." + std::string(3 - digits.size(), '0') + digits;
-}
+std::string Suffixed(const std::string& path, int n) { return n == 0 ? path : WithNumberExtension(path, n); }
 
 // The first of the candidate names that this run could create; empty when
 // none could be.

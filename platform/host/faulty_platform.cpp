@@ -10,13 +10,13 @@
 namespace host {
 namespace {
 
-constexpr std::array<std::string_view, 34> kOperations = {
+constexpr std::array<std::string_view, 36> kOperations = {
     "ReadProfileString", "ReadProfileInt", "WriteProfileString", "NetworkCaps",
     "CreateDirectory", "CreateProtectedDirectory", "RemoveDirectory", "SetCurrentDirectory",
     "SetCurrentDrive", "FileExists", "DeleteFile", "ReadFile",
     "ReplaceFile", "OpenForRead", "CreateForWrite", "ReadBytes",
-    "WriteBytes", "LastWriteTime", "LzOpenRead", "LzCreate",
-    "LzCopy", "ExpandedName", "FileVersion", "InstallFile",
+    "WriteBytes", "SetFileLength", "LastWriteTime", "LzOpenRead", "LzCreate",
+    "LzCopy", "LzReadAll", "ExpandedName", "FileVersion", "InstallFile",
     "LoadLibrary", "LoadSystemLibrary", "RestrictLibrarySearch", "CallOrdinal",
     "StartProcess", "ProcessEnded", "RegisterWindowClass", "CreateWindow",
     "SetTimer", "MessageBox"};
@@ -157,6 +157,15 @@ platform::LzFile FaultyPlatform::LzCreate(const std::string& path) {
 
 std::int64_t FaultyPlatform::LzCopy(platform::LzFile source, platform::LzFile destination) {
   return Fails("LzCopy") ? platform::kLzErrorWrite : inner_.LzCopy(source, destination);
+}
+
+bool FaultyPlatform::SetFileLength(platform::File file, std::uint64_t length) {
+  return !Fails("SetFileLength") && inner_.SetFileLength(file, length);
+}
+
+std::optional<boot::Block> FaultyPlatform::LzReadAll(platform::LzFile file, std::size_t limit) {
+  if (Fails("LzReadAll")) return std::nullopt;
+  return inner_.LzReadAll(file, limit);
 }
 
 std::optional<std::string> FaultyPlatform::ExpandedName(const std::string& path) {

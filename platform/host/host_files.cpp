@@ -199,20 +199,24 @@ std::optional<std::string> HostMachine::ReadWhole(const std::string& path) {
   return target.device ? std::string() : ReadHostFile(target.host);
 }
 
-std::optional<boot::Block> HostMachine::ReadFile(const std::string& path, std::size_t limit) {
-  const std::optional<std::string> content = ReadWhole(path);
-  if (!content) return std::nullopt;
-  if (content->size() > limit) {
+std::optional<boot::Block> HostMachine::BlockOf(const std::string& content, std::size_t limit) {
+  if (content.size() > limit) {
     Refuse(platform::kErrorFileTooLarge);
     return std::nullopt;
   }
-  std::optional<boot::Block> block = boot::Block::Allocate(content->size());
+  std::optional<boot::Block> block = boot::Block::Allocate(content.size());
   if (!block) {
     Refuse(platform::kErrorNotEnoughMemory);
     return std::nullopt;
   }
-  content->copy(block->Data(), content->size());
+  content.copy(block->Data(), content.size());
   return block;
+}
+
+std::optional<boot::Block> HostMachine::ReadFile(const std::string& path, std::size_t limit) {
+  const std::optional<std::string> content = ReadWhole(path);
+  if (!content) return std::nullopt;
+  return BlockOf(*content, limit);
 }
 
 bool HostMachine::ReplaceFile(const std::string& from, const std::string& to) {
@@ -274,6 +278,20 @@ bool HostMachine::WriteBytes(platform::File file, const std::string& bytes) {
   return WriteThrough(found->second.target, bytes, true);
 }
 
+bool HostMachine::SetFileLength(platform::File file, std::uint64_t length) {
+  const auto found = files_.find(file);
+  if (found == files_.end() || !found->second.forWriting) {
+    return Refuse(platform::kErrorInvalidHandle);
+  }
+  const Target& target = found->second.target;
+  if (target.device) return true;
+  std::error_code error;
+  fs::resize_file(target.host, length, error);
+  if (error) return Refuse(platform::kErrorAccessDenied);
+  Note("cut " + target.path + " to " + std::to_string(length));
+  return true;
+}
+
 void HostMachine::CloseFile(platform::File file) { files_.erase(file); }
 
 std::optional<platform::SystemTime> HostMachine::LastWriteTime(const std::string& path) {
@@ -323,6 +341,20 @@ std::int64_t HostMachine::LzCopy(platform::LzFile source, platform::LzFile desti
 }
 
 void HostMachine::LzClose(platform::LzFile file) { lzFiles_.erase(file); }
+
+std::optional<boot::Block> HostMachine::LzReadAll(platform::LzFile file, std::size_t limit) {
+  const auto in = lzFiles_.find(file);
+  if (in == lzFiles_.end() || in->second.forWriting) {
+    Refuse(platform::kErrorInvalidHandle);
+    return std::nullopt;
+  }
+  const Target& from = in->second.target;
+  const auto content = from.device ? std::string() : ReadHostFile(from.host);
+  if (!content) return std::nullopt;
+  const szdd::Expansion expansion = szdd::Expand(*content);
+  if (!expansion.complete) return std::nullopt;
+  return BlockOf(expansion.data, limit);
+}
 
 std::optional<std::string> HostMachine::ExpandedName(const std::string& path) {
   const std::optional<std::string> content = ReadWhole(path);

@@ -77,6 +77,7 @@ class HostMachine : public platform::Platform {
   platform::File CreateForWrite(const std::string& path) override;
   std::optional<std::string> ReadBytes(platform::File file, std::size_t count) override;
   bool WriteBytes(platform::File file, const std::string& bytes) override;
+  bool SetFileLength(platform::File file, std::uint64_t length) override;
   void CloseFile(platform::File file) override;
   std::optional<platform::SystemTime> LastWriteTime(const std::string& path) override;
 
@@ -85,6 +86,7 @@ class HostMachine : public platform::Platform {
   std::int64_t LzCopy(platform::LzFile source, platform::LzFile destination) override;
   void LzClose(platform::LzFile file) override;
   std::optional<std::string> ExpandedName(const std::string& path) override;
+  std::optional<boot::Block> LzReadAll(platform::LzFile file, std::size_t limit) override;
 
   std::optional<platform::VersionInfo> FileVersion(platform::Library versionLibrary,
                                                    const std::string& path) override;
@@ -183,6 +185,8 @@ class HostMachine : public platform::Platform {
   bool MakeDirectory(const std::string& path, const std::string& note);
   bool WriteWholeFile(const Target& target, const std::string& content);
   bool WriteThrough(const Target& target, const std::string& bytes, bool append);
+  // A block holding `content`, with the errors of a read limited to `limit`.
+  std::optional<boot::Block> BlockOf(const std::string& content, std::size_t limit);
   const profile::Document& Profile(const std::string& file);
   void Forget(const Target& target) { profiles_.erase(target.key); }
   // Installing by version, step by step; each gives kVif... bits.
@@ -196,6 +200,8 @@ class HostMachine : public platform::Platform {
   std::uint32_t Replace(const platform::InstallRequest& request, const Target& temp,
                         const Target& destination);
   std::optional<std::string> FindProgram(const std::string& commandLine) const;
+  // Swaps disks as a person does who is asked for one by `boxText`.
+  void InsertRequestedDisk(const std::string& boxText);
   void Tick();
 
   std::filesystem::path root_;
@@ -219,6 +225,10 @@ class HostMachine : public platform::Platform {
   std::string fullDrives_, protectedDrives_;  // drive letters
   std::vector<std::string> libraries_;
   std::map<std::string, profile::Document> profiles_;  // by Target key
+  // Media of other disks wait in <root>/disks/N; the one in the drive
+  // ([Disks] Drive, the program's drive by default) is `insertedDisk_`.
+  char diskDrive_ = 'D';
+  int insertedDisk_ = 1;
   bool windowFails_ = false;
   bool timerFails_ = false;
 

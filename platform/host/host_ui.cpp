@@ -228,8 +228,10 @@ int HostMachine::MessageBox(const std::string& text, const std::string& caption,
   }
   Note("box " + Quoted(text) + " caption=" + Quoted(caption) + " type=" + Hex(type) +
        " answer=" + std::to_string(answer));
+  if (answer == platform::kIdOk) InsertRequestedDisk(text);
   return answer;
 }
+
 
 platform::Dc HostMachine::BeginPaint(platform::Window) {
   Note("paint");

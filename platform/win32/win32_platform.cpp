@@ -153,12 +153,16 @@ struct Win32Platform::LzLibrary {
   using CopyFn = LONG(WINAPI*)(INT, INT);
   using CloseFn = void(WINAPI*)(INT);
   using ExpandedNameFn = INT(WINAPI*)(LPSTR, LPSTR);
+  using SeekFn = LONG(WINAPI*)(INT, LONG, INT);
+  using ReadFn = INT(WINAPI*)(INT, LPSTR, INT);
 
   HMODULE module = nullptr;
   OpenFileFn open = nullptr;
   CopyFn copy = nullptr;
   CloseFn close = nullptr;
   ExpandedNameFn expandedName = nullptr;
+  SeekFn seek = nullptr;
+  ReadFn read = nullptr;
 
   LzLibrary() {
     module = ::LoadLibraryA(SystemPath("LZ32.DLL").c_str());
@@ -167,11 +171,13 @@ struct Win32Platform::LzLibrary {
     copy = Entry<CopyFn>(module, "LZCopy");
     close = Entry<CloseFn>(module, "LZClose");
     expandedName = Entry<ExpandedNameFn>(module, "GetExpandedNameA");
+    seek = Entry<SeekFn>(module, "LZSeek");
+    read = Entry<ReadFn>(module, "LZRead");
   }
   ~LzLibrary() {
     if (module != nullptr) ::FreeLibrary(module);
   }
-  bool Ready() const { return open && copy && close && expandedName; }
+  bool Ready() const { return open && copy && close && expandedName && seek && read; }
 };
 
 Win32Platform::~Win32Platform() {
@@ -308,21 +314,30 @@ bool Win32Platform::DeleteFile(const std::string& path) {
   return !path.empty() && ::OpenFile(path.c_str(), &ofs, OF_DELETE) != HFILE_ERROR;
 }
 
+namespace {
+
+// A block for `size` bytes of a file, refused past `limit`; sets the
+// error that the read reports.
+std::optional<boot::Block> BlockFor(unsigned long long size, std::size_t limit) {
+  if (size > limit) {
+    ::SetLastError(ERROR_FILE_TOO_LARGE);
+    return std::nullopt;
+  }
+  std::optional<boot::Block> block = boot::Block::Allocate(static_cast<std::size_t>(size));
+  if (!block) ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return block;
+}
+
+}  // namespace
+
 std::optional<boot::Block> Win32Platform::ReadFile(const std::string& path, std::size_t limit) {
   FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.handle == INVALID_HANDLE_VALUE) return std::nullopt;
   LARGE_INTEGER size = {};
   if (!::GetFileSizeEx(file.handle, &size)) return std::nullopt;
-  if (static_cast<unsigned long long>(size.QuadPart) > limit) {
-    ::SetLastError(ERROR_FILE_TOO_LARGE);
-    return std::nullopt;
-  }
-  std::optional<boot::Block> block = boot::Block::Allocate(static_cast<std::size_t>(size.QuadPart));
-  if (!block) {
-    ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return std::nullopt;
-  }
+  std::optional<boot::Block> block = BlockFor(static_cast<unsigned long long>(size.QuadPart), limit);
+  if (!block) return std::nullopt;
   std::size_t filled = 0;
   DWORD got = 0;
   while (filled < block->Size() &&
@@ -365,6 +380,13 @@ bool Win32Platform::WriteBytes(platform::File file, const std::string& bytes) {
   return ::WriteFile(As<HANDLE>(file), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                      nullptr) &&
          written == bytes.size();
+}
+
+bool Win32Platform::SetFileLength(platform::File file, std::uint64_t length) {
+  LARGE_INTEGER position = {};
+  position.QuadPart = static_cast<LONGLONG>(length);
+  return ::SetFilePointerEx(As<HANDLE>(file), position, nullptr, FILE_BEGIN) &&
+         ::SetEndOfFile(As<HANDLE>(file));
 }
 
 void Win32Platform::CloseFile(platform::File file) {
@@ -416,6 +438,24 @@ std::int64_t Win32Platform::LzCopy(platform::LzFile source, platform::LzFile des
 void Win32Platform::LzClose(platform::LzFile file) {
   lzSources_.Erase(file);
   Lz().close(static_cast<INT>(file));
+}
+
+std::optional<boot::Block> Win32Platform::LzReadAll(platform::LzFile file, std::size_t limit) {
+  const INT handle = static_cast<INT>(file);
+  // Seeking to the end gives the expanded length, not the stored one.
+  const LONG size = Lz().seek(handle, 0, FILE_END);
+  if (size < 0 || Lz().seek(handle, 0, FILE_BEGIN) != 0) return std::nullopt;
+  std::optional<boot::Block> block = BlockFor(static_cast<unsigned long>(size), limit);
+  if (!block) return std::nullopt;
+  std::size_t filled = 0;
+  while (filled < block->Size()) {
+    const INT got = Lz().read(handle, block->Data() + filled, static_cast<INT>(block->Size() - filled));
+    if (got < 0) return std::nullopt;
+    if (got == 0) break;
+    filled += static_cast<std::size_t>(got);
+  }
+  block->Shrink(filled);
+  return block;
 }
 
 std::optional<std::string> Win32Platform::ExpandedName(const std::string& path) {

@@ -51,6 +51,7 @@ class Win32Platform : public platform::Platform {
   platform::File CreateForWrite(const std::string& path) override;
   std::optional<std::string> ReadBytes(platform::File file, std::size_t count) override;
   bool WriteBytes(platform::File file, const std::string& bytes) override;
+  bool SetFileLength(platform::File file, std::uint64_t length) override;
   void CloseFile(platform::File file) override;
   std::optional<platform::SystemTime> LastWriteTime(const std::string& path) override;
 
@@ -59,6 +60,7 @@ class Win32Platform : public platform::Platform {
   std::int64_t LzCopy(platform::LzFile source, platform::LzFile destination) override;
   void LzClose(platform::LzFile file) override;
   std::optional<std::string> ExpandedName(const std::string& path) override;
+  std::optional<boot::Block> LzReadAll(platform::LzFile file, std::size_t limit) override;
 
   std::optional<platform::VersionInfo> FileVersion(platform::Library versionLibrary,
                                                    const std::string& path) override;

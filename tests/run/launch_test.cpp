@@ -26,10 +26,11 @@ TEST_F(Launch, OwnListCopiesStartsWaitsAndRemovesTheMainSetupProgram) {
   Machine("CommandLine=/Q");
   List("[BootSetup]\r\nDialogTitle=Own\r\nFile1=A.DLL;;0;;;A.DL_\r\n");
   PutCompressed("D:\\SETUP1.EX_", kProgram);
+  Put("D:\\A.DL_", szdd::Compress("a", 'L'));
   EXPECT_EQ(Run(), 0);
   EXPECT_THAT(Host().Errors(), IsEmpty());
   EXPECT_EQ(LogKeys(), (std::vector<std::string>{"A", "V", "1", "2", "3", "C:\\WINDOWS\\SETUP1.EXE",
-                                                  "Cmd", "C", "DS"}));
+                                                  "C:\\WINDOWS\\SYSTEM\\A.DLL", "Cmd", "C", "DS"}));
   EXPECT_EQ(LogValue("Cmd"), "C:\\WINDOWS\\SETUP1.EXE D:\\ /Q");
   EXPECT_EQ(LogValue("C:\\WINDOWS\\SETUP1.EXE"), "101");
   EXPECT_THAT(Journal("hide"), ElementsAre("hide"));
@@ -46,15 +47,18 @@ TEST_F(Launch, PlainListRestoresNamesAndTakesTheFirstAsMainSetupProgram) {
   Run();
   EXPECT_THAT(Host().Errors(), IsEmpty());
   EXPECT_EQ(LogValue("VB"), "3,SETUP1.EXE;VER.DLL;CTL3DV2.DLL;MISSING.DL_;");
-  EXPECT_THAT(Journal("write "), ElementsAre("write C:\\WINDOWS\\SETUP1.EXE"));
+  EXPECT_EQ(LogValue("C:\\WINDOWS\\SETUP1.EXE"), "101");
+  EXPECT_EQ(LogValue("C:\\WINDOWS\\SYSTEM\\CTL3DV2.DLL"), "100");
+  EXPECT_FALSE(LogValue("C:\\WINDOWS\\SYSTEM\\MISSING.DL_").has_value());
   EXPECT_EQ(LogValue("Cmd"), "C:\\WINDOWS\\SETUP1.EXE D:\\");
 }
 
 TEST_F(Launch, SectionedListIsCopiedAndItsSetupKeyStarted) {
   Put("D:\\SETUP.LST",
-      "[Bootstrap]\r\nFile1=1,,SETUP1.EX_,SETUP1.EXE,$(WinPath),$(EXESelfRegister),,,,5.0.0.1\r\n"
+      "[Bootstrap]\r\nFile1=1,,A.DL_,A.DLL,$(WinPath),$(EXESelfRegister),,,,5.0.0.1\r\n"
       "[Setup]\r\nSetup=MAIN.EXE\r\n");
   Put("C:\\WINDOWS\\MAIN.EXE", kProgram);
+  Put("D:\\A.DL_", szdd::Compress("a", 'L'));
   Run();
   EXPECT_THAT(Host().Errors(), IsEmpty());
   EXPECT_EQ(LogValue("VB"), "4");
@@ -127,6 +131,7 @@ TEST_F(Launch, StartFailureShowsTheErrorCodeAndCommandLine) {
 
 TEST_F(Launch, MissingProgramGivesErrorTwo) {
   Put("D:\\SETUP.LST", "[Bootstrap]\r\nFile1=1,,X.DL_,X.DLL,,,,,,1.0.0.0\r\n");
+  Put("D:\\X.DL_", szdd::Compress("x", 'L'));
   Answers("1");
   Run();
   ASSERT_EQ(Journal("box ").size(), 1u);

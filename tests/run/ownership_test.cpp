@@ -183,6 +183,7 @@ TEST_F(Ownership, ListsAreReadWhereTheyAreHoweverNamedOrEncoded) {
   for (const char c : text) utf16 += std::string{c, '\0'};
   Put("D:\\SETUP.LST", utf16);
   Put("C:\\WINDOWS\\MAIN.EXE", kProgram);
+  Put("D:\\A.DL_", "a");
   Run();
   EXPECT_EQ(LogValue("VB"), "4");
   EXPECT_EQ(LogValue("Cmd"), "C:\\WINDOWS\\MAIN.EXE D:\\");
@@ -236,6 +237,7 @@ TEST_F(Ownership, OnlyTheProgramPartOfTheSetupKeyIsQuoted) {
     List(std::string("[BootSetup]\r\n") + settings + "[Setup]\r\nSetup=MAIN.EXE /Q\r\n[Bootstrap]\r\n" +
          "File1=1,,A.DL_,A.DLL,$(WinSysPath),,,,,1.0.0.0\r\n");
     Put("C:\\WINDOWS\\MAIN.EXE", kProgram);
+    Put("D:\\A.DL_", "a");
     Run();
     EXPECT_EQ(LogValue("Cmd"), command);
   }

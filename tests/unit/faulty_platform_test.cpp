@@ -106,10 +106,12 @@ TEST_F(Faults, EveryOperationGivesItsFailureValueWithoutReachingTheMachine) {
       {"CreateForWrite", [](auto& p) { return p.CreateForWrite("C:\\NEW") == 0; }},
       {"ReadBytes", [=](auto& p) { return !p.ReadBytes(reader, 1); }},
       {"WriteBytes", [=](auto& p) { return !p.WriteBytes(writer, "x"); }},
+      {"SetFileLength", [=](auto& p) { return !p.SetFileLength(writer, 0); }},
       {"LastWriteTime", [](auto& p) { return !p.LastWriteTime(kIni); }},
       {"LzOpenRead", [](auto& p) { return p.LzOpenRead(kIni) == platform::kLzErrorRead; }},
       {"LzCreate", [](auto& p) { return p.LzCreate("C:\\NEW") == platform::kLzErrorRead; }},
       {"LzCopy", [=](auto& p) { return p.LzCopy(lzIn, lzOut) == platform::kLzErrorWrite; }},
+      {"LzReadAll", [=](auto& p) { return !p.LzReadAll(lzIn, 1024); }},
       {"ExpandedName", [](auto& p) { return !p.ExpandedName(kIni); }},
       {"FileVersion", [=](auto& p) { return !p.FileVersion(library, "C:\\P.EXE"); }},
       {"InstallFile", [=](auto& p) {

@@ -1,0 +1,197 @@
+#include "install_files.h"
+
+#include <cstdint>
+
+#include "constants.h"
+#include "expand_copy.h"
+#include "settings.h"
+#include "setup_log.h"
+#include "source_media.h"
+#include "string_ids.h"
+#include "text.h"
+#include "version_texts.h"
+
+namespace boot {
+namespace {
+
+// Methods of VersionCheck.
+constexpr int kByVersion = 0;
+constexpr int kByDate = 1;
+constexpr int kIfMissing = 2;
+
+constexpr char kInstalledStatus[] = "100";
+constexpr char kCopiedStatus[] = "101";
+constexpr char kKeptStatus[] = "102";
+constexpr char kInUseSkippedStatus[] = "300";
+constexpr char kNotNewerStatus[] = "501";
+
+std::string DestinationDirectory(const BootState& state, int destCode) {
+  if (destCode == 0) return state.dirs.dest;
+  if (destCode == 1) return state.useTempDir == 1 ? state.dirs.dest : state.dirs.win;
+  return state.dirs.sys;
+}
+
+// A record without a source name reads the compressed form of its
+// destination name: VER.DLL from VER.DL_.
+std::string SourceName(const FileRecord& record) {
+  if (!record.sourceName.empty()) return record.sourceName;
+  std::string name = record.destName;
+  name.back() = '_';
+  return name;
+}
+
+void AddRegistration(BootState& state, const FileRecord& record, const std::string& destination) {
+  const std::string& field = record.registration;
+  const int kind = field.size() <= 2 ? ParseLeadingInt(field) : 3;
+  if (kind <= 0) return;
+  const std::string command = kind == 1   ? destination
+                              : kind == 2 ? destination + " /REGSERVER"
+                                          : "REGEDIT /S " + field;
+  state.registerList += field + ";" + command + "|";
+}
+
+struct Decision {
+  bool install;
+  const char* status;  // why not, for the log
+};
+
+Decision DecideByVersion(BootState& state, const FileRecord& record, const std::string& source,
+                         const std::string& destination) {
+  const std::string destDate = GetFileDateText(state, destination);
+  if (destDate.empty()) return {true, nullptr};
+  const VersionTexts destVersion = GetFileVersionText(state, destination);
+  if (!record.version.empty() && record.version == destVersion.plain) return {false, "203"};
+  const VersionTexts sourceVersion = GetSourceVersionText(state, source);
+  if (destVersion.Has()) {
+    if (!sourceVersion.Has()) return {false, "201"};
+    return {sourceVersion.number > destVersion.number, "200"};
+  }
+  if (sourceVersion.Has()) return {true, nullptr};
+  return {GetFileDateText(state, source) > destDate, "202"};
+}
+
+// The detail of an install result that no other text describes: each
+// name carries its own blank, and one more stands between the four.
+std::string ResultNames(std::uint32_t result) {
+  const auto name = [result](std::uint32_t bit, const char* text) { return (result & bit) != 0 ? text : ""; };
+  return std::string(name(platform::kVifWriteProt, "VIF_WRITEPROT ")) + " " +
+         name(platform::kVifSharingViolation, "VIF_SHARINGVIOLATION ") + " " +
+         name(platform::kVifOutOfMemory, "VIF_OUTOFMEMORY ") + " " +
+         name(platform::kVifCannotReadDst, "VIF_CANNOTREADDST ");
+}
+
+struct InstallError {
+  std::string detail;
+  std::string status;
+  bool general = false;
+};
+
+InstallError DescribeInstallError(const BootState& state, std::uint32_t result) {
+  if ((result & platform::kVifFileInUse) != 0) return {LoadText(state, ids::kFileInUse), "210"};
+  if ((result & platform::kVifOutOfSpace) != 0) return {LoadText(state, ids::kOutOfDiskSpace), "211"};
+  if ((result & platform::kVifAccessViolation) != 0) return {LoadText(state, ids::kWriteProtected), "212"};
+  const std::string names = ResultNames(result);
+  return {names, names, true};
+}
+
+// The install-error box of the version method; the answer.
+int AskAfterVersionInstall(BootState& state, const std::string& source, const std::string& destination,
+                           const InstallError& error) {
+  const std::string detail = error.general ? LoadText(state, ids::kGeneralCopyError) + error.detail : error.detail;
+  const int answer = ShowInstallError(state, source, destination, detail, state.list.installOtherText);
+  WriteLogEntry(state, destination, error.status);
+  return answer;
+}
+
+// The install loop of the version method. False when the run ends.
+bool InstallByVersion(BootState& state, const FileRecord& record, const SourcePlace& source,
+                      const std::string& destDir) {
+  const std::string destination = destDir + record.destName;
+  while (true) {
+    const std::uint32_t result = VersionInstall(state, source.dir, source.name, destDir, record.destName);
+    if (result == 0) {
+      NoteWritten(state, destination);
+      WriteLogEntry(state, destination, kInstalledStatus);
+      AddRegistration(state, record, destination);
+      return true;
+    }
+    const bool inUse = (result & platform::kVifFileInUse) != 0;
+    if (inUse && record.skipIfInUse == 1) {
+      WriteLogEntry(state, destination, kInUseSkippedStatus);
+      return true;
+    }
+    const bool described = (result & (platform::kVifFileInUse | platform::kVifOutOfSpace |
+                                      platform::kVifAccessViolation)) != 0;
+    if (!described && (result & platform::kVifCannotReadSrc) != 0) {
+      ReportCopyError(state, source.Path(), destination);
+      return false;
+    }
+    const int answer = AskAfterVersionInstall(state, source.Path(), destination, DescribeInstallError(state, result));
+    if (answer != platform::kIdRetry) return answer == platform::kIdIgnore;
+  }
+}
+
+// The date and copy-if-missing methods. A copy that fails marks the run
+// so that the main setup program is not started; the loop goes on unless
+// the user stops it.
+bool CopyFile(BootState& state, const std::string& source, const std::string& destination, bool overwrite,
+              const char* status) {
+  int answer = platform::kIdIgnore;
+  const int result = ExpandCopyAsking(state, source, destination, overwrite, answer);
+  if (result == kCopyFailed || result == kDestinationFailed) {
+    state.installFailed = true;
+    return answer == platform::kIdIgnore;
+  }
+  WriteLogEntry(state, destination, status);
+  return true;
+}
+
+bool InstallByMethod(BootState& state, const FileRecord& record, const SourcePlace& source,
+                     const std::string& destDir) {
+  const std::string destination = destDir + record.destName;
+  switch (state.versionCheck) {
+    case kByVersion: {
+      const Decision decision = DecideByVersion(state, record, source.Path(), destination);
+      if (!decision.install) {
+        WriteLogEntry(state, destination, decision.status);
+        return true;
+      }
+      const bool goOn = InstallByVersion(state, record, source, destDir);
+      state.Os().UpdateWindow(state.splash.window);
+      return goOn;
+    }
+    case kByDate:
+      if (GetFileDateText(state, source.Path()) <= GetFileDateText(state, destination)) {
+        WriteLogEntry(state, destination, kNotNewerStatus);
+        return true;
+      }
+      return CopyFile(state, source.Path(), destination, true, kCopiedStatus);
+    case kIfMissing:
+      return CopyFile(state, source.Path(), destination, false, kKeptStatus);
+    default:
+      return true;
+  }
+}
+
+// False when the run ends.
+bool InstallRecord(BootState& state, Drive& drive, const FileRecord& record) {
+  SourcePlace source{state.dirs.source, SourceName(record)};
+  const Search found = record.IsSplit() ? JoinSplitFile(state, drive, record, source)
+                                        : FindSource(state, drive, record.disk, record.destName, source.name);
+  if (found != Search::kFound) return found == Search::kSkipped;
+  drive.currentDisk = record.IsSplit() ? record.secondDisk : record.disk;
+  return InstallByMethod(state, record, source, DestinationDirectory(state, record.destCode));
+}
+
+}  // namespace
+
+bool InstallFiles(BootState& state) {
+  state.registerList.clear();
+  Drive drive;
+  for (const FileRecord& record : state.list.files) {
+    if (!InstallRecord(state, drive, record)) return false;
+  }
+  return true;
+}
+
+}  // namespace boot
