@@ -169,6 +169,7 @@ void HostMachine::LoadFaults() {
   };
   inUse_ = files("InUse");
   readOnly_ = files("ReadOnly");
+  inUseUntilBox_ = profile::ReadInt(description_, "Files", "InUseUntilBox", 0) == 1;
   fullDrives_ = DriveLetters(Setting("Drives", "Full", ""));
   protectedDrives_ = DriveLetters(Setting("Drives", "WriteProtected", ""));
 }

@@ -229,6 +229,7 @@ int HostMachine::MessageBox(const std::string& text, const std::string& caption,
   Note("box " + Quoted(text) + " caption=" + Quoted(caption) + " type=" + Hex(type) +
        " answer=" + std::to_string(answer));
   if (answer == platform::kIdOk) InsertRequestedDisk(text);
+  if (inUseUntilBox_) inUse_.clear();
   return answer;
 }
 

@@ -8,6 +8,7 @@
 #include "faulty_platform.h"
 #include "run_check.h"
 #include "scenario.h"
+#include "szdd.h"
 
 namespace scenario {
 namespace {
@@ -36,8 +37,13 @@ class FaultWalk : public Scenario {
 
   void SectionedList() {
     List("[BootSetup]\r\nDialogTitle=Sectioned\r\n[Setup]\r\nSetup=MAIN.EXE /Q\r\n[Bootstrap]\r\n"
-         "File1=1,,A.DL_,A.DLL,$(WinSysPath),,,,,1.0.0.0\r\nFile2=1,,B.DL_,B.DLL,$(WinPath),,,,,1.0.0.0\r\n");
+         "File1=1,,A.DL_,A.DLL,$(WinSysPath),,,,,1.0.0.0\r\nFile2=1,1,B.DL1,B.DLL,$(WinPath),,,,,1.0.0.0\r\n"
+         "File3=1,,B.DL2\r\n");
     Put("C:\\WINDOWS\\MAIN.EXE", kProgram);
+    Put("D:\\A.DL_", szdd::Compress(kProgram, 'L'));
+    const std::string split = szdd::Compress(std::string(40000, 'b') + kProgram, 'L');
+    Put("D:\\B.DL1", split.substr(0, split.size() / 2));
+    Put("D:\\B.DL2", split.substr(split.size() / 2));
     Put("C:\\WINDOWS\\WIN.INI", "[windows]\r\n");
     Put("C:\\WINDOWS\\ZOVURERU.INI", "[earlier]\r\nA=x\r\n");
   }

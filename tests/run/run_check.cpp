@@ -89,14 +89,29 @@ class Checker {
 
   void Problem(const std::string& text) { problems_.push_back(text); }
 
-  // Every complete expansion of a media file, as the media were before.
+  void AddExpansion(const std::string& content) {
+    szdd::Expansion expansion = szdd::Expand(content);
+    if (expansion.complete) copies_.insert(std::move(expansion.data));
+  }
+
+  // Every complete expansion of a media file, or of two joined as the
+  // parts of a split file, as the media were before; and what a join file
+  // holds: parts as they are on the media.
   void CollectCopies() {
     std::string media = boot::ToUpperAscii(rules_.media);
     if (!media.empty() && media.back() != '\\') media += '\\';
+    std::vector<const std::string*> parts;
     for (const auto& [path, content] : before_.files) {
-      if (!path.starts_with(media)) continue;
-      szdd::Expansion expansion = szdd::Expand(content);
-      if (expansion.complete) copies_.insert(std::move(expansion.data));
+      if (path.starts_with(media)) parts.push_back(&content);
+    }
+    for (const std::string* first : parts) {
+      AddExpansion(*first);
+      joins_.insert(*first);
+      for (const std::string* second : parts) {
+        if (first == second) continue;
+        AddExpansion(*first + *second);
+        joins_.insert(*first + *second);
+      }
     }
   }
 
@@ -155,7 +170,9 @@ class Checker {
     }
   }
 
-  bool IsCopy(const std::string& content) const { return copies_.contains(content); }
+  bool IsCopy(const std::string& key, const std::string& content) const {
+    return copies_.contains(content) || (key.find("\\SETUP000.") != std::string::npos && joins_.contains(content));
+  }
 
   void CheckOldFiles() {
     for (const auto& [key, content] : before_.files) {
@@ -181,7 +198,7 @@ class Checker {
   // A file the run made or replaced holds a whole copy of a media file.
   void CheckRewritten(const std::string& key, const std::string& content, const std::string& what) {
     if (!written_.contains(key)) Problem(key + " " + what + ", but the journal shows no write of it");
-    if (!IsCopy(content)) Problem(key + " " + what + " to content that is no complete copy of a media file");
+    if (!IsCopy(key, content)) Problem(key + " " + what + " to content that is no complete copy of a media file");
   }
 
   void CheckNewFiles() {
@@ -232,7 +249,7 @@ class Checker {
       if (value != "101" || !IsFullPath(path)) continue;
       const std::string key = Key(path);
       const auto now = now_.files.find(key);
-      if (now != now_.files.end() ? !IsCopy(now->second) : !deletedAfterWrite_.contains(key)) {
+      if (now != now_.files.end() ? !IsCopy(key, now->second) : !deletedAfterWrite_.contains(key)) {
         Problem("the log says " + path + "=101, but the file holds no complete copy of a media file");
       }
     }
@@ -242,7 +259,7 @@ class Checker {
   const Outcome& after_;
   const Rules& rules_;
   const Snapshot now_;
-  std::set<std::string> copies_;
+  std::set<std::string> copies_, joins_;
   std::string logKey_;
   std::vector<std::pair<std::string, std::string>> log_;
   std::set<std::string> written_, deleted_, deletedAfterWrite_, made_;

@@ -1,5 +1,6 @@
 #include "scenario.h"
 
+#include <chrono>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -47,6 +48,26 @@ void Scenario::Put(const std::string& windowsPath, const std::string& content) {
 
 void Scenario::PutCompressed(const std::string& windowsPath, const std::string& content) {
   Put(windowsPath, szdd::Compress(content, 'E'));
+}
+
+void Scenario::PutDated(const std::string& windowsPath, const std::string& content, int year) {
+  Put(windowsPath, content);
+  const std::chrono::sys_seconds noon = std::chrono::sys_days{std::chrono::year{year} / 1 / 1} + std::chrono::hours{12};
+  fs::last_write_time(Path(windowsPath), std::chrono::file_clock::from_sys(noon));
+}
+
+void Scenario::PutOnDisk(int disk, const std::string& name, const std::string& content) {
+  const fs::path folder = root_ / "disks" / std::to_string(disk);
+  fs::create_directories(folder);
+  std::ofstream(folder / name, std::ios::binary) << content;
+}
+
+void Scenario::PrepareState(boot::BootState& state) {
+  state.os = host_.get();
+  state.dirs.win = "C:\\WINDOWS\\";
+  state.dirs.sys = state.dirs.dest = state.dirs.osSys = "C:\\WINDOWS\\SYSTEM\\";
+  state.dirs.program = state.dirs.source = state.dirs.setup = "D:\\";
+  state.libraries.version = host_->LoadSystemLibrary("VERSION.DLL");
 }
 
 void Scenario::NewMachine() {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "boot_state.h"
 #include "host_machine.h"
 
 namespace scenario {
@@ -35,6 +36,10 @@ class Scenario : public ::testing::Test {
   void List(const std::string& text) { Put("D:\\SETUP.LST", text); }
   // A compressed main setup program on the media.
   void PutCompressed(const std::string& windowsPath, const std::string& content);
+  // A file last written at noon on January 1 of `year` (UTC).
+  void PutDated(const std::string& windowsPath, const std::string& content, int year);
+  // A file of another disk, waiting in disks/N until the run asks for it.
+  void PutOnDisk(int disk, const std::string& name, const std::string& content);
 
   int Run();
   // A run through the fault-injecting platform: the nth call of
@@ -42,6 +47,9 @@ class Scenario : public ::testing::Test {
   int RunWithFault(const std::string& operation, int n, std::uint32_t error);
   // Writes machine.ini and makes the machine, without running.
   void NewMachine();
+  // Run state on the machine made last, for calling one phase on its own:
+  // Windows directories, media in D:\, the version library loaded.
+  void PrepareState(boot::BootState& state);
 
   host::HostMachine& Host() { return *host_; }
   bool Exists(const std::string& windowsPath) const;

@@ -16,8 +16,7 @@ class VersionTexts : public Scenario {
   boot::BootState& State() {
     List("[BootSetup]\r\nSetupFileName=\r\n");
     Run();  // a machine, with the version library in its system directory
-    state_.os = &Host();
-    state_.libraries.version = Host().LoadSystemLibrary("VERSION.DLL");
+    PrepareState(state_);
     return state_;
   }
   static std::string Image(std::uint32_t ms, std::uint32_t ls) { return test_pe::Image({ms, ls}); }
