@@ -68,7 +68,8 @@ const std::string kPaths[] = {"MYSETUP", "C:\\TMP", "E:\\TMP\\X", "C:\\A\\..\\X"
 const std::string kTexts[] = {"Setup | please wait", "Setup", "a|b", "Remove it yourself.", "x"};
 const std::string kRecords[] = {"SETUP1.EXE;;0", "A.DLL;0;0;1.0;1;A.DL_;0", "..\\WINDOWS\\WIN.INI;;0",
                                 "A.REG;;0;;;A.RE_;C:\\X.REG", "WIN.INI;;1", "SETUP1.EXE~;;0", "CON;;0",
-                                "MAIN.EXE;;0", "ZOVURERU.INI;;1"};
+                                "MAIN.EXE;;0", "ZOVURERU.INI;;1", "B.DLL;;2;;1;B.DL1;1;B.DL2;1",
+                                "B.DLL;1;0;;2;B.DL1;2;B.DL2;3", "A.DLL;1;2;;0;;APP.REG", "SETUP000.001;;1"};
 
 struct Key {
   const char* name;
@@ -89,6 +90,7 @@ const Key kKeys[] = {
     {"SetupLogFile", Kind::Path},        {"FileSubDir", Kind::Path},
     {"DialogTitle", Kind::Text},         {"NoIgnore", Kind::Number},
     {"Dialog3d", Kind::Number},          {"DialogColor", Kind::Number},
+    {"VersionCheck", Kind::Number},
 };
 
 std::string Value(Picks& picks, Kind kind) {
@@ -129,6 +131,8 @@ const std::string kSectionedRecords[] = {
     "1,,SETUP1.EX_,ZOVURERU.INI,$(WinPath),,,,,1.0",
     "1,,SETUP1.EX_,SETUP1.EXE~,,,,,,1.0",
     "1,,NUL.EX_,NUL.EXE,$(WinSysPath),,,,,1.0",
+    "1,1,B.DL1,B.DLL,$(WinSysPath),$(DLLSelfRegister),,,,1.0",
+    "1,,B.DL2,,,,,,,",
 };
 
 std::string PlainList(Picks& picks) {
@@ -172,7 +176,7 @@ std::string SourceList(Picks& picks) {
 
 const char* const kMediaNames[] = {"SETUP1.EX_", "SETUP1.EXE", "MAIN.EXE",        "MAIN.EX_",
                                    "X.EX_",      "A.DL_",      "SETUP1",          "SUB\\SETUP1.EX_",
-                                   "SUB\\MAIN.EX_", "NUL.EX_"};
+                                   "SUB\\MAIN.EX_", "NUL.EX_", "B.DL1",     "B.DL2",           "A.DLL"};
 
 // The character a compressed file's header gives back to its name.
 const char kStoredChars[] = {'E', 'L', 'T', '\\', ':', '.', '~', ' ', '\0'};
@@ -288,7 +292,7 @@ std::string Answers(Picks& picks) {
 
 const char* const kInUse[] = {"", "C:\\WINDOWS\\SETUP1.EXE", "C:\\~S120608\\SETUP1.EXE",
                               "C:\\WINDOWS\\SETUP1.EXE~", "C:\\WINDOWS\\ZOVURERU.INI",
-                              "C:\\WINDOWS\\SETUP.LST"};
+                              "C:\\WINDOWS\\SETUP.LST", "C:\\WINDOWS\\SYSTEM\\A.DLL"};
 
 const char* const kVersions[] = {
     "Version=4.0\r\nFamily=9x\r\n", "Version=6.1\r\nFamily=NT\r\nBuild=7601\r\n",
