@@ -1,6 +1,6 @@
-// Times whole runs on the simulated machine: the example machine, and a
-// sectioned list of N entries, so that a growing list shows how the run
-// scales. Run by bench/run_bench.sh on a release build.
+// Times whole runs on the simulated machine: the example machine, a
+// sectioned list of N bootstrap files, so that a growing list shows how the
+// run scales, and one large file split over two parts. Run by bench/run_bench.sh on a release build.
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -47,10 +47,25 @@ fs::path SectionedMachine(const fs::path& root, int entries) {
   Put(machine / "machine.ini", "[Machine]\r\nProgram=D:\\SETUP.EXE\r\n[Processes]\r\nRunTicks=1\r\n");
   std::string list = "[BootSetup]\r\nDialogTitle=Bench\r\n[Setup]\r\nSetup=MAIN.EXE\r\n[Bootstrap]\r\n";
   for (int n = 1; n <= entries; ++n) {
-    list += "File" + std::to_string(n) + "=1,,F" + std::to_string(n) + ".DL_,F" + std::to_string(n) +
-            ".DLL,$(WinSysPath),,,,,1.0.0." + std::to_string(n) + "\r\n";
+    const std::string name = "F" + std::to_string(n);
+    list += "File" + std::to_string(n) + "=1,," + name + ".DL_," + name + ".DLL,$(WinSysPath),,,,,1.0.0." +
+            std::to_string(n) + "\r\n";
+    Put(machine / "d" / (name + ".DL_"), szdd::Compress("file " + name, 'L'));
   }
   Put(machine / "d" / "SETUP.LST", list);
+  Put(machine / "c" / "WINDOWS" / "MAIN.EXE", std::string("MZ") + std::string(62, '\0'));
+  return machine;
+}
+
+// One file of `size` bytes split over two parts, joined and installed.
+fs::path SplitMachine(const fs::path& root, std::size_t size) {
+  const fs::path machine = root / "split";
+  fs::remove_all(machine);
+  Put(machine / "machine.ini", "[Machine]\r\nProgram=D:\\SETUP.EXE\r\n[Processes]\r\nRunTicks=1\r\n");
+  Put(machine / "d" / "SETUP.LST", "[BootSetup]\r\nDialogTitle=Bench\r\n[Setup]\r\nSetup=MAIN.EXE\r\n[Bootstrap]\r\n"
+                                   "File1=1,1,BIG.DL1,BIG.DLL,$(WinSysPath),,,,,1.0\r\nFile2=1,,BIG.DL2\r\n");
+  Put(machine / "d" / "BIG.DL1", std::string(size / 2, 'a'));
+  Put(machine / "d" / "BIG.DL2", std::string(size - size / 2, 'b'));
   Put(machine / "c" / "WINDOWS" / "MAIN.EXE", std::string("MZ") + std::string(62, '\0'));
   return machine;
 }
@@ -71,6 +86,8 @@ int main(int argc, char** argv) {
     const fs::path machine = SectionedMachine(work, entries);
     std::printf("| sectioned list, %d entries | %.2f |\n", entries, BestOf(repeats, machine, work / "scratch"));
   }
+  const fs::path split = SplitMachine(work, 16u << 20);
+  std::printf("| split file of 16 MiB | %.2f |\n", BestOf(repeats, split, work / "scratch"));
   std::error_code error;
   fs::remove_all(work, error);
   return 0;
