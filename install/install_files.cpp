@@ -134,7 +134,7 @@ bool InstallByVersion(BootState& state, const FileRecord& record, const SourcePl
 // The date and copy-if-missing methods. A copy that fails marks the run
 // so that the main setup program is not started; the loop goes on unless
 // the user stops it.
-bool CopyFile(BootState& state, const std::string& source, const std::string& destination, bool overwrite,
+bool CopyByMethod(BootState& state, const std::string& source, const std::string& destination, bool overwrite,
               const char* status) {
   int answer = platform::kIdIgnore;
   const int result = ExpandCopyAsking(state, source, destination, overwrite, answer);
@@ -165,9 +165,9 @@ bool InstallByMethod(BootState& state, const FileRecord& record, const SourcePla
         WriteLogEntry(state, destination, kNotNewerStatus);
         return true;
       }
-      return CopyFile(state, source.Path(), destination, true, kCopiedStatus);
+      return CopyByMethod(state, source.Path(), destination, true, kCopiedStatus);
     case kIfMissing:
-      return CopyFile(state, source.Path(), destination, false, kKeptStatus);
+      return CopyByMethod(state, source.Path(), destination, false, kKeptStatus);
     default:
       return true;
   }

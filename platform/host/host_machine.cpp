@@ -152,7 +152,8 @@ void HostMachine::LoadDescription() {
   fs::create_directories(Resolve(winDir_), error);
   fs::create_directories(Resolve(sysDir_), error);
   libraries_ = SplitList(boot::ToUpperAscii(Setting("Libraries", "Present", "")), ';');
-  diskDrive_ = Upper(Setting("Disks", "Drive", program_.substr(0, 1)).append("D")[0]);
+  const std::string diskDrive = Setting("Disks", "Drive", program_.substr(0, 1));
+  diskDrive_ = diskDrive.empty() ? 'D' : Upper(diskDrive[0]);
   insertedDisk_ = static_cast<int>(profile::ReadInt(description_, "Disks", "Inserted", 1));
   windowFails_ = profile::ReadInt(description_, "Windows", "CreateFails", 0) == 1;
   timerFails_ = profile::ReadInt(description_, "Windows", "TimerFails", 0) == 1;
@@ -332,20 +333,21 @@ constexpr int kDiskRequestText = 222;
 void HostMachine::InsertRequestedDisk(const std::string& boxText) {
   const std::string request = resources::LookUpString(kDiskRequestText).value_or("");
   if (request.empty() || !boxText.starts_with(request)) return;
-  const std::string disk = std::to_string(boot::ParseLeadingInt(std::string_view(boxText).substr(request.size())));
-  if (disk == std::to_string(insertedDisk_)) return;
-  const fs::path waiting = root_ / "disks" / disk;
+  const int disk = boot::ParseLeadingInt(std::string_view(boxText).substr(request.size()));
+  if (disk == insertedDisk_) return;
+  const auto folder = [this](int n) { return root_ / "disks" / std::to_string(n); };
   std::error_code error;
-  if (!fs::is_directory(waiting, error)) {
-    Note("disk " + disk + " not at hand");
+  if (!fs::is_directory(folder(disk), error)) {
+    Note("disk " + std::to_string(disk) + " not at hand");
     return;
   }
   const fs::path drive = root_ / std::string(1, Lower(diskDrive_));
-  fs::rename(drive, root_ / "disks" / std::to_string(insertedDisk_), error);
-  fs::rename(waiting, drive, error);
-  insertedDisk_ = std::stoi(disk);
+  fs::rename(drive, folder(insertedDisk_), error);
+  fs::rename(folder(disk), drive, error);
+  insertedDisk_ = disk;
+  // Lists read from the disk that went out are not those of the new one.
   std::erase_if(profiles_, [this](const auto& entry) { return entry.first[0] == diskDrive_; });
-  Note("disk " + disk + " in " + std::string(1, diskDrive_) + ":");
+  Note("disk " + std::to_string(disk) + " in " + std::string(1, diskDrive_) + ":");
 }
 
 }  // namespace host

@@ -233,7 +233,6 @@ int HostMachine::MessageBox(const std::string& text, const std::string& caption,
   return answer;
 }
 
-
 platform::Dc HostMachine::BeginPaint(platform::Window) {
   Note("paint");
   return kPaintDc;
