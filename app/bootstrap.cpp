@@ -3,6 +3,7 @@
 #include "directories.h"
 #include "install_files.h"
 #include "launch.h"
+#include "machine_checks.h"
 #include "settings.h"
 #include "setup_list.h"
 #include "setup_log.h"
@@ -44,8 +45,10 @@ bool RunPhases(BootState& state) {
   state.winVersionCode = version.code;
   state.winVersionText = version.text;
   StartLog(state);
+  if (!CheckExcludedVersion(state)) return false;
   LogCtl3dCopy(state);
   PrepareVersionLibrary(state);
+  if (!CheckRequiredFiles(state)) return false;
   if (!ReadSetupList(state)) return false;
   if (!CollectEntries(state)) return false;
   if (!InstallFiles(state)) return false;

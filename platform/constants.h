@@ -15,14 +15,17 @@ inline constexpr std::uint32_t kWmTimer = 0x0113;
 // Message boxes: types and answers.
 inline constexpr unsigned kMbOk = 0x0;
 inline constexpr unsigned kMbIconError = 0x10;
+inline constexpr unsigned kMbOkWarning = 0x30;
 inline constexpr unsigned kMbOkCancelWarning = 0x31;
 inline constexpr unsigned kMbAbortRetryIgnoreWarning = 0x32;
+inline constexpr unsigned kMbYesNoWarning = 0x34;
 inline constexpr unsigned kMbRetryCancelWarning = 0x35;
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
 inline constexpr int kIdAbort = 3;
 inline constexpr int kIdRetry = 4;
 inline constexpr int kIdIgnore = 5;
+inline constexpr int kIdYes = 6;
 
 // ShowWindow commands.
 inline constexpr int kSwHide = 0;
