@@ -90,7 +90,8 @@ const Key kKeys[] = {
     {"SetupLogFile", Kind::Path},        {"FileSubDir", Kind::Path},
     {"DialogTitle", Kind::Text},         {"NoIgnore", Kind::Number},
     {"Dialog3d", Kind::Number},          {"DialogColor", Kind::Number},
-    {"VersionCheck", Kind::Number},
+    {"VersionCheck", Kind::Number},      {"ExcludeWinOS", Kind::Number},
+    {"Requires1", Kind::Name},           {"Requires2", Kind::Path},
 };
 
 std::string Value(Picks& picks, Kind kind) {
