@@ -4,6 +4,7 @@
 #include "install_files.h"
 #include "launch.h"
 #include "machine_checks.h"
+#include "registration.h"
 #include "settings.h"
 #include "setup_list.h"
 #include "setup_log.h"
@@ -52,6 +53,7 @@ bool RunPhases(BootState& state) {
   if (!ReadSetupList(state)) return false;
   if (!CollectEntries(state)) return false;
   if (!InstallFiles(state)) return false;
+  RegisterInstalledFiles(state);
   LaunchMainSetup(state);
   return true;
 }

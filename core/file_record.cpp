@@ -13,6 +13,10 @@ int Number(std::string_view text, int n) { return ParseLeadingInt(Field(text, n,
 
 }  // namespace
 
+int RegisterKind(std::string_view registration) {
+  return registration.size() <= 2 ? ParseLeadingInt(registration) : 3;
+}
+
 FileRecord ParseFileRecord(std::string_view text) {
   FileRecord record;
   record.destName = Field(text, 1, kDestNameLength);

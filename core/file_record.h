@@ -26,6 +26,10 @@ inline constexpr std::size_t kDestNameLength = 39;
 inline constexpr std::size_t kVersionLength = 59;
 inline constexpr std::size_t kShortFieldLength = 19;
 
+// How an installed file is registered: the number of a short Register
+// field (1 DLL, 2 program, 0 or less none), 3 for a registry file name.
+int RegisterKind(std::string_view registration);
+
 // An own-list record: fields separated by ";", each cut to its length;
 // numbers read as the platform's conversion reads them.
 FileRecord ParseFileRecord(std::string_view text);

@@ -42,7 +42,7 @@ std::string SourceName(const FileRecord& record) {
 
 void AddRegistration(BootState& state, const FileRecord& record, const std::string& destination) {
   const std::string& field = record.registration;
-  const int kind = field.size() <= 2 ? ParseLeadingInt(field) : 3;
+  const int kind = RegisterKind(field);
   if (kind <= 0) return;
   const std::string command = kind == 1   ? destination
                               : kind == 2 ? destination + " /REGSERVER"

@@ -52,12 +52,13 @@ void ReportLaunchFailure(BootState& state, const std::string& commandLine, std::
 
 }  // namespace
 
+std::string QuotedProgram(const std::string& program) {
+  return program.find_first_of(" \t") != std::string::npos ? "\"" + program + "\"" : program;
+}
+
 std::string ComposeCommandLine(const std::string& program, const std::string& switches,
                                const std::string& sourceDir, const std::string& arguments) {
-  // Unquoted, a blank would let the platform start a program from a
-  // shorter path.
-  const bool quote = program.find_first_of(" \t") != std::string::npos;
-  std::string line = quote ? "\"" + program + "\"" : program;
+  std::string line = QuotedProgram(program);
   if (!switches.empty()) line += " " + switches;
   line += " " + sourceDir;
   if (!arguments.empty()) line += " " + arguments;

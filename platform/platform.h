@@ -178,6 +178,7 @@ class Platform {
   // Calls a stdcall entry looked up by ordinal with one or four arguments.
   virtual std::intptr_t CallOrdinal(Library library, int ordinal,
                                     std::span<const std::uintptr_t> args) = 0;
+  virtual bool HasOrdinal(Library library, int ordinal) = 0;
 
   // Processes.
   struct Started {
@@ -188,6 +189,9 @@ class Platform {
   virtual Started StartProcess(const std::string& commandLine) = 0;
   // True when the process has ended, or when it cannot be waited for.
   virtual bool ProcessEnded(Process process) = 0;
+  // Sleeps until the process ends or a message for the program arrives,
+  // without using the processor meanwhile.
+  virtual void WaitForProcessOrMessage(Process process) = 0;
 
   // Windows and messages.
   virtual bool RegisterWindowClass(Instance instance, const WindowClass& wc,

@@ -10,14 +10,14 @@
 namespace host {
 namespace {
 
-constexpr std::array<std::string_view, 36> kOperations = {
+constexpr std::array<std::string_view, 37> kOperations = {
     "ReadProfileString", "ReadProfileInt", "WriteProfileString", "NetworkCaps",
     "CreateDirectory", "CreateProtectedDirectory", "RemoveDirectory", "SetCurrentDirectory",
     "SetCurrentDrive", "FileExists", "DeleteFile", "ReadFile",
     "ReplaceFile", "OpenForRead", "CreateForWrite", "ReadBytes",
     "WriteBytes", "SetFileLength", "LastWriteTime", "LzOpenRead", "LzCreate",
     "LzCopy", "LzReadAll", "ExpandedName", "FileVersion", "InstallFile",
-    "LoadLibrary", "LoadSystemLibrary", "RestrictLibrarySearch", "CallOrdinal",
+    "LoadLibrary", "LoadSystemLibrary", "RestrictLibrarySearch", "CallOrdinal", "HasOrdinal",
     "StartProcess", "ProcessEnded", "RegisterWindowClass", "CreateWindow",
     "SetTimer", "MessageBox"};
 
@@ -208,6 +208,14 @@ std::intptr_t FaultyPlatform::CallOrdinal(platform::Library library, int ordinal
 FaultyPlatform::Started FaultyPlatform::StartProcess(const std::string& commandLine) {
   if (Fails("StartProcess")) return Started{false, 0, error_};
   return inner_.StartProcess(commandLine);
+}
+
+bool FaultyPlatform::HasOrdinal(platform::Library library, int ordinal) {
+  return !Fails("HasOrdinal") && inner_.HasOrdinal(library, ordinal);
+}
+
+void FaultyPlatform::WaitForProcessOrMessage(platform::Process process) {
+  inner_.WaitForProcessOrMessage(process);
 }
 
 bool FaultyPlatform::ProcessEnded(platform::Process process) {

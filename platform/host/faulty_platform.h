@@ -89,9 +89,11 @@ class FaultyPlatform : public platform::Platform {
   void FreeLibrary(platform::Library library) override { inner_.FreeLibrary(library); }
   std::intptr_t CallOrdinal(platform::Library library, int ordinal,
                             std::span<const std::uintptr_t> args) override;
+  bool HasOrdinal(platform::Library library, int ordinal) override;
 
   Started StartProcess(const std::string& commandLine) override;
   bool ProcessEnded(platform::Process process) override;
+  void WaitForProcessOrMessage(platform::Process process) override;
 
   bool RegisterWindowClass(platform::Instance instance, const platform::WindowClass& wc,
                            platform::WindowProc proc) override;

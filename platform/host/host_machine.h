@@ -100,9 +100,11 @@ class HostMachine : public platform::Platform {
   void FreeLibrary(platform::Library library) override;
   std::intptr_t CallOrdinal(platform::Library library, int ordinal,
                             std::span<const std::uintptr_t> args) override;
+  bool HasOrdinal(platform::Library library, int ordinal) override;
 
   Started StartProcess(const std::string& commandLine) override;
   bool ProcessEnded(platform::Process process) override;
+  void WaitForProcessOrMessage(platform::Process process) override;
 
   bool RegisterWindowClass(platform::Instance instance, const platform::WindowClass& wc,
                            platform::WindowProc proc) override;
@@ -200,6 +202,7 @@ class HostMachine : public platform::Platform {
   std::uint32_t Replace(const platform::InstallRequest& request, const Target& temp,
                         const Target& destination);
   std::optional<std::string> FindProgram(const std::string& commandLine) const;
+  std::intptr_t RegisterServer(const std::string& path);
   // Swaps disks as a person does who is asked for one by `boxText`.
   void InsertRequestedDisk(const std::string& boxText);
   void Tick();

@@ -75,7 +75,12 @@ HostMachine::Started HostMachine::StartProcess(const std::string& commandLine) {
 
 bool HostMachine::ProcessEnded(platform::Process process) {
   const auto found = processes_.find(process);
-  return found != processes_.end() && found->second.ticksLeft <= 0;
+  return found == processes_.end() || found->second.ticksLeft <= 0;
+}
+
+void HostMachine::WaitForProcessOrMessage(platform::Process process) {
+  const auto found = processes_.find(process);
+  if (found != processes_.end()) --found->second.ticksLeft;
 }
 
 // A library loads when its file is there, or when the description lists it
@@ -111,9 +116,30 @@ void HostMachine::FreeLibrary(platform::Library library) {
   loaded_.erase(found);
 }
 
+bool HostMachine::HasOrdinal(platform::Library library, int) {
+  const auto found = loaded_.find(library);
+  if (found == loaded_.end()) return false;
+  const std::optional<std::string> content = ReadWhole(found->second);
+  return !content || content->starts_with("MZ");  // a listed system library has no file
+}
+
+// The setup toolkit's entry: registers the DLL at `path` as its
+// DllRegisterServer would, which the file names in its text.
+std::intptr_t HostMachine::RegisterServer(const std::string& path) {
+  constexpr std::int32_t kModNotFound = static_cast<std::int32_t>(0x8007007Eu);
+  constexpr std::int32_t kProcNotFound = static_cast<std::int32_t>(0x8007007Fu);
+  const std::optional<std::string> content = ReadWhole(path);
+  Note("register " + path);
+  if (!content) return kModNotFound;
+  return content->find("DllRegisterServer") == std::string::npos ? kProcNotFound : 0;
+}
+
 std::intptr_t HostMachine::CallOrdinal(platform::Library library, int ordinal,
                                        std::span<const std::uintptr_t> args) {
   const auto found = loaded_.find(library);
+  if (found != loaded_.end() && UpperName(found->second) == "ZAVEZ432.DLL" && ordinal == 1 && args.size() == 1) {
+    return RegisterServer(reinterpret_cast<const char*>(args[0]));
+  }
   std::string line = "call " + (found == loaded_.end() ? std::string("(none)") : found->second) +
                      " #" + std::to_string(ordinal) + "(";
   for (std::size_t i = 0; i < args.size(); ++i) {

@@ -544,6 +544,10 @@ std::intptr_t Win32Platform::CallOrdinal(platform::Library library, int ordinal,
   return 0;
 }
 
+bool Win32Platform::HasOrdinal(platform::Library library, int ordinal) {
+  return library != 0 && ::GetProcAddress(As<HMODULE>(library), MAKEINTRESOURCEA(ordinal)) != nullptr;
+}
+
 Win32Platform::Started Win32Platform::StartProcess(const std::string& commandLine) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
@@ -564,6 +568,11 @@ Win32Platform::Started Win32Platform::StartProcess(const std::string& commandLin
 bool Win32Platform::ProcessEnded(platform::Process process) {
   // A process that cannot be waited for is not waited for for ever.
   return ::WaitForSingleObject(As<HANDLE>(process), 0) != WAIT_TIMEOUT;
+}
+
+void Win32Platform::WaitForProcessOrMessage(platform::Process process) {
+  const HANDLE handle = As<HANDLE>(process);
+  ::MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_ALLINPUT);
 }
 
 bool Win32Platform::RegisterWindowClass(platform::Instance instance,

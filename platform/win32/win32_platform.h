@@ -74,9 +74,11 @@ class Win32Platform : public platform::Platform {
   void FreeLibrary(platform::Library library) override;
   std::intptr_t CallOrdinal(platform::Library library, int ordinal,
                             std::span<const std::uintptr_t> args) override;
+  bool HasOrdinal(platform::Library library, int ordinal) override;
 
   Started StartProcess(const std::string& commandLine) override;
   bool ProcessEnded(platform::Process process) override;
+  void WaitForProcessOrMessage(platform::Process process) override;
 
   bool RegisterWindowClass(platform::Instance instance, const platform::WindowClass& wc,
                            platform::WindowProc proc) override;

@@ -123,6 +123,7 @@ TEST_F(Faults, EveryOperationGivesItsFailureValueWithoutReachingTheMachine) {
       {"LoadSystemLibrary", [](auto& p) { return p.LoadSystemLibrary("CTL3D32.DLL") == 0; }},
       {"RestrictLibrarySearch", [](auto& p) { return !p.RestrictLibrarySearch(); }},
       {"CallOrdinal", [=](auto& p) { return p.CallOrdinal(library, 1, args) == 0; }},
+      {"HasOrdinal", [=](auto& p) { return !p.HasOrdinal(library, 1); }},
       {"StartProcess", [](auto& p) { return p.StartProcess("C:\\P.EXE").error == 19u; }},
       {"ProcessEnded", [=](auto& p) { return p.ProcessEnded(process); }},
       {"RegisterWindowClass", [](auto& p) { return !p.RegisterWindowClass(0, {}, nullptr); }},

@@ -1,0 +1,73 @@
+#include "registration.h"
+
+#include <cstdint>
+
+#include "file_record.h"
+#include "launch.h"
+#include "libraries.h"
+#include "setup_log.h"
+#include "text.h"
+
+namespace boot {
+namespace {
+
+constexpr char kToolkitName[] = "ZAVEZ432.DLL";
+constexpr int kToolkitRegister = 1;
+constexpr char kNoToolkit[] = "NoToolkit";
+constexpr std::string_view kServerSwitch = " /REGSERVER";
+constexpr char kEnded[] = "100";
+
+// The toolkit's result for the DLL at `path`: 0, or the failure it reports.
+std::string RegisterLibrary(BootState& state, const std::string& path) {
+  platform::Platform& os = state.Os();
+  platform::Library& toolkit = state.libraries.toolkit;
+  if (toolkit == 0) toolkit = LoadAuthorLibrary(state, kToolkitName);
+  if (toolkit == 0 || !os.HasOrdinal(toolkit, kToolkitRegister)) return kNoToolkit;
+  const std::uintptr_t args[] = {reinterpret_cast<std::uintptr_t>(path.c_str())};
+  return std::to_string(static_cast<std::int32_t>(os.CallOrdinal(toolkit, kToolkitRegister, args)));
+}
+
+// "100" once the program has ended, or the platform's error of its start.
+// The wait sleeps until the program ends or a message comes, and the
+// splash window's messages are dispatched meanwhile.
+std::string RunToEnd(BootState& state, const std::string& commandLine) {
+  platform::Platform& os = state.Os();
+  const platform::Platform::Started started = os.StartProcess(commandLine);
+  if (!started.ok) return std::to_string(started.error);
+  while (!os.ProcessEnded(started.process)) {
+    os.WaitForProcessOrMessage(started.process);
+    os.PumpMessages();
+  }
+  return kEnded;
+}
+
+// A program registering itself: its path quoted as the launch quotes it.
+std::string ServerCommandLine(const std::string& command) {
+  if (!command.ends_with(kServerSwitch)) return command;
+  return QuotedProgram(command.substr(0, command.size() - kServerSwitch.size())) + std::string(kServerSwitch);
+}
+
+}  // namespace
+
+void RegisterInstalledFiles(BootState& state) {
+  for (int n = 1;; ++n) {
+    const std::string record = GetField(state.registerList, n, '|');
+    if (!IsSet(record)) return;
+    // A directory may hold ";", a name never: the command is all after the first.
+    const std::size_t separator = record.find(';');
+    const std::string command = separator == std::string::npos ? std::string() : record.substr(separator + 1);
+    switch (RegisterKind(record.substr(0, separator))) {
+      case 1:
+        WriteLogEntry(state, command + "(DLLReg)", RegisterLibrary(state, command));
+        break;
+      case 2:
+        WriteLogEntry(state, command + "(EXEReg)", RunToEnd(state, ServerCommandLine(command)));
+        break;
+      default:
+        WriteLogEntry(state, command + "(RegEdit)", RunToEnd(state, command));
+        break;
+    }
+  }
+}
+
+}  // namespace boot
