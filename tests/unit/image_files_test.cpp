@@ -1,0 +1,123 @@
+// The bitmap and icon readers: what they hand to the platform, and every
+// refusal of a file whose parts run past its end or past their limits.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "image_files.h"
+
+namespace {
+
+std::string U32(std::uint32_t value) {
+  std::string bytes(4, '\0');
+  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>(value >> (8 * i));
+  return bytes;
+}
+std::string U16(std::uint32_t value) { return U32(value).substr(0, 2); }
+
+struct Info {
+  std::uint32_t size = 40;
+  std::int32_t width = 2, height = 2;
+  std::uint32_t bits = 24, compression = 0, imageSize = 0, used = 0;
+};
+
+std::string Header(const Info& info) {
+  return U32(info.size) + U32(info.width) + U32(info.height) + U16(1) + U16(info.bits) + U32(info.compression) +
+         U32(info.imageSize) + U32(0) + U32(0) + U32(info.used) + U32(0) +
+         std::string(info.size > 40 ? info.size - 40 : 0, 'h');
+}
+
+std::string Bmp(const Info& info, const std::string& rest) { return "BM" + std::string(12, '\0') + Header(info) + rest; }
+
+TEST(ImageFiles, BitmapsAreSplitIntoInformationAndBitsOrRefused) {
+  struct Case {
+    const char* name;
+    std::string file;
+    int status;
+    std::size_t infoSize, bitsSize;
+  };
+  const std::string rows24 = std::string(16, 'p');  // 2 rows of 6 bytes, padded to 8
+  const Case cases[] = {
+      {"24 bits, no table", Bmp({}, rows24), image::kOk, 40, 16},
+      {"8 bits, 16 colours used", Bmp({.bits = 8, .used = 16}, std::string(64, 'c') + std::string(8, 'p')), image::kOk,
+       104, 8},
+      {"bit fields after a short header", Bmp({.bits = 32, .compression = 3}, std::string(12, 'm') + std::string(16, 'p')),
+       image::kOk, 52, 16},
+      {"a longer header is cut to 40 bytes", Bmp({.size = 108}, rows24), image::kOk, 40, 16},
+      {"run-length bits as long as the header says", Bmp({.bits = 8, .compression = 1, .imageSize = 5, .used = 2},
+                                                         std::string(8, 'c') + "12345"), image::kOk, 48, 5},
+      {"not BM", "MB" + Bmp({}, rows24).substr(2), image::kNotABitmap, 0, 0},
+      {"shorter than a file header", "BM1234", image::kNotABitmap, 0, 0},
+      {"header cut off", Bmp({}, "").substr(0, 30), image::kBitmapIncomplete, 0, 0},
+      {"colour table past the end", Bmp({.bits = 8}, std::string(100, 'c')), image::kBitmapIncomplete, 0, 0},
+      {"rows past the end", Bmp({}, rows24.substr(1)), image::kBitmapIncomplete, 0, 0},
+      {"a header too short to be one", Bmp({.size = 12}, rows24), image::kBitmapIncomplete, 0, 0},
+      {"a width no file can hold", Bmp({.width = 0x7FFFFFFF}, rows24), image::kBitmapIncomplete, 0, 0},
+      {"run-length bits past the end", Bmp({.bits = 8, .compression = 1, .imageSize = 99, .used = 2},
+                                           std::string(8, 'c') + "12345"), image::kBitmapIncomplete, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const image::Bitmap bitmap = image::ReadBitmap(c.file);
+    EXPECT_EQ(bitmap.status, c.status);
+    EXPECT_EQ(bitmap.dib.info.size(), c.infoSize);
+    EXPECT_EQ(bitmap.dib.bits.size(), c.bitsSize);
+    EXPECT_EQ(bitmap.dib.info.substr(0, 4), c.infoSize > 0 ? U32(40) : "");
+  }
+}
+
+// An icon file whose first entry points at `image`; a second entry follows.
+std::string Ico(const std::string& image, std::uint16_t type = 1, std::uint32_t size = 0) {
+  const std::uint32_t offset = 6 + 2 * 16;
+  const std::string entry = std::string(8, '\0') + U32(size != 0 ? size : static_cast<std::uint32_t>(image.size())) +
+                            U32(offset);
+  return U16(0) + U16(type) + U16(2) + entry + entry + image;
+}
+
+// A 1-bit icon image of `width` x `height` whose mask rows are numbered
+// from the bottom.
+std::string IconImage(int width, int height) {
+  const std::size_t row = (static_cast<std::size_t>(width) + 31) / 32 * 4;
+  std::string mask;
+  for (int i = 0; i < height; ++i) mask += std::string(row, static_cast<char>('A' + i % 26));
+  return Header({.width = width, .height = 2 * height, .bits = 1}) + std::string(8, 'c') +
+         std::string(row * height, 'x') + mask;
+}
+
+TEST(ImageFiles, IconsGiveTheirFirstImageWithAMaskSizedToItOrAreRefused) {
+  struct Case {
+    const char* name;
+    std::string file;
+    int status;
+    bool usable;
+    std::string maskTop;  // the first row handed on, 16-bit words
+  };
+  const Case cases[] = {
+      {"32 x 32", Ico(IconImage(32, 32)), image::kOk, true, "FFFF"},
+      {"16 x 16", Ico(IconImage(16, 16)), image::kOk, true, "PP"},
+      {"1 x 1", Ico(IconImage(1, 1)), image::kOk, true, "AA"},
+      {"a cursor", Ico(IconImage(32, 32), 2), image::kNotAnIcon, false, ""},
+      {"directory cut off", Ico(IconImage(32, 32)).substr(0, 21), image::kIconHeaderIncomplete, false, ""},
+      {"wider than 32", Ico(IconImage(33, 32)), image::kIconUnusable, false, ""},
+      {"taller than 32", Ico(IconImage(32, 33)), image::kIconUnusable, false, ""},
+      {"mask past its block", Ico(IconImage(32, 32), 1, static_cast<std::uint32_t>(IconImage(32, 32).size() - 1)),
+       image::kIconUnusable, false, ""},
+      {"image past the end of the file", Ico(IconImage(32, 32)).substr(0, 200), image::kOk, false, ""},
+      {"64 KiB or more", Ico(IconImage(32, 32), 1, 65536), image::kOk, false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const image::Icon icon = image::ReadIcon(c.file);
+    EXPECT_EQ(icon.status, c.status);
+    EXPECT_EQ(icon.usable, c.usable);
+    if (!icon.usable) continue;
+    const int height = icon.colour.height;
+    EXPECT_EQ(icon.colour.info.substr(8, 4), U32(static_cast<std::uint32_t>(height)));
+    EXPECT_EQ(icon.mask.size(), c.maskTop.size() * static_cast<std::size_t>(height));
+    EXPECT_EQ(icon.mask.substr(0, c.maskTop.size()), c.maskTop);
+    EXPECT_EQ(icon.colour.bits, std::string(icon.colour.bits.size(), 'x'));
+  }
+}
+
+}  // namespace
