@@ -8,6 +8,7 @@
 #include "settings.h"
 #include "setup_list.h"
 #include "setup_log.h"
+#include "splash_image.h"
 #include "splash_window.h"
 #include "string_ids.h"
 #include "support_libraries.h"
@@ -48,6 +49,7 @@ bool RunPhases(BootState& state) {
   StartLog(state);
   if (!CheckExcludedVersion(state)) return false;
   LogCtl3dCopy(state);
+  LogSplashImage(state);
   PrepareVersionLibrary(state);
   if (!CheckRequiredFiles(state)) return false;
   if (!ReadSetupList(state)) return false;
@@ -73,6 +75,7 @@ bool RunBootstrap(BootState& state, platform::Instance instance, const std::stri
     state.Os().PostQuit(0);
     return true;
   }
+  LoadSplashImage(state);
   state.splash.window = CreateSplashWindow(state);
   if (state.splash.window == 0) return false;
   PrepareCtl3d(state);

@@ -71,8 +71,18 @@ bool HasExtension(std::string_view path) {
 }
 
 std::string WithNumberExtension(std::string_view name, int n) {
-  const std::string digits = std::to_string(n);
+  const std::string digits = Decimal(n);
   return std::string(name) + "." + std::string(digits.size() < 3 ? 3 - digits.size() : 0, '0') + digits;
+}
+
+bool IsRelativePath(std::string_view path) {
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t end = path.find('\\', start);
+    if (!IsPlainFileName(path.substr(start, end == std::string_view::npos ? end : end - start))) return false;
+    if (end == std::string_view::npos) return true;
+    start = end + 1;
+  }
 }
 
 }  // namespace boot

@@ -17,6 +17,10 @@ bool IsPlainFileName(std::string_view name);
 // names tried in turn for a file or folder that must be a new one.
 std::string WithNumberExtension(std::string_view name, int n);
 
+// Plain file names joined by "\": a path that stays inside the directory
+// it is joined to (no drive, root, "." or ".." part).
+bool IsRelativePath(std::string_view path);
+
 // True when the last component of `path` has an extension.
 bool HasExtension(std::string_view path);
 

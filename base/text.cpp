@@ -28,8 +28,20 @@ std::string ToUpperAscii(std::string text) {
   return text;
 }
 
+[[gnu::noinline]] std::string Decimal(long long value) {
+  char digits[24];
+  char* start = digits + sizeof digits;
+  unsigned long long rest = value < 0 ? 0ull - static_cast<unsigned long long>(value) : value;
+  do {
+    *--start = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+  } while (rest != 0);
+  if (value < 0) *--start = '-';
+  return std::string(start, digits + sizeof digits);
+}
+
 std::string TwoDigits(int value) {
-  const std::string digits = std::to_string(value < 0 ? -static_cast<long long>(value) : value);
+  const std::string digits = Decimal(value < 0 ? -static_cast<long long>(value) : value);
   std::string text(value < 0 ? "-" : "");
   if (digits.size() < 2) text += '0';
   text += digits;

@@ -20,6 +20,10 @@ std::string ToUpperAscii(std::string text);
 // up to the first other character; no digits give 0.
 int ParseLeadingInt(std::string_view text);
 
+// Decimal text of a number. One out-of-line function: the standard
+// library's conversion is expanded at every call.
+std::string Decimal(long long value);
+
 // Decimal with at least two digits, as "%02d" gives it.
 std::string TwoDigits(int value);
 

@@ -42,6 +42,7 @@ struct Splash {
   int imageX = 0;
   int imageY = 0;
   int imageStatus = 0;
+  std::string imagePath;  // the described copy, the log's key; empty without ImageFile
 };
 
 struct SetupList {

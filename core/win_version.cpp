@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform.h"
+#include "text.h"
 
 namespace boot {
 namespace {
@@ -17,8 +18,8 @@ WinVersion ClassifyWinVersion(
     std::uint32_t version,
     const std::function<std::optional<std::uint16_t>()>& networkCaps) {
   WinVersion result;
-  result.text = std::to_string(version & 0xFF) + "." +
-                std::to_string((version >> 8) & 0xFF) + " ";
+  result.text = Decimal(version & 0xFF) + "." +
+                Decimal((version >> 8) & 0xFF) + " ";
   const std::string head = result.text.substr(0, 3);
   if (head == "3.0") {
     result.code = kWin30;

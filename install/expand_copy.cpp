@@ -26,7 +26,7 @@ void ReportFailure(BootState& state, int messageId, const std::string& source,
 // never overwrites a file of the machine.
 std::string FreeStagingName(platform::Platform& os, const std::string& destination) {
   for (int n = 1; n <= kMaxStagingNames; ++n) {
-    const std::string name = destination + "~" + (n == 1 ? std::string() : std::to_string(n));
+    const std::string name = destination + "~" + (n == 1 ? std::string() : Decimal(n));
     if (!os.FileExists(name)) return name;
   }
   return {};
@@ -44,7 +44,7 @@ std::string InstallErrorDetail(const BootState& state, std::uint32_t error) {
     case platform::kErrorWriteProtect:
       return LoadText(state, ids::kWriteProtected);
     default:
-      return LoadText(state, ids::kGeneralCopyError) + std::to_string(error);
+      return LoadText(state, ids::kGeneralCopyError) + Decimal(error);
   }
 }
 

@@ -137,7 +137,7 @@ bool DetermineListMode(BootState& state, std::string& mainSource) {
     WriteLogEntry(state, "VB", "4");
   } else {
     state.list.mode = kOwnList;
-    WriteLogEntry(state, "VB", "3," + std::to_string(scan.result));
+    WriteLogEntry(state, "VB", "3," + Decimal(scan.result));
   }
   return true;
 }
@@ -184,7 +184,7 @@ ListMacros LoadMacros(const BootState& state) {
 
 void CollectOwnEntries(BootState& state) {
   for (int n = 1;; ++n) {
-    const std::string entry = ReadTextSetting(state, ids::kFile, "*", kOwnEntryCapacity, std::to_string(n));
+    const std::string entry = ReadTextSetting(state, ids::kFile, "*", kOwnEntryCapacity, Decimal(n));
     if (!IsSet(entry)) return;
     state.list.files.push_back(ParseFileRecord(entry));
   }
@@ -206,7 +206,7 @@ bool CollectSectionedEntries(BootState& state) {
   bool splitPending = false;
   for (int n = 1;; ++n) {
     const std::string entry =
-        os.ReadProfileString(section, key + std::to_string(n), "*", kSectionedEntryCapacity, list.sourcePath);
+        os.ReadProfileString(section, key + Decimal(n), "*", kSectionedEntryCapacity, list.sourcePath);
     if (!IsSet(entry)) break;
     AddSectionedEntry(list.files, entry, macros, splitPending);
     if (!IsSet(GetField(entry, 4, ','))) break;

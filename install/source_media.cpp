@@ -8,6 +8,7 @@
 #include "settings.h"
 #include "setup_log.h"
 #include "string_ids.h"
+#include "text.h"
 
 namespace boot {
 namespace {
@@ -26,7 +27,7 @@ std::string TwinName(const std::string& name, const std::string& destName) {
 
 // True when the user has put the disk in and answers OK.
 bool AskForDisk(BootState& state, int disk) {
-  const std::string text = LoadText(state, ids::kInsertDisk) + std::to_string(disk);
+  const std::string text = LoadText(state, ids::kInsertDisk) + Decimal(disk);
   return state.Os().MessageBox(text, state.splash.title, platform::kMbOkCancelWarning) == platform::kIdOk;
 }
 

@@ -10,7 +10,7 @@ namespace {
 
 // A decimal number of at least `width` digits, as "%04d" writes it.
 std::string Padded(std::uint32_t value, std::size_t width) {
-  std::string digits = std::to_string(value);
+  std::string digits = Decimal(value);
   return std::string(digits.size() < width ? width - digits.size() : 0, '0') + digits;
 }
 
@@ -55,7 +55,7 @@ VersionTexts GetSourceVersionText(BootState& state, const std::string& path) {
 std::string GetFileDateText(BootState& state, const std::string& path) {
   const std::optional<platform::SystemTime> time = state.Os().LastWriteTime(path);
   if (!time) return {};
-  return std::to_string(time->year) + TwoDigits(time->month) + TwoDigits(time->day) + TwoDigits(time->hour) +
+  return Decimal(time->year) + TwoDigits(time->month) + TwoDigits(time->day) + TwoDigits(time->hour) +
          TwoDigits(time->minute);
 }
 

@@ -6,6 +6,7 @@
 #include "setup_log.h"
 #include "constants.h"
 #include "ctl3d.h"
+#include "text.h"
 
 namespace boot {
 namespace {
@@ -40,7 +41,7 @@ void WaitOrEnd(BootState& state) {
 }
 
 void ReportLaunchFailure(BootState& state, const std::string& commandLine, std::uint32_t error) {
-  const std::string code = std::to_string(static_cast<std::int32_t>(error));
+  const std::string code = Decimal(static_cast<std::int32_t>(error));
   const std::string extra = ReadTextSettingById(state, ids::kErrorMessageLaunch,
                                                 ids::kInstallationAborted, kExtraTextCapacity);
   const std::string text = LoadText(state, ids::kErrorLaunching) + state.list.programPath + "\n\n" +

@@ -24,7 +24,7 @@ std::string RegisterLibrary(BootState& state, const std::string& path) {
   if (toolkit == 0) toolkit = LoadAuthorLibrary(state, kToolkitName);
   if (toolkit == 0 || !os.HasOrdinal(toolkit, kToolkitRegister)) return kNoToolkit;
   const std::uintptr_t args[] = {reinterpret_cast<std::uintptr_t>(path.c_str())};
-  return std::to_string(static_cast<std::int32_t>(os.CallOrdinal(toolkit, kToolkitRegister, args)));
+  return Decimal(static_cast<std::int32_t>(os.CallOrdinal(toolkit, kToolkitRegister, args)));
 }
 
 // "100" once the program has ended, or the platform's error of its start.
@@ -33,7 +33,7 @@ std::string RegisterLibrary(BootState& state, const std::string& path) {
 std::string RunToEnd(BootState& state, const std::string& commandLine) {
   platform::Platform& os = state.Os();
   const platform::Platform::Started started = os.StartProcess(commandLine);
-  if (!started.ok) return std::to_string(started.error);
+  if (!started.ok) return Decimal(started.error);
   while (!os.ProcessEnded(started.process)) {
     os.WaitForProcessOrMessage(started.process);
     os.PumpMessages();

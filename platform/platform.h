@@ -12,6 +12,7 @@
 #include <string>
 
 #include "block.h"
+#include "image_files.h"
 #include "pe_version.h"
 
 namespace platform {
@@ -223,6 +224,10 @@ class Platform {
   virtual bool DrawIcon(Dc dc, int x, int y, Gdi icon) = 0;
   virtual Dc CreateCompatibleDc(Dc dc) = 0;
   virtual Gdi SelectObject(Dc dc, Gdi object) = 0;
+  // A bitmap for the screen made from a DIB; 0 when the platform refuses it.
+  virtual Gdi CreateBitmap(const image::Dib& dib) = 0;
+  // An icon made from its colour image and its mask; 0 when refused.
+  virtual Gdi CreateIcon(Instance instance, const image::Icon& icon) = 0;
   // Width and height of a bitmap; nothing when it is not one.
   virtual std::optional<std::pair<int, int>> BitmapSize(Gdi bitmap) = 0;
   virtual bool BitBlt(Dc dc, int x, int y, int width, int height, Dc source,

@@ -29,17 +29,6 @@ bool IsDriveLetterPath(const std::string& path) {
   return path.size() >= 3 && path[0] >= 'A' && path[0] <= 'Z' && path[1] == ':' && path[2] == '\\';
 }
 
-bool AllPartsPlain(const std::string& path) {
-  std::size_t start = 3;
-  while (start <= path.size()) {
-    std::size_t end = path.find('\\', start);
-    if (end == std::string::npos) end = path.size();
-    if (!IsPlainFileName(std::string_view(path).substr(start, end - start))) return false;
-    start = end + 1;
-  }
-  return true;
-}
-
 // Enters a directory, and its drive when the path names one.
 void EnterDirectory(platform::Platform& os, const std::string& path) {
   os.SetCurrentDirectory(path);
@@ -89,7 +78,9 @@ std::optional<std::string> TempDirFromSetting(const std::string& setting, const 
   const std::string upper = ToUpperAscii(setting);
   std::string path = upper.size() > 1 && upper[1] == ':' ? upper : "C:\\" + upper;
   while (path.size() > 3 && path.back() == '\\') path.pop_back();
-  if (!IsDriveLetterPath(path) || path.size() == 3 || !AllPartsPlain(path)) return std::nullopt;
+  if (!IsDriveLetterPath(path) || path.size() == 3 || !IsRelativePath(std::string_view(path).substr(3))) {
+    return std::nullopt;
+  }
   const std::string folder = path + "\\";
   for (const std::string* system : {&dirs.win, &dirs.sys, &dirs.osSys}) {
     if (IsBelow(*system, folder)) return std::nullopt;

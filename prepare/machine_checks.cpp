@@ -44,7 +44,7 @@ bool CheckRequiredFiles(BootState& state) {
   const unsigned type =
       state.noIgnore != 0 ? platform::kMbRetryCancelWarning : platform::kMbAbortRetryIgnoreWarning;
   for (int n = 1;; ++n) {
-    const std::string number = std::to_string(n);
+    const std::string number = Decimal(n);
     const std::string name = ReadTextSetting(state, ids::kRequires, "*", kRequiresCapacity, number);
     if (!IsSet(name)) return true;
     while (!Present(state, name)) {

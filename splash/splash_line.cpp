@@ -10,11 +10,12 @@ namespace {
 
 constexpr int kCentred = -1;
 
-// Pieces between runs of ";", empty ones dropped.
-std::vector<std::string_view> SplitPieces(std::string_view line) {
+}  // namespace
+
+std::vector<std::string_view> SplitPieces(std::string_view line, std::size_t most) {
   std::vector<std::string_view> pieces;
   std::size_t pos = 0;
-  while (pos < line.size() && pieces.size() < 3) {
+  while (pos < line.size() && pieces.size() < most) {
     const std::size_t start = line.find_first_not_of(';', pos);
     if (start == std::string_view::npos) break;
     const std::size_t end = line.find(';', start);
@@ -24,11 +25,9 @@ std::vector<std::string_view> SplitPieces(std::string_view line) {
   return pieces;
 }
 
-}  // namespace
-
 std::optional<SplashLineLayout> LayOutSplashLine(std::string_view line, int width, int height) {
   if (line.size() < 2) return std::nullopt;
-  const std::vector<std::string_view> pieces = SplitPieces(line);
+  const std::vector<std::string_view> pieces = SplitPieces(line, 3);
   if (pieces.empty()) return std::nullopt;
   const int x = pieces.size() > 1 ? ParseLeadingInt(pieces[1]) : kCentred;
   const int y = pieces.size() > 2 ? ParseLeadingInt(pieces[2]) : kCentred;

@@ -51,7 +51,7 @@ void ReadSplashLines(BootState& state) {
   for (int n = 1; n <= static_cast<int>(kSplashLines); ++n) {
     const std::string fallback = n == 1 ? LoadText(state, ids::kDefaultMessage1) : "*";
     const std::string value =
-        ReadTextSetting(state, ids::kDialogMessage, fallback, kLineCapacity, std::to_string(n));
+        ReadTextSetting(state, ids::kDialogMessage, fallback, kLineCapacity, Decimal(n));
     // A "|" in a value starts a new line, which moves the later ones down.
     std::size_t start = 0;
     for (std::size_t bar = value.find('|'); bar != std::string::npos; bar = value.find('|', start)) {

@@ -10,7 +10,7 @@
 namespace host {
 namespace {
 
-constexpr std::array<std::string_view, 37> kOperations = {
+constexpr std::array<std::string_view, 39> kOperations = {
     "ReadProfileString", "ReadProfileInt", "WriteProfileString", "NetworkCaps",
     "CreateDirectory", "CreateProtectedDirectory", "RemoveDirectory", "SetCurrentDirectory",
     "SetCurrentDrive", "FileExists", "DeleteFile", "ReadFile",
@@ -19,7 +19,7 @@ constexpr std::array<std::string_view, 37> kOperations = {
     "LzCopy", "LzReadAll", "ExpandedName", "FileVersion", "InstallFile",
     "LoadLibrary", "LoadSystemLibrary", "RestrictLibrarySearch", "CallOrdinal", "HasOrdinal",
     "StartProcess", "ProcessEnded", "RegisterWindowClass", "CreateWindow",
-    "SetTimer", "MessageBox"};
+    "SetTimer", "MessageBox", "CreateBitmap", "CreateIcon"};
 
 bool IsOperation(std::string_view name) {
   return std::find(kOperations.begin(), kOperations.end(), name) != kOperations.end();
@@ -241,6 +241,14 @@ bool FaultyPlatform::SetTimer(platform::Window window, std::uintptr_t id, unsign
 int FaultyPlatform::MessageBox(const std::string& text, const std::string& caption,
                                unsigned type) {
   return Fails("MessageBox") ? 0 : inner_.MessageBox(text, caption, type);
+}
+
+platform::Gdi FaultyPlatform::CreateBitmap(const image::Dib& dib) {
+  return Fails("CreateBitmap") ? 0 : inner_.CreateBitmap(dib);
+}
+
+platform::Gdi FaultyPlatform::CreateIcon(platform::Instance instance, const image::Icon& icon) {
+  return Fails("CreateIcon") ? 0 : inner_.CreateIcon(instance, icon);
 }
 
 }  // namespace host

@@ -131,6 +131,8 @@ class FaultyPlatform : public platform::Platform {
   platform::Gdi SelectObject(platform::Dc dc, platform::Gdi object) override {
     return inner_.SelectObject(dc, object);
   }
+  platform::Gdi CreateBitmap(const image::Dib& dib) override;
+  platform::Gdi CreateIcon(platform::Instance instance, const image::Icon& icon) override;
   std::optional<std::pair<int, int>> BitmapSize(platform::Gdi bitmap) override {
     return inner_.BitmapSize(bitmap);
   }

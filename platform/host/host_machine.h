@@ -130,6 +130,8 @@ class HostMachine : public platform::Platform {
   bool DrawIcon(platform::Dc dc, int x, int y, platform::Gdi icon) override;
   platform::Dc CreateCompatibleDc(platform::Dc dc) override;
   platform::Gdi SelectObject(platform::Dc dc, platform::Gdi object) override;
+  platform::Gdi CreateBitmap(const image::Dib& dib) override;
+  platform::Gdi CreateIcon(platform::Instance instance, const image::Icon& icon) override;
   std::optional<std::pair<int, int>> BitmapSize(platform::Gdi bitmap) override;
   bool BitBlt(platform::Dc dc, int x, int y, int width, int height, platform::Dc source, int sx,
               int sy, std::uint32_t rop) override;
@@ -231,6 +233,8 @@ class HostMachine : public platform::Platform {
   std::map<std::string, profile::Document> profiles_;  // by Target key
   // Media of other disks wait in <root>/disks/N; the one in the drive
   // ([Disks] Drive, the program's drive by default) is `insertedDisk_`.
+  std::map<platform::Gdi, std::pair<int, int>> bitmaps_;  // width and height
+  platform::Gdi nextGdi_ = 0x5000;
   char diskDrive_ = 'D';
   int insertedDisk_ = 1;
   bool windowFails_ = false;

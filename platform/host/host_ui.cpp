@@ -23,6 +23,15 @@ std::string Hex(std::uint32_t value) {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// FNV-1a over the bytes that make a picture: equal pictures, equal sums.
+std::uint32_t Checksum(std::initializer_list<std::string_view> parts) {
+  std::uint32_t sum = 2166136261u;
+  for (const std::string_view part : parts) {
+    for (const char c : part) sum = (sum ^ static_cast<unsigned char>(c)) * 16777619u;
+  }
+  return sum;
+}
+
 std::string UpperName(std::string name) {
   const std::size_t slash = name.find_last_of("\\/");
   if (slash != std::string::npos) name = name.substr(slash + 1);
@@ -286,7 +295,25 @@ platform::Dc HostMachine::CreateCompatibleDc(platform::Dc) { return kMemoryDc; }
 
 platform::Gdi HostMachine::SelectObject(platform::Dc, platform::Gdi) { return 0; }
 
-std::optional<std::pair<int, int>> HostMachine::BitmapSize(platform::Gdi) { return std::nullopt; }
+platform::Gdi HostMachine::CreateBitmap(const image::Dib& dib) {
+  const int height = dib.height < 0 ? -dib.height : dib.height;
+  Note("bitmap " + std::to_string(dib.width) + "x" + std::to_string(height) +
+       " checksum=" + Hex(Checksum({dib.info, dib.bits})));
+  bitmaps_[nextGdi_] = {dib.width, height};
+  return nextGdi_++;
+}
+
+platform::Gdi HostMachine::CreateIcon(platform::Instance, const image::Icon& icon) {
+  Note("icon image " + std::to_string(icon.colour.width) + "x" + std::to_string(icon.colour.height) +
+       " checksum=" + Hex(Checksum({icon.colour.info, icon.colour.bits, icon.mask})));
+  return nextGdi_++;
+}
+
+std::optional<std::pair<int, int>> HostMachine::BitmapSize(platform::Gdi bitmap) {
+  const auto found = bitmaps_.find(bitmap);
+  if (found == bitmaps_.end()) return std::nullopt;
+  return found->second;
+}
 
 bool HostMachine::BitBlt(platform::Dc, int x, int y, int width, int height, platform::Dc, int, int,
                          std::uint32_t rop) {

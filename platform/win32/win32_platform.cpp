@@ -682,6 +682,26 @@ platform::Gdi Win32Platform::SelectObject(platform::Dc dc, platform::Gdi object)
   return Out(::SelectObject(As<HDC>(dc), As<HGDIOBJ>(object)));
 }
 
+platform::Gdi Win32Platform::CreateBitmap(const image::Dib& dib) {
+  const HDC screen = ::GetDC(nullptr);
+  const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.info.data());
+  const HBITMAP bitmap =
+      ::CreateDIBitmap(screen, &info->bmiHeader, CBM_INIT, dib.bits.data(), info, DIB_RGB_COLORS);
+  ::ReleaseDC(nullptr, screen);
+  return Out(bitmap);
+}
+
+platform::Gdi Win32Platform::CreateIcon(platform::Instance, const image::Icon& icon) {
+  ICONINFO parts = {};
+  parts.fIcon = TRUE;
+  parts.hbmColor = As<HBITMAP>(CreateBitmap(icon.colour));
+  parts.hbmMask = ::CreateBitmap(icon.colour.width, icon.colour.height, 1, 1, icon.mask.data());
+  const HICON made = parts.hbmColor != nullptr && parts.hbmMask != nullptr ? ::CreateIconIndirect(&parts) : nullptr;
+  if (parts.hbmColor != nullptr) ::DeleteObject(parts.hbmColor);
+  if (parts.hbmMask != nullptr) ::DeleteObject(parts.hbmMask);
+  return Out(made);
+}
+
 std::optional<std::pair<int, int>> Win32Platform::BitmapSize(platform::Gdi bitmap) {
   BITMAP info = {};
   if (::GetObjectA(As<HGDIOBJ>(bitmap), sizeof info, &info) == 0) return std::nullopt;

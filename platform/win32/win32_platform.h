@@ -104,6 +104,8 @@ class Win32Platform : public platform::Platform {
   bool DrawIcon(platform::Dc dc, int x, int y, platform::Gdi icon) override;
   platform::Dc CreateCompatibleDc(platform::Dc dc) override;
   platform::Gdi SelectObject(platform::Dc dc, platform::Gdi object) override;
+  platform::Gdi CreateBitmap(const image::Dib& dib) override;
+  platform::Gdi CreateIcon(platform::Instance instance, const image::Icon& icon) override;
   std::optional<std::pair<int, int>> BitmapSize(platform::Gdi bitmap) override;
   bool BitBlt(platform::Dc dc, int x, int y, int width, int height, platform::Dc source, int sx,
               int sy, std::uint32_t rop) override;

@@ -130,6 +130,8 @@ TEST_F(Faults, EveryOperationGivesItsFailureValueWithoutReachingTheMachine) {
       {"CreateWindow", [](auto& p) { return p.CreateWindow(0, {}) == 0; }},
       {"SetTimer", [](auto& p) { return !p.SetTimer(1, 1, 10); }},
       {"MessageBox", [](auto& p) { return p.MessageBox("text", "caption", 0) == 0; }},
+      {"CreateBitmap", [](auto& p) { return p.CreateBitmap({}) == 0; }},
+      {"CreateIcon", [](auto& p) { return p.CreateIcon(0, {}) == 0; }},
   };
   std::set<std::string_view> covered;
   for (const auto& [name, call] : calls) {
