@@ -171,6 +171,7 @@ void HostMachine::LoadFaults() {
   inUse_ = files("InUse");
   readOnly_ = files("ReadOnly");
   inUseUntilBox_ = profile::ReadInt(description_, "Files", "InUseUntilBox", 0) == 1;
+  appearOnBox_ = SplitList(Setting("Files", "AppearOnBox", ""), ';');
   fullDrives_ = DriveLetters(Setting("Drives", "Full", ""));
   protectedDrives_ = DriveLetters(Setting("Drives", "WriteProtected", ""));
 }

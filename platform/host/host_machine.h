@@ -228,6 +228,7 @@ class HostMachine : public platform::Platform {
   std::vector<int> answers_;
   std::set<std::string> inUse_, readOnly_;  // Target keys
   bool inUseUntilBox_ = false;  // the user closes those programs when a box asks
+  std::vector<std::string> appearOnBox_;  // files the user supplies when a box asks
   std::string fullDrives_, protectedDrives_;  // drive letters
   std::vector<std::string> libraries_;
   std::map<std::string, profile::Document> profiles_;  // by Target key

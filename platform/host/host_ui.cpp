@@ -265,6 +265,10 @@ int HostMachine::MessageBox(const std::string& text, const std::string& caption,
        " answer=" + std::to_string(answer));
   if (answer == platform::kIdOk) InsertRequestedDisk(text);
   if (inUseUntilBox_) inUse_.clear();
+  for (const std::string& path : std::exchange(appearOnBox_, {})) {
+    WriteWholeFile(Locate(path), "supplied by the user");
+    Note("supplied " + path);
+  }
   return answer;
 }
 

@@ -56,7 +56,7 @@ const std::string kHostile[] = {
     "WIN.INI", ".", "..", "*", "SUB", "C:\\WINDOWS", "LOGS\\A.INI", "..\\A.INI", "\\", " ",
 };
 
-enum class Kind { Number, Name, Path, Text, Record };
+enum class Kind { Number, Name, Path, Text, Record, Image };
 
 const std::string kNumbers[] = {"0", "1", "3", "4", "-1", "2", "01", " 1", "1x", "4294967297"};
 const std::string kNames[] = {"SETUP1.EXE", "SETUP1.EX_", "MAIN.EXE", "MAIN.EX_", "X.EX_", "A.DLL",
@@ -65,6 +65,8 @@ const std::string kPaths[] = {"MYSETUP", "C:\\TMP", "E:\\TMP\\X", "C:\\A\\..\\X"
                               "SUB", "C:\\LOG.INI", "C:\\WINDOWS\\SETUP.LST", "D:\\SETUP.LST",
                               "C:\\~S120608\\LOG.INI", "C:\\CONFIG.SYS", "C:\\WINDOWS\\.\\SETUP1.EXE",
                               ".\\SETUP1.EXE", "C:/WINDOWS/SETUP1.EXE", "C:\\~S120608\\SETUP1.EXE"};
+const std::string kImages[] = {"LOGO.BMP;0;10;20", "APP.ICO;1;5;5", "..\\LOGO.BMP;0;0;0", "SETUP1.EXE;0;0;0",
+                               "WIN.INI;1", "SUB\\LOGO.BMP;0;1;1", "VER.DLL;0;0;0"};
 const std::string kTexts[] = {"Setup | please wait", "Setup", "a|b", "Remove it yourself.", "x"};
 const std::string kRecords[] = {"SETUP1.EXE;;0", "A.DLL;0;0;1.0;1;A.DL_;0", "..\\WINDOWS\\WIN.INI;;0",
                                 "A.REG;;0;;;A.RE_;C:\\X.REG", "WIN.INI;;1", "SETUP1.EXE~;;0", "CON;;0",
@@ -92,6 +94,7 @@ const Key kKeys[] = {
     {"Dialog3d", Kind::Number},          {"DialogColor", Kind::Number},
     {"VersionCheck", Kind::Number},      {"ExcludeWinOS", Kind::Number},
     {"Requires1", Kind::Name},           {"Requires2", Kind::Path},
+    {"ImageFile", Kind::Image},          {"DialogStyle", Kind::Number},
 };
 
 std::string Value(Picks& picks, Kind kind) {
@@ -103,6 +106,7 @@ std::string Value(Picks& picks, Kind kind) {
     case Kind::Path: return kPaths[choice % std::size(kPaths)];
     case Kind::Text: return kTexts[choice % std::size(kTexts)];
     case Kind::Record: return kRecords[choice % std::size(kRecords)];
+    case Kind::Image: return kImages[choice % std::size(kImages)];
   }
   return {};
 }
@@ -177,7 +181,8 @@ std::string SourceList(Picks& picks) {
 
 const char* const kMediaNames[] = {"SETUP1.EX_", "SETUP1.EXE", "MAIN.EXE",        "MAIN.EX_",
                                    "X.EX_",      "A.DL_",      "SETUP1",          "SUB\\SETUP1.EX_",
-                                   "SUB\\MAIN.EX_", "NUL.EX_", "B.DL1",     "B.DL2",           "A.DLL"};
+                                   "SUB\\MAIN.EX_", "NUL.EX_", "B.DL1",     "B.DL2",           "A.DLL",
+                                   "LOGO.BM_",   "APP.IC_",    "SUB\\LOGO.BM_",   "VER.DL_"};
 
 // The character a compressed file's header gives back to its name.
 const char kStoredChars[] = {'E', 'L', 'T', '\\', ':', '.', '~', ' ', '\0'};

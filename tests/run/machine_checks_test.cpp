@@ -68,6 +68,8 @@ TEST_F(MachineChecks, RequiredFilesAreLookedForInTheSystemAndWindowsDirectories)
       {"cut to 19 characters", "Requires1=LONGNAME_REQUIRED.DLL\r\n", "", "", {}, true},
       {"skipped", "Requires1=MISSING.DLL\r\nErrorMessageRequires=Call us.\r\n", "", "5",
        {missing + "\n\nCall us. type=0x32"}, true},
+      {"retried once it is there", "Requires1=MISSING.DLL\r\n", "[Files]\r\nAppearOnBox=C:\\WINDOWS\\MISSING.DLL", "4",
+       {missing + " type=0x32"}, true},
       {"retried, then abandoned", "Requires1=MISSING.DLL\r\n", "", "4,3",
        {missing + " type=0x32", missing + " type=0x32"}, false},
       {"no ignoring", "NoIgnore=1\r\nRequires1=MISSING.DLL\r\n", "", "2", {missing + " type=0x35"}, false},

@@ -54,5 +54,14 @@ TEST_F(Scenario, InstalledFilesAreRegisteredByTheirKindAndResultsLogged) {
                                              testing::StartsWith("start \"REGEDIT /S APP.REG\"")));
 }
 
+TEST_F(Scenario, ARegisteringProgramInAFolderWithABlankIsQuoted) {
+  Put("D:\\SRV.EX_", szdd::Compress(kProgram, 'E'));
+  List("[BootSetup]\r\nVBCompatible=0\r\nSetupFileName=\r\nUseTempDir=1\r\nTempDir=C:\\MY SETUP\r\n"
+       "File1=SRV.EXE;;0;;0;;2\r\n");
+  Run();
+  EXPECT_THAT(Journal("start "), ElementsAre(testing::StartsWith("start \"\"C:\\MY SETUP\\SRV.EXE\" /REGSERVER\"")));
+  EXPECT_EQ(LogValue("C:\\MY SETUP\\SRV.EXE /REGSERVER(EXEReg)"), "100");
+}
+
 }  // namespace
 }  // namespace scenario

@@ -18,6 +18,7 @@ struct Case {
   std::string media;                   // D:\LOGO.BM_ or D:\APP.IC_, expanded; empty: none
   std::optional<std::string> status;   // the "Img," entry
   const char* made;                    // journal line start of the picture, if one
+  std::uint32_t readError = 0;         // the error of a read of the copy that fails
 };
 
 TEST_F(Scenario, SplashImagesAreMadeFromTheMediaOrGetTheirStatus) {
@@ -35,6 +36,10 @@ TEST_F(Scenario, SplashImagesAreMadeFromTheMediaOrGetTheirStatus) {
       {"icon too wide", "APP.ICO;1;0;0", Ico(IconImage(48, 32)), "-7", nullptr},
       {"a name outside its folder", "..\\LOGO.BMP;0;0;0", bitmap, "-10", nullptr},
       {"a name with a drive", "C:\\LOGO.BMP;0;0;0", bitmap, "-10", nullptr},
+      {"bitmap unreadable", "LOGO.BMP;0;0;0", bitmap, "-1", nullptr, 5},
+      {"bitmap beyond memory", "LOGO.BMP;0;0;0", bitmap, "-3", nullptr, 8},
+      {"icon unreadable", "APP.ICO;1;0;0", icon, "-5", nullptr, 5},
+      {"icon beyond memory", "APP.ICO;1;0;0", icon, "-7", nullptr, 8},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -43,7 +48,8 @@ TEST_F(Scenario, SplashImagesAreMadeFromTheMediaOrGetTheirStatus) {
     const bool isIcon = c.setting.find(";1;") != std::string::npos;
     if (!c.media.empty()) Put(isIcon ? "D:\\APP.IC_" : "D:\\LOGO.BM_", szdd::Compress(c.media, isIcon ? 'O' : 'P'));
     List("[BootSetup]\r\nVBCompatible=0\r\nSetupFileName=\r\nImageFile=" + c.setting + "\r\n");
-    Run();
+    // The first file read whole is the picture's copy.
+    c.readError != 0 ? RunWithFault("ReadFile", 1, c.readError) : Run();
     // The log names the copy as described, whatever became of it.
     const std::string path = "C:\\WINDOWS\\SYSTEM\\" + c.setting.substr(0, c.setting.find(';'));
     EXPECT_EQ(LogValue("Img," + path), c.status);
