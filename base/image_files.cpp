@@ -84,7 +84,9 @@ Bitmap ReadBitmap(std::string_view file) {
   const std::uint64_t needed = !plain ? Read(dib, 20, 4)
                                       : RowBytes(Read(dib, 14, 2), bitmap.dib.width) *
                                             static_cast<std::uint64_t>(height < 0 ? -height : height);
-  if (needed > dib.size() - bitsAt) return Bitmap{kBitmapIncomplete, {}};
+  // Without its length, compressed data would be decoded up to an end mark
+  // that may lie beyond the file.
+  if ((!plain && needed == 0) || needed > dib.size() - bitsAt) return Bitmap{kBitmapIncomplete, {}};
   bitmap.dib.bits = dib.substr(bitsAt, needed);
   return bitmap;
 }

@@ -36,6 +36,8 @@ TEST(ImageFiles, BitmapsAreSplitIntoInformationAndBitsOrRefused) {
       {"rows past the end", Bmp({}, rows24.substr(1)), image::kBitmapIncomplete, 0, 0},
       {"a header too short to be one", Bmp({.size = 12}, rows24), image::kBitmapIncomplete, 0, 0},
       {"a width no file can hold", Bmp({.width = 0x7FFFFFFF}, rows24), image::kBitmapIncomplete, 0, 0},
+      {"run-length bits of no stated length", Bmp({.bits = 8, .compression = 1, .used = 2}, std::string(8, 'c') + "1"),
+       image::kBitmapIncomplete, 0, 0},
       {"run-length bits past the end", Bmp({.bits = 8, .compression = 1, .imageSize = 99, .used = 2},
                                            std::string(8, 'c') + "12345"), image::kBitmapIncomplete, 0, 0},
   };
