@@ -1,0 +1,120 @@
+// setup-media: tools for media authors. `build` makes installation media
+// from a manifest.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "media_build.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: setup-media build MANIFEST -o DIR [--disk-size SIZE]\n"
+    "       setup-media COMMAND --help\n";
+
+constexpr const char* kBuildHelp =
+    "usage: setup-media build MANIFEST -o DIR [--disk-size SIZE]\n"
+    "  Writes DIR/DISK1, DIR/DISK2, ...: SETUP.EXE (with ZAVEZ432.DLL when it lies\n"
+    "  beside it), every file of the manifest compressed, and a sectioned\n"
+    "  SETUP.LST with versions read from the files. A file that does not fit on\n"
+    "  its disk is split into NAME.XX1 and NAME.XX2 on that disk and the next.\n"
+    "  SIZE is in bytes (default 1457664). DIR must not exist or be empty.\n"
+    "  Values the bootstrapper would cut or misread are refused with their key.\n";
+
+struct BuildOptions {
+  fs::path manifest;
+  fs::path out;
+  std::uint64_t diskSize = media::kDefaultDiskSize;
+};
+
+bool ParseBuild(const std::vector<std::string>& args, BuildOptions& options) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "-o" && i + 1 < args.size()) {
+      options.out = args[++i];
+    } else if (args[i] == "--disk-size" && i + 1 < args.size()) {
+      options.diskSize = std::strtoull(args[++i].c_str(), nullptr, 10);
+    } else if (options.manifest.empty() && !args[i].starts_with("-")) {
+      options.manifest = args[i];
+    } else {
+      return false;
+    }
+  }
+  return !options.manifest.empty() && !options.out.empty() && options.diskSize > 0;
+}
+
+int Fail(const std::string& text) {
+  std::cerr << "setup-media: " << text << "\n";
+  return 1;
+}
+
+void PrintSummary(const media::Media& built) {
+  std::printf("| disk | file | size | compressed | ratio |\n|---:|---|---:|---:|---:|\n");
+  std::uint64_t size = 0, packed = 0;
+  for (const media::PlacedFile& file : built.files) {
+    std::uint64_t bytes = 0;
+    for (const media::Piece& piece : file.pieces) bytes += piece.bytes.size();
+    for (const media::Piece& piece : file.pieces) {
+      std::printf("| %d | %s | %llu | %llu | %.1f%% |\n", piece.disk, piece.name.c_str(),
+                  static_cast<unsigned long long>(file.size), static_cast<unsigned long long>(piece.bytes.size()),
+                  file.size == 0 ? 100.0 : 100.0 * static_cast<double>(bytes) / static_cast<double>(file.size));
+    }
+    size += file.size;
+    packed += bytes;
+  }
+  std::printf("%d disk(s), %zu file(s), %llu bytes compressed to %llu (%.1f%%)\n", built.disks, built.files.size(),
+              static_cast<unsigned long long>(size), static_cast<unsigned long long>(packed),
+              size == 0 ? 100.0 : 100.0 * static_cast<double>(packed) / static_cast<double>(size));
+}
+
+int Build(const BuildOptions& options) {
+  std::ifstream in(options.manifest, std::ios::binary);
+  if (!in) return Fail("cannot read " + options.manifest.string());
+  const std::string text(std::istreambuf_iterator<char>(in), {});
+  const media::ManifestResult read =
+      media::ReadManifest(text, options.manifest.parent_path(), SETUP_DEFAULT_PRODUCT);
+  for (const std::string& error : read.errors) std::cerr << options.manifest.string() << ": error: " << error << "\n";
+  if (!read.manifest) return 1;
+  std::error_code ignored;
+  if (fs::exists(options.out) && !fs::is_empty(options.out, ignored)) {
+    return Fail(options.out.string() + " is not empty");
+  }
+  const fs::path setupExe = read.manifest->setupExe;
+  std::string error;
+  const std::optional<media::Media> built =
+      media::LayOut(*read.manifest, options.diskSize, fs::file_size(setupExe, ignored), error);
+  if (!built) return Fail(error);
+  if (!media::WriteMedia(*built, setupExe, options.out, error)) return Fail(error);
+  PrintSummary(*built);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+    std::cout << kUsage;
+    return args.empty() ? 2 : 0;
+  }
+  const std::vector<std::string> rest(args.begin() + 1, args.end());
+  if (args[0] == "build") {
+    if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h")) {
+      std::cout << kBuildHelp;
+      return 0;
+    }
+    BuildOptions options;
+    if (!ParseBuild(rest, options)) {
+      std::cerr << kBuildHelp;
+      return 2;
+    }
+    return Build(options);
+  }
+  std::cerr << kUsage;
+  return 2;
+}

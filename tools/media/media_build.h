@@ -1,0 +1,78 @@
+// Building installation media from a manifest: the files compressed, laid
+// out on disks (a file that does not fit split over two), and the sectioned
+// SETUP.LST that tells the bootstrapper what to install.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace media {
+
+// One bootstrap file of the manifest.
+struct SourceFile {
+  std::filesystem::path path;
+  std::string name;          // installed name, upper case
+  // $(WinPath): the Windows directory, or the temporary directory with
+  // UseTempDir=1. Else $(WinSysPath): the system directory, or the
+  // temporary directory with UseTempDir=1, emptied after the run.
+  bool windowsDir = false;
+  std::string registration;  // "", "dll", "exe" or a registry file's name
+};
+
+struct Manifest {
+  std::string title;
+  std::vector<std::string> messages;  // DialogMessage1..4
+  std::vector<std::pair<std::string, std::string>> settings;  // further BootSetup keys, as written
+  std::filesystem::path setupExe;
+  SourceFile main;  // the main setup program, installed to the Windows or temporary directory
+  std::string switches;
+  std::vector<SourceFile> files;
+};
+
+// The manifest's text read, with paths relative to `folder`. Every value
+// the bootstrapper would cut, misread or refuse is an error, with its key.
+struct ManifestResult {
+  std::optional<Manifest> manifest;
+  std::vector<std::string> errors;
+};
+ManifestResult ReadManifest(const std::string& text, const std::filesystem::path& folder,
+                            const std::filesystem::path& defaultSetupExe);
+
+// A file as it lies on the media.
+struct Piece {
+  int disk = 0;
+  std::string name;  // BIG.DL_, or BIG.DL1 and BIG.DL2 for the parts of a split file
+  std::string bytes;
+};
+
+struct PlacedFile {
+  const SourceFile* source = nullptr;
+  std::uint64_t size = 0;  // uncompressed
+  std::string version;     // from the version resource; empty when it has none
+  std::vector<Piece> pieces;  // one, or two for a split file
+};
+
+struct Media {
+  std::vector<PlacedFile> files;  // the main setup program first
+  std::string setupList;
+  int disks = 1;
+};
+
+inline constexpr std::uint64_t kDefaultDiskSize = 1457664;
+
+// Lays the files out on disks of `diskSize` bytes; disk 1 also holds
+// SETUP.EXE (`setupExeSize` bytes) and SETUP.LST. Nothing when a file needs
+// more than two disks; `error` then says which.
+std::optional<Media> LayOut(const Manifest& manifest, std::uint64_t diskSize, std::uint64_t setupExeSize,
+                            std::string& error);
+
+// Writes OUT/DISK1, OUT/DISK2, ...: SETUP.EXE (and ZAVEZ432.DLL when it
+// lies beside it) and SETUP.LST on the first, each piece on its disk.
+// False with `error` when something cannot be written.
+bool WriteMedia(const Media& media, const std::filesystem::path& setupExe, const std::filesystem::path& out,
+                std::string& error);
+
+}  // namespace media
