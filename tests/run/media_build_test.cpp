@@ -2,9 +2,12 @@
 // misread, and otherwise installed to the end on the simulated machine,
 // disk 2 and a split file included.
 #include <fstream>
+#include <sstream>
 
 #include "../unit/pe_image.h"
 #include "media_build.h"
+#include "media_machine.h"
+#include "simulation.h"
 #include "scenario.h"
 
 namespace scenario {
@@ -26,6 +29,27 @@ class MediaBuild : public Scenario {
   media::ManifestResult Manifest(const std::string& text) {
     return media::ReadManifest(text, root_ / "src", Source("SETUP.EXE", "MZ product"));
   }
+  // Media of two disks in root_/out, a split DLL among them; its content.
+  std::string BuildTwoDisks() {
+    std::string big = test_pe::Image({0x00020000, 0});
+    std::uint32_t noise = 1;
+    for (int i = 0; i < 30000; ++i) big += static_cast<char>((noise = noise * 1103515245u + 12345u) >> 16);
+    Source("MAIN.EXE", kProgram);
+    Source("BIG.DLL", big);
+    Source("APP.REG", "REGEDIT4");
+    read_ = Manifest("[Media]\nTitle=Built Setup\n[Splash]\nMessage1=Welcome;-1;20\n[Settings]\nVersionCheck=0\n"
+                     "[Main]\nFile=MAIN.EXE\nSwitches=/Q\n[Files]\nFile1=BIG.DLL;system;dll\n"
+                     "File2=APP.REG;windows;APP.REG\n");
+    EXPECT_TRUE(read_.manifest.has_value()) << testing::PrintToString(read_.errors);
+    std::string error;
+    built_ = media::LayOut(*read_.manifest, 20000, 1000, error);
+    EXPECT_TRUE(built_.has_value()) << error;
+    EXPECT_TRUE(media::WriteMedia(*built_, root_ / "src" / "SETUP.EXE", root_ / "out", error)) << error;
+    return big;
+  }
+
+  media::ManifestResult read_;
+  std::optional<media::Media> built_;
 };
 
 TEST_F(MediaBuild, ValuesTheBootstrapperWouldCutOrMisreadAreRefused) {
@@ -53,27 +77,14 @@ TEST_F(MediaBuild, ValuesTheBootstrapperWouldCutOrMisreadAreRefused) {
 }
 
 TEST_F(MediaBuild, TwoDisksAndASplitFileInstallToTheEnd) {
-  std::string big = test_pe::Image({0x00020000, 0});
-  std::uint32_t noise = 1;
-  for (int i = 0; i < 30000; ++i) big += static_cast<char>((noise = noise * 1103515245u + 12345u) >> 16);
-  Source("MAIN.EXE", kProgram);
-  Source("BIG.DLL", big);
-  Source("APP.REG", "REGEDIT4");
-  const media::ManifestResult read = Manifest(
-      "[Media]\nTitle=Built Setup\n[Splash]\nMessage1=Welcome;-1;20\n[Settings]\nVersionCheck=0\n"
-      "[Main]\nFile=MAIN.EXE\nSwitches=/Q\n[Files]\nFile1=BIG.DLL;system;dll\nFile2=APP.REG;windows;APP.REG\n");
-  ASSERT_TRUE(read.manifest.has_value()) << testing::PrintToString(read.errors);
-  std::string error;
-  const std::optional<media::Media> built = media::LayOut(*read.manifest, 20000, 1000, error);
-  ASSERT_TRUE(built.has_value()) << error;
-  EXPECT_EQ(built->disks, 2);
-  EXPECT_THAT(built->setupList, HasSubstr("VBCompatible=4\r\nDialogTitle=Built Setup\r\n"));
-  EXPECT_THAT(built->setupList, HasSubstr("[Setup]\r\nSetup=MAIN.EXE /Q\r\n"));
-  EXPECT_THAT(built->setupList, HasSubstr(",SPLIT,BIG.DL1,BIG.DLL,$(WinSysPath),$(DLLSelfRegister),,,,2.0.0.0\r\n"));
-  EXPECT_THAT(built->setupList, HasSubstr("=2,,BIG.DL2,BIG.DLL,$(WinSysPath),$(DLLSelfRegister),,,,2.0.0.0\r\n"));
+  const std::string big = BuildTwoDisks();
+  EXPECT_EQ(built_->disks, 2);
+  EXPECT_THAT(built_->setupList, HasSubstr("VBCompatible=4\r\nDialogTitle=Built Setup\r\n"));
+  EXPECT_THAT(built_->setupList, HasSubstr("[Setup]\r\nSetup=MAIN.EXE /Q\r\n"));
+  EXPECT_THAT(built_->setupList, HasSubstr(",SPLIT,BIG.DL1,BIG.DLL,$(WinSysPath),$(DLLSelfRegister),,,,2.0.0.0\r\n"));
+  EXPECT_THAT(built_->setupList, HasSubstr("=2,,BIG.DL2,BIG.DLL,$(WinSysPath),$(DLLSelfRegister),,,,2.0.0.0\r\n"));
 
   // Disk 1 in drive D:, disk 2 waiting to be asked for.
-  ASSERT_TRUE(media::WriteMedia(*built, root_ / "src" / "SETUP.EXE", root_ / "out", error)) << error;
   fs::remove_all(root_ / "d");
   fs::rename(root_ / "out" / "DISK1", root_ / "d");
   fs::create_directories(root_ / "disks");
@@ -86,6 +97,21 @@ TEST_F(MediaBuild, TwoDisksAndASplitFileInstallToTheEnd) {
   EXPECT_EQ(LogValue("Cmd"), "C:\\WINDOWS\\MAIN.EXE /Q D:\\");
   EXPECT_EQ(Read("C:\\WINDOWS\\SYSTEM\\BIG.DLL"), big);
   EXPECT_EQ(LogValue("REGEDIT /S APP.REG(RegEdit)"), "2");  // the machine has no REGEDIT
+}
+
+TEST_F(MediaBuild, SimulatedOnAPresetMachineTheMediaStayAsTheyAre) {
+  BuildTwoDisks();
+  std::string error;
+  ASSERT_FALSE(media::PrepareMachine(root_ / "out", "win98", root_ / "none", error));
+  EXPECT_THAT(error, HasSubstr("neither a preset (win95, nt4, xp, win10)"));
+  ASSERT_TRUE(media::PrepareMachine(root_ / "out", "nt4", root_ / "sim", error)) << error;
+  std::ostringstream report;
+  EXPECT_EQ(simulation::RunAndReport(root_ / "sim", report, true), 0);
+  EXPECT_THAT(report.str(), HasSubstr("\ndisk 2 in D:\n"));
+  EXPECT_THAT(report.str(), HasSubstr("\nC:\\WINNT\\SYSTEM32\\BIG.DLL=100\n"));
+  EXPECT_THAT(report.str(), HasSubstr("\nCmd=C:\\WINNT\\MAIN.EXE /Q D:\\\n"));
+  EXPECT_THAT(report.str(), HasSubstr("\nC:\\WINNT\\SYSTEM32\\BIG.DLL "));
+  EXPECT_TRUE(fs::exists(root_ / "out" / "DISK2" / "BIG.DL2"));
 }
 
 }  // namespace
