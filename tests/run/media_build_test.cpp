@@ -6,6 +6,7 @@
 
 #include "../unit/pe_image.h"
 #include "media_build.h"
+#include "media_lint.h"
 #include "media_machine.h"
 #include "simulation.h"
 #include "scenario.h"
@@ -99,8 +100,9 @@ TEST_F(MediaBuild, TwoDisksAndASplitFileInstallToTheEnd) {
   EXPECT_EQ(LogValue("REGEDIT /S APP.REG(RegEdit)"), "2");  // the machine has no REGEDIT
 }
 
-TEST_F(MediaBuild, SimulatedOnAPresetMachineTheMediaStayAsTheyAre) {
+TEST_F(MediaBuild, LintedCleanAndSimulatedOnAPresetMachineTheMediaStayAsTheyAre) {
   BuildTwoDisks();
+  EXPECT_TRUE(media::Lint(root_ / "out").empty());
   std::string error;
   ASSERT_FALSE(media::PrepareMachine(root_ / "out", "win98", root_ / "none", error));
   EXPECT_THAT(error, HasSubstr("neither a preset (win95, nt4, xp, win10)"));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "media_build.h"
+#include "media_lint.h"
 #include "media_machine.h"
 #include "simulation.h"
 
@@ -18,6 +19,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: setup-media build MANIFEST -o DIR [--disk-size SIZE]\n"
+    "       setup-media lint DIR\n"
     "       setup-media simulate DIR [--machine win95|nt4|xp|win10|FILE]\n"
     "       setup-media COMMAND --help\n";
 
@@ -38,6 +40,12 @@ constexpr const char* kSimulateHelp =
     "  asked disk in, and every box is answered OK. Prints the journal, the\n"
     "  log section and the files the machine holds afterwards; DIR is not\n"
     "  changed.\n";
+
+constexpr const char* kLintHelp =
+    "usage: setup-media lint DIR\n"
+    "  Reads the media in DIR (DISK1, DISK2, ... or one disk's files) and its\n"
+    "  SETUP.LST, and reports what the bootstrapper would cut, misread, not\n"
+    "  find or refuse as FILE:LINE: error|warning: text. Exits 1 on an error.\n";
 
 struct BuildOptions {
   fs::path manifest;
@@ -148,6 +156,18 @@ int Dispatch(const std::vector<std::string>& args) {
       return 2;
     }
     return Build(options);
+  }
+  if (args[0] == "lint") {
+    if (rest.size() != 1 || rest[0] == "--help" || rest[0] == "-h") {
+      std::cout << kLintHelp;
+      return rest.size() == 1 ? 0 : 2;
+    }
+    bool failed = false;
+    for (const media::Diagnostic& diagnostic : media::Lint(rest[0])) {
+      std::cout << diagnostic.Format() << "\n";
+      failed = failed || diagnostic.error;
+    }
+    return failed ? 1 : 0;
   }
   if (args[0] == "simulate") {
     if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h")) {

@@ -1,0 +1,72 @@
+// The media checks, one media folder per rule: the diagnostic each brings,
+// and none for good media.
+#include <fstream>
+
+#include "../unit/image_bytes.h"
+#include "../unit/pe_image.h"
+#include "media_lint.h"
+#include "scenario.h"
+#include "szdd.h"
+
+namespace scenario {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+const std::string kGood =
+    "[BootSetup]\r\nVBCompatible=4\r\nDialogTitle=Lint\r\nImageFile=LOGO.BMP;0;1;1\r\n"
+    "[Setup]\r\nSetup=MAIN.EXE /Q\r\n[Bootstrap]\r\n"
+    "File1=1,,MAIN.EX_,MAIN.EXE,$(WinPath),,,,,\r\nFile2=1,,A.DL_,A.DLL,$(WinSysPath),,,,,2.0.0.0\r\n";
+
+std::vector<std::string> LintFolder(const fs::path& dir, const std::string& list,
+                                    const std::vector<std::pair<std::string, std::string>>& files) {
+  fs::create_directories(dir);
+  std::ofstream(dir / "SETUP.LST", std::ios::binary) << list;
+  for (const auto& [name, bytes] : files) std::ofstream(dir / name, std::ios::binary) << bytes;
+  std::vector<std::string> lines;
+  for (const media::Diagnostic& diagnostic : media::Lint(dir)) lines.push_back(diagnostic.Format());
+  return lines;
+}
+
+TEST_F(Scenario, MediaLintNamesWhatTheBootstrapperWouldCutMisreadOrNotFind) {
+  const std::string program = szdd::Compress(kProgram, 'E');
+  const std::string library = szdd::Compress(test_pe::Image({0x00020000, 0}), 'L');
+  const std::string logo = szdd::Compress(test_image::Bmp({}, std::string(16, 'p')), 'P');
+  const std::vector<std::pair<std::string, std::string>> media = {
+      {"MAIN.EX_", program}, {"A.DL_", library}, {"LOGO.BM_", logo}};
+  const auto replaced = [](std::string text, const std::string& from, const std::string& to) {
+    return text.replace(text.find(from), from.size(), to);
+  };
+  const std::pair<std::string, std::string> cases[] = {
+      {replaced(kGood, "Lint", "Setup | Lint"), "SETUP.LST:3: error: DialogTitle: a \"|\" splits"},
+      {replaced(kGood, "Lint", std::string(60, 'L')), "SETUP.LST:3: error: DialogTitle is cut to 59 characters"},
+      {replaced(kGood, "File2", "File3"), "SETUP.LST:9: warning: File3 is never read: File2 is missing"},
+      {kGood + "[BootSetup]\r\nRequires1=X.DLL\r\nRequires3=Y.DLL\r\n", "warning: Requires3 is never read"},
+      {"[BootSetup]\r\nDialogTitle=X\r\n[Setup]\r\nSetup=M.EXE\r\n", "SETUP.LST:1: error: every line is short"},
+      {"MAIN.EX_\r\nA.DL_\r\nA_RATHER_LONG_NAME.DL_\r\nLOGO.BM_\r\n", "error: a line longer than 18 characters"},
+      {replaced(kGood, "2.0.0.0", "1.0.0.0"), "SETUP.LST:9: warning: Version 1.0.0.0 differs from the file's 2.0.0.0"},
+      {replaced(kGood, "1,,A.DL_", "1,SPLIT,A.DL_"), "SETUP.LST:9: error: the split mark has no second part"},
+      {replaced(kGood, "A.DL_,", "B.DL_,"), "SETUP.LST:9: error: B.DL_ is not on disk 1"},
+      {replaced(kGood, "MAIN.EXE /Q", "OTHER.EXE"), "SETUP.LST:6: error: the main setup program OTHER.EXE"},
+      {replaced(kGood, "DialogTitle=Lint", "ExcludeWinOS=31"), "SETUP.LST:3: error: ExcludeWinOS=31 excludes every"},
+      {replaced(kGood, "DialogTitle=Lint", "SetupFileName=..\\X.EXE"), "error: SetupFileName: \"..\\X.EXE\" is not"},
+      {replaced(kGood, "LOGO.BMP;0", "LOGO.BMP;1"), "SETUP.LST:4: error: ImageFile is not a usable icon"},
+      {replaced(kGood, "DialogTitle=Lint", "DialogWidth=1"), "SETUP.LST:4: warning: the picture (2 x 2) is larger"},
+  };
+  EXPECT_THAT(LintFolder(root_ / "good", kGood, media), IsEmpty());
+  int n = 0;
+  for (const auto& [list, diagnostic] : cases) {
+    SCOPED_TRACE(diagnostic);
+    EXPECT_THAT(LintFolder(root_ / std::to_string(++n), list, media), ElementsAre(HasSubstr(diagnostic)));
+  }
+  auto notAProgram = media;
+  notAProgram[0].second = szdd::Compress("not a program", 'E');
+  EXPECT_THAT(LintFolder(root_ / "text", kGood, notAProgram),
+              ElementsAre(HasSubstr("SETUP.LST:8: error: the main setup program is not a Windows program")));
+}
+
+}  // namespace
+}  // namespace scenario

@@ -1,0 +1,314 @@
+#include "media_lint.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
+
+#include "file_names.h"
+#include "image_files.h"
+#include "pe_version.h"
+#include "szdd.h"
+#include "text.h"
+
+namespace media {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t kPlainLineBytes = 20;  // a plain list's line with its break
+constexpr int kAllVersions = 31;              // the five version classes
+constexpr int kDefaultWidth = 300;
+constexpr int kDefaultHeight = 150;
+
+struct Line {
+  int number = 0;
+  std::string key;
+  std::string value;
+};
+
+// The lines of an INI file by section (upper case), with their numbers.
+using Sections = std::map<std::string, std::vector<Line>>;
+
+Sections ParseIni(const std::string& text, bool& hasSections) {
+  Sections sections;
+  std::string section;
+  int number = 0;
+  std::size_t start = 0;
+  hasSections = false;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    ++number;
+    start = end + 1;
+    if (line.starts_with("[") && line.find(']') != std::string::npos) {
+      section = boot::ToUpperAscii(line.substr(1, line.find(']') - 1));
+      hasSections = true;
+    } else if (const std::size_t equals = line.find('='); equals != std::string::npos && !section.empty()) {
+      sections[section].push_back({number, line.substr(0, equals), line.substr(equals + 1)});
+    }
+  }
+  return sections;
+}
+
+// What the bootstrapper's plain-list scan decides: every line but the last
+// fits in 20 bytes with its break.
+bool ScannedAsPlain(const std::string& text) {
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) return true;
+    if (end + 1 - start > kPlainLineBytes) return false;
+    start = end + 1;
+  }
+}
+
+std::optional<std::string> ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class Linter {
+ public:
+  explicit Linter(const fs::path& dir) : dir_(dir), disks_(fs::is_directory(dir / "DISK1")) {}
+
+  std::vector<Diagnostic> Run() {
+    const fs::path listPath = Disk(1) / "SETUP.LST";
+    const std::optional<std::string> text = ReadBytes(listPath);
+    listName_ = (disks_ ? "DISK1/" : "") + std::string("SETUP.LST");
+    if (!text) {
+      Report(0, true, "missing: the bootstrapper has nothing to read");
+      return std::move(diagnostics_);
+    }
+    bool hasSections = false;
+    sections_ = ParseIni(*text, hasSections);
+    CheckMode(*text, hasSections);
+    CheckValues();
+    CheckNumbering("BOOTSETUP", "File");
+    CheckNumbering("BOOTSETUP", "Requires");
+    CheckNumbering("BOOTSETUP", "DialogMessage");
+    CheckNumbering("BOOTSTRAP", "File");
+    CheckExclusion();
+    CheckSectionedEntries();
+    CheckImage();
+    return std::move(diagnostics_);
+  }
+
+ private:
+  fs::path Disk(int n) const { return disks_ ? dir_ / ("DISK" + std::to_string(n)) : dir_; }
+
+  void Report(int line, bool error, const std::string& text) {
+    diagnostics_.push_back({listName_, line, error, text});
+  }
+
+  const Line* Find(const std::string& section, const std::string& key) const {
+    const auto found = sections_.find(section);
+    if (found == sections_.end()) return nullptr;
+    for (const Line& line : found->second) {
+      if (boot::ToUpperAscii(line.key) == boot::ToUpperAscii(key)) return &line;
+    }
+    return nullptr;
+  }
+
+  void CheckMode(const std::string& text, bool hasSections) {
+    const Line* mode = Find("BOOTSETUP", "VBCompatible");
+    if (mode != nullptr && boot::ParseLeadingInt(mode->value) != 3) return;
+    if (hasSections && ScannedAsPlain(text)) {
+      Report(1, true, "every line is short, so the list is read as a plain list of file names although it has "
+                      "sections; set VBCompatible=4 or 0");
+    } else if (!hasSections && !ScannedAsPlain(text)) {
+      Report(1, true, "a line longer than 18 characters makes this plain list count as a sectioned one");
+    }
+  }
+
+  // Capacities in characters that the bootstrapper keeps, by key.
+  static std::size_t Capacity(const std::string& key) {
+    const std::string upper = boot::ToUpperAscii(key);
+    if (upper == "DIALOGTITLE" || upper.starts_with("DIALOGMESSAGE")) return 59;
+    if (upper.starts_with("ERRORMESSAGEREQUIRES")) return 99;
+    if (upper.starts_with("ERRORMESSAGE")) return 159;
+    if (upper == "SETUPFILENAME" || upper == "SETUPDISTNAME") return 14;
+    if (upper == "TEMPDIR" || upper.starts_with("REQUIRES") || upper == "SETUP") return 19;
+    if (upper == "IMAGEFILE") return 39;
+    if (upper == "EXCLUDEWINOS") return 34;
+    return 0;
+  }
+
+  void CheckValues() {
+    for (const auto& [section, lines] : sections_) {
+      for (const Line& line : lines) {
+        if (line.value.find('|') != std::string::npos) {
+          Report(line.number, true, line.key + ": a \"|\" splits the bootstrapper's text and shifts every later value");
+        }
+        const std::size_t capacity = section == "BOOTSTRAP" ? 99 : Capacity(line.key);
+        if (capacity != 0 && line.value.size() > capacity) {
+          Report(line.number, true, line.key + " is cut to " + std::to_string(capacity) + " characters: \"" +
+                                        line.value.substr(0, capacity) + "\"");
+        }
+        const std::string upper = boot::ToUpperAscii(line.key);
+        const bool name = upper == "SETUPFILENAME" || upper == "SETUPDISTNAME" || upper.starts_with("REQUIRES");
+        if (name && !line.value.empty() && !boot::IsPlainFileName(line.value)) {
+          Report(line.number, true, line.key + ": \"" + line.value + "\" is not a plain file name and is refused");
+        }
+      }
+    }
+  }
+
+  // The list ends at the first missing number: later keys are never read.
+  void CheckNumbering(const std::string& section, const std::string& stem) {
+    int missing = 0;
+    for (int n = 1; n <= 999; ++n) {
+      const Line* line = Find(section, stem + std::to_string(n));
+      if (line == nullptr) {
+        if (missing == 0) missing = n;
+        continue;
+      }
+      if (missing != 0) {
+        Report(line->number, false, stem + std::to_string(n) + " is never read: " + stem + std::to_string(missing) +
+                                        " is missing and ends the list");
+        return;
+      }
+    }
+  }
+
+  void CheckExclusion() {
+    const Line* line = Find("BOOTSETUP", "ExcludeWinOS");
+    if (line == nullptr) return;
+    const int mask = boot::ParseLeadingInt(boot::GetField(line->value, 1, ';'));
+    if ((mask & kAllVersions) == kAllVersions) {
+      Report(line->number, true, "ExcludeWinOS=" + line->value + " excludes every version of Windows");
+    }
+  }
+
+  // The bytes a source expands to; parts of a split file are joined.
+  std::optional<std::string> Expanded(const std::vector<fs::path>& parts) const {
+    std::string joined;
+    for (const fs::path& part : parts) {
+      const std::optional<std::string> bytes = ReadBytes(part);
+      if (!bytes) return std::nullopt;
+      joined += *bytes;
+    }
+    const szdd::Expansion expansion = szdd::Expand(joined);
+    if (!expansion.complete) return std::nullopt;
+    return expansion.data;
+  }
+
+  // The source of an entry on its disk, or its uncompressed twin.
+  std::optional<fs::path> Source(const Line& line, int disk, const std::string& name, const std::string& dest) {
+    const fs::path path = Disk(disk) / name;
+    if (fs::is_regular_file(path)) return path;
+    std::string twin = name;
+    if (!twin.empty() && !dest.empty()) twin.back() = dest.back();
+    if (fs::is_regular_file(Disk(disk) / twin)) return Disk(disk) / twin;
+    Report(line.number, true, name + " is not on disk " + std::to_string(disk) +
+                                  (disks_ ? " (folder DISK" + std::to_string(disk) + ")" : ""));
+    return std::nullopt;
+  }
+
+  void CheckSectionedEntries() {
+    const auto found = sections_.find("BOOTSTRAP");
+    if (found == sections_.end()) return;
+    const Line* setup = Find("SETUP", "Setup");
+    const std::string program = setup ? boot::ToUpperAscii(boot::GetField(setup->value, 1, ' ')) : std::string();
+    bool programInstalled = false;
+    std::vector<fs::path> parts;
+    for (int n = 1;; ++n) {
+      const Line* line = Find("BOOTSTRAP", "File" + std::to_string(n));
+      if (line == nullptr) break;
+      const auto field = [line](int k) { return boot::GetField(line->value, k, ','); };
+      const std::string source = field(3), dest = boot::ToUpperAscii(field(4));
+      for (const std::string& name : {source, dest}) {
+        if (!name.empty() && !boot::IsPlainFileName(name)) {
+          Report(line->number, true, "\"" + name + "\" is not a plain file name and the entry is refused");
+        }
+      }
+      const std::optional<fs::path> path = Source(*line, boot::ParseLeadingInt(field(1)), source, dest);
+      if (path) parts.push_back(*path);
+      const bool splitFollows = !field(2).empty();
+      if (splitFollows && Find("BOOTSTRAP", "File" + std::to_string(n + 1)) == nullptr) {
+        Report(line->number, true, "the split mark has no second part after it");
+      }
+      if (splitFollows) continue;
+      programInstalled = programInstalled || dest == program;
+      CheckVersion(*line, field(10), parts, dest == program);
+      parts.clear();
+    }
+    if (setup != nullptr && !programInstalled) {
+      Report(setup->number, true, "the main setup program " + program + " is installed by no [Bootstrap] entry");
+    }
+  }
+
+  void CheckVersion(const Line& line, const std::string& version, const std::vector<fs::path>& parts, bool program) {
+    if (parts.empty()) return;
+    const std::optional<std::string> content = Expanded(parts);
+    if (!content) {
+      Report(line.number, true, "the file does not expand completely");
+      return;
+    }
+    if (program && !content->starts_with("MZ")) {
+      Report(line.number, true, "the main setup program is not a Windows program");
+    }
+    const auto info = pe::ReadFixedFileInfo(*content);
+    const std::string actual = info ? pe::VersionText(info->fileVersionMs, info->fileVersionLs) : std::string();
+    if (!version.empty() && version != actual) {
+      Report(line.number, false, "Version " + version + " differs from the file's " +
+                                     (actual.empty() ? std::string("(none)") : actual) +
+                                     ": the file is reinstalled every time or never replaced");
+    }
+  }
+
+  void CheckImage() {
+    const Line* line = Find("BOOTSETUP", "ImageFile");
+    if (line == nullptr || line->value.empty()) return;
+    const std::string name = boot::GetField(line->value, 1, ';');
+    const bool icon = boot::ParseLeadingInt(boot::GetField(line->value, 2, ';')) != 0;
+    if (name.empty() || !boot::IsRelativePath(name)) {
+      Report(line->number, true, "ImageFile \"" + name + "\" must name a file below the media folder");
+      return;
+    }
+    const std::optional<std::string> content = Expanded({Disk(1) / (name.substr(0, name.size() - 1) + "_")});
+    if (!content) {
+      Report(line->number, true, "ImageFile: " + name.substr(0, name.size() - 1) + "_ is not on disk 1");
+      return;
+    }
+    if (icon) {
+      const image::Icon read = image::ReadIcon(*content);
+      if (!read.usable) Report(line->number, true, "ImageFile is not a usable icon (status " + std::to_string(read.status) + ")");
+      return;
+    }
+    const image::Bitmap read = image::ReadBitmap(*content);
+    if (read.status != image::kOk) {
+      Report(line->number, true, "ImageFile is not a readable bitmap (status " + std::to_string(read.status) + ")");
+      return;
+    }
+    const Line* width = Find("BOOTSETUP", "DialogWidth");
+    const Line* height = Find("BOOTSETUP", "DialogHeight");
+    const int w = width ? boot::ParseLeadingInt(width->value) : kDefaultWidth;
+    const int h = height ? boot::ParseLeadingInt(height->value) : kDefaultHeight;
+    if (read.dib.width > w || std::abs(read.dib.height) > h) {
+      Report(line->number, false, "the picture (" + std::to_string(read.dib.width) + " x " +
+                                      std::to_string(std::abs(read.dib.height)) + ") is larger than the window (" +
+                                      std::to_string(w) + " x " + std::to_string(h) + ") and is cut");
+    }
+  }
+
+  fs::path dir_;
+  bool disks_;
+  std::string listName_;
+  Sections sections_;
+  std::vector<Diagnostic> diagnostics_;
+};
+
+}  // namespace
+
+std::string Diagnostic::Format() const {
+  return file + ":" + std::to_string(line) + ": " + (error ? "error" : "warning") + ": " + text;
+}
+
+std::vector<Diagnostic> Lint(const fs::path& dir) { return Linter(dir).Run(); }
+
+}  // namespace media
