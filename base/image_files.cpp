@@ -1,5 +1,7 @@
 #include "image_files.h"
 
+#include "little_endian.h"
+
 namespace image {
 namespace {
 
@@ -13,9 +15,7 @@ constexpr std::uint32_t kBitFields = 3;
 constexpr std::uint64_t kMasksSize = 12;
 
 std::uint32_t Read(std::string_view bytes, std::size_t at, unsigned size) {
-  std::uint32_t value = 0;
-  for (unsigned i = size; i-- > 0;) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
-  return value;
+  return boot::ReadLittleEndian(bytes, at, size);
 }
 
 // Bytes of `rows` rows of `width` pixels, each row padded to 32 bits.

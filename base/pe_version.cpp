@@ -1,5 +1,7 @@
 #include "pe_version.h"
 
+#include "little_endian.h"
+
 namespace pe {
 namespace {
 
@@ -35,11 +37,7 @@ class Bytes {
       ok_ = false;
       return 0;
     }
-    std::uint32_t value = 0;
-    for (unsigned i = size; i-- > 0;) {
-      value = (value << 8) | static_cast<unsigned char>(bytes_[offset + i]);
-    }
-    return value;
+    return boot::ReadLittleEndian(bytes_, static_cast<std::size_t>(offset), size);
   }
 
   std::string_view bytes_;
