@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Building media for 100 files of 100 KB to 2 MB with setup-media, against
+# compressing the same files by hand with mscompress in a shell loop (which
+# leaves the disks, the list and the versions still to do). Needs the host
+# build (build/host/bin/setup-media) and mscompress.
+#
+#   bench/media_bench.sh
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+work=${TMPDIR:-/tmp}/setup-media-bench
+rm -rf "$work"
+mkdir -p "$work/files" "$work/hand"
+# The corpus: the first 100 libraries of the machine in that size range,
+# under 8.3 names.
+n=0
+{
+  printf '[Media]\nTitle=Bench\n[Main]\nFile=files/F000.EXE\n[Files]\n'
+  while IFS= read -r file; do
+    n=$((n + 1))
+    name=$(printf 'F%03d.DLL' "$n")
+    cp "$file" "$work/files/$name"
+    printf 'File%d=files/%s\n' "$n" "$name"
+    [ "$n" -ge 100 ] && break
+  done < <(find /usr/lib/x86_64-linux-gnu -maxdepth 1 -type f -size +100k -size -2M | sort)
+} >"$work/media.ini"
+cp "$work/files/F001.DLL" "$work/files/F000.EXE"
+total=$(du -cb "$work"/files/F*.DLL | tail -1 | cut -f1)
+echo "corpus: $n files, $total bytes"
+
+start=$(date +%s.%N)
+"$root/build/host/bin/setup-media" build "$work/media.ini" -o "$work/media" | tail -1
+tool=$(echo "$(date +%s.%N) - $start" | bc)
+ours=$(du -cb "$work"/media/DISK*/F*.DL? | tail -1 | cut -f1)
+
+start=$(date +%s.%N)
+for file in "$work"/files/F*.DLL; do mscompress "$file" >/dev/null 2>&1; done
+hand=$(echo "$(date +%s.%N) - $start" | bc)
+theirs=$(du -cb "$work"/files/F*.DLL_ | tail -1 | cut -f1)
+
+echo "| way | seconds | compressed bytes |"
+echo "|---|---:|---:|"
+printf '| setup-media build (whole media: disks, list, versions) | %.1f | %s |\n' "$tool" "$ours"
+printf '| mscompress in a shell loop (files only) | %.1f | %s |\n' "$hand" "$theirs"
+rm -rf "$work"
