@@ -106,8 +106,11 @@ int Build(const BuildOptions& options) {
   }
   const fs::path setupExe = read.manifest->setupExe;
   std::string error;
-  const std::optional<media::Media> built =
-      media::LayOut(*read.manifest, options.diskSize, fs::file_size(setupExe, ignored), error);
+  // Disk 1 also carries the program and the toolkit beside it.
+  const fs::path toolkit = setupExe.parent_path() / "ZAVEZ432.DLL";
+  const std::uint64_t fixed =
+      fs::file_size(setupExe, ignored) + (fs::is_regular_file(toolkit) ? fs::file_size(toolkit, ignored) : 0);
+  const std::optional<media::Media> built = media::LayOut(*read.manifest, options.diskSize, fixed, error);
   if (!built) return Fail(error);
   if (!media::WriteMedia(*built, setupExe, options.out, error)) return Fail(error);
   PrintSummary(*built);

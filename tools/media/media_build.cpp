@@ -206,7 +206,7 @@ ManifestResult ReadManifest(const std::string& text, const fs::path& folder, con
   return result;
 }
 
-std::optional<Media> LayOut(const Manifest& manifest, std::uint64_t diskSize, std::uint64_t setupExeSize,
+std::optional<Media> LayOut(const Manifest& manifest, std::uint64_t diskSize, std::uint64_t firstDiskFiles,
                             std::string& error) {
   Media media;
   std::vector<std::string> compressed;
@@ -229,14 +229,14 @@ std::optional<Media> LayOut(const Manifest& manifest, std::uint64_t diskSize, st
   // again until its size settles.
   std::uint64_t listSize = 0;
   for (int pass = 0; pass < kListPasses; ++pass) {
-    if (!Place(media.files, compressed, diskSize, setupExeSize + listSize, error)) return std::nullopt;
+    if (!Place(media.files, compressed, diskSize, firstDiskFiles + listSize, error)) return std::nullopt;
     media.setupList = SetupListText(manifest, media.files, error);
     if (!error.empty()) return std::nullopt;
     if (media.setupList.size() <= listSize) break;
     listSize = media.setupList.size();
   }
-  if (setupExeSize + listSize > diskSize) {
-    error = "SETUP.EXE and SETUP.LST alone do not fit on a disk";
+  if (firstDiskFiles + listSize > diskSize) {
+    error = "SETUP.EXE, the toolkit and SETUP.LST alone do not fit on a disk";
     return std::nullopt;
   }
   for (const PlacedFile& file : media.files) media.disks = std::max(media.disks, file.pieces.back().disk);

@@ -64,9 +64,9 @@ struct Media {
 inline constexpr std::uint64_t kDefaultDiskSize = 1457664;
 
 // Lays the files out on disks of `diskSize` bytes; disk 1 also holds
-// SETUP.EXE (`setupExeSize` bytes) and SETUP.LST. Nothing when a file needs
-// more than two disks; `error` then says which.
-std::optional<Media> LayOut(const Manifest& manifest, std::uint64_t diskSize, std::uint64_t setupExeSize,
+// SETUP.EXE and the toolkit (`firstDiskFiles` bytes) and SETUP.LST. Nothing
+// when a file needs more than two disks; `error` then says which.
+std::optional<Media> LayOut(const Manifest& manifest, std::uint64_t diskSize, std::uint64_t firstDiskFiles,
                             std::string& error);
 
 // Writes OUT/DISK1, OUT/DISK2, ...: SETUP.EXE (and ZAVEZ432.DLL when it
