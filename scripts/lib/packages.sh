@@ -1,3 +1,13 @@
+# apt_install PKG...: installs with one line per package downloaded and set
+# up, instead of minutes of silence; fails when apt-get fails.
+apt_install() {
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "$@" 2>&1 |
+    { grep --line-buffered -E '^(Get:[0-9]+ |Setting up )' || true; } |
+    sed -u -E 's/^Get:[0-9]+ [^ ]+ [^ ]+ [^ ]+ ([^ ]+) .*/  downloading \1/; s/^Setting up ([^ ]+).*/  setting up \1/'
+}
+
 # ensure_packages PKG...: installs the Debian packages that are missing, and
 # nothing when all are present, so that a second run is quick.
 ensure_packages() {
@@ -13,7 +23,7 @@ ensure_packages() {
   local sudo=""
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  apt_install "${missing[@]}"
 }
 
 # ensure_wine32: installs Debian's wine32:i386 beside wine64, so that the
@@ -46,7 +56,7 @@ ensure_wine32() {
     return 0
   fi
   echo "Installing: wine32:i386"
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null
+  apt_install wine32:i386
 }
 
 # report_32bit: one line on whether this machine runs the i686 product.
