@@ -20,8 +20,4 @@ inline constexpr std::size_t kMinMatch = 3;
 inline constexpr std::size_t kMaxMatch = 18;
 inline constexpr std::size_t kMaxGroupOutput = 8 * kMaxMatch;  // one flag byte's worth
 
-inline void AppendLe32(std::string& out, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
 }  // namespace szdd::format

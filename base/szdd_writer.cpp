@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "szdd.h"
+#include "little_endian.h"
 #include "szdd_format.h"
 
 namespace szdd {
@@ -426,7 +427,7 @@ std::size_t CompressInto(std::string_view data, char storedChar, char* out) {
   std::string header(kMagic);
   header.push_back(kModeA);
   header.push_back(storedChar);
-  AppendLe32(header, static_cast<std::uint32_t>(data.size()));
+  boot::AppendLittleEndian32(header, static_cast<std::uint32_t>(data.size()));
   std::memcpy(out, header.data(), kHeaderSize);
   // Three passes need two bytes per position beside the data: longest
   // matches forward, the parse backward over their lengths, then the tokens

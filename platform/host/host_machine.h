@@ -16,6 +16,7 @@
 
 #include "platform.h"
 #include "profile_text.h"
+#include "window_picture.h"
 
 namespace host {
 
@@ -41,6 +42,8 @@ class HostMachine : public platform::Platform {
   std::optional<Section> LastWrittenSection() const;
   // The file that a profile call with this name uses.
   std::string ProfilePath(const std::string& file) const;
+  // The window as its last finished paint left it; none before that.
+  const std::optional<WindowPicture>& Picture() const { return picture_; }
 
   std::string ReadProfileString(const std::string& section, const std::string& key,
                                 const std::string& defaultText, std::size_t capacity,
@@ -234,7 +237,8 @@ class HostMachine : public platform::Platform {
   std::map<std::string, profile::Document> profiles_;  // by Target key
   // Media of other disks wait in <root>/disks/N; the one in the drive
   // ([Disks] Drive, the program's drive by default) is `insertedDisk_`.
-  std::map<platform::Gdi, std::pair<int, int>> bitmaps_;  // width and height
+  std::map<platform::Gdi, PaintedImage> images_;  // bitmaps and icons made
+  platform::Gdi selected_ = 0;  // the bitmap in the memory DC
   platform::Gdi nextGdi_ = 0x5000;
   char diskDrive_ = 'D';
   int insertedDisk_ = 1;
@@ -255,6 +259,9 @@ class HostMachine : public platform::Platform {
   platform::WindowProc proc_ = nullptr;
   platform::Window window_ = 0;
   bool visible_ = false;
+  int background_ = 0;
+  std::optional<WindowPicture> picture_;
+  WindowPicture painting_;  // the paint under way
   std::map<std::uintptr_t, unsigned> timers_;
   std::optional<int> quit_;
 };

@@ -162,6 +162,7 @@ std::intptr_t HostMachine::CallOrdinal(platform::Library library, int ordinal,
 bool HostMachine::RegisterWindowClass(platform::Instance, const platform::WindowClass& wc,
                                       platform::WindowProc proc) {
   proc_ = proc;
+  background_ = wc.background;
   Note("class " + wc.name + " style=" + Hex(wc.style) + " icon=" + wc.icon +
        " background=" + std::to_string(wc.background));
   return true;
@@ -173,6 +174,10 @@ platform::Window HostMachine::CreateWindow(platform::Instance, const platform::W
        " y=" + std::to_string(params.y) + " w=" + std::to_string(params.width) +
        " h=" + std::to_string(params.height) + (windowFails_ ? " failed" : ""));
   if (windowFails_) return 0;
+  painting_ = {};
+  painting_.window = params;
+  painting_.background = background_;
+  painting_.captionHeight = SystemMetric(platform::kSmCyCaption);
   window_ = 1;
   return window_;
 }
@@ -274,10 +279,14 @@ int HostMachine::MessageBox(const std::string& text, const std::string& caption,
 
 platform::Dc HostMachine::BeginPaint(platform::Window) {
   Note("paint");
+  painting_.images.clear();
+  painting_.texts.clear();
   return kPaintDc;
 }
 
-void HostMachine::EndPaint(platform::Window, platform::Dc) {}
+void HostMachine::EndPaint(platform::Window, platform::Dc) {
+  if (window_ != 0) picture_ = painting_;
+}
 
 void HostMachine::SetBkMode(platform::Dc, int mode) { Note("bkmode " + std::to_string(mode)); }
 
@@ -286,43 +295,62 @@ int HostMachine::DrawText(platform::Dc, const std::string& text, const platform:
   Note("text " + Quoted(text) + " box=(" + std::to_string(box.left) + "," +
        std::to_string(box.top) + "," + std::to_string(box.right) + "," +
        std::to_string(box.bottom) + ") format=" + Hex(format));
+  painting_.texts.push_back({text, box, format});
   return 16;
 }
 
 bool HostMachine::DrawIcon(platform::Dc, int x, int y, platform::Gdi icon) {
   Note("icon " + Hex(static_cast<std::uint32_t>(icon)) + " at " + std::to_string(x) + "," +
        std::to_string(y));
+  if (const auto found = images_.find(icon); found != images_.end()) {
+    PaintedImage& drawn = painting_.images.emplace_back(found->second);
+    drawn.x = x;
+    drawn.y = y;
+    drawn.width = drawn.height = 32;  // the system's icon size, whatever the image's
+  }
   return true;
 }
 
 platform::Dc HostMachine::CreateCompatibleDc(platform::Dc) { return kMemoryDc; }
 
-platform::Gdi HostMachine::SelectObject(platform::Dc, platform::Gdi) { return 0; }
+platform::Gdi HostMachine::SelectObject(platform::Dc dc, platform::Gdi object) {
+  if (dc == kMemoryDc) selected_ = object;
+  return 0;
+}
 
 platform::Gdi HostMachine::CreateBitmap(const image::Dib& dib) {
   const int height = dib.height < 0 ? -dib.height : dib.height;
   Note("bitmap " + std::to_string(dib.width) + "x" + std::to_string(height) +
        " checksum=" + Hex(Checksum({dib.info, dib.bits})));
-  bitmaps_[nextGdi_] = {dib.width, height};
+  images_[nextGdi_] = {0, 0, dib.width, height, dib.info, std::string(dib.bits), {}, false};
   return nextGdi_++;
 }
 
 platform::Gdi HostMachine::CreateIcon(platform::Instance, const image::Icon& icon) {
   Note("icon image " + std::to_string(icon.colour.width) + "x" + std::to_string(icon.colour.height) +
        " checksum=" + Hex(Checksum({icon.colour.info, icon.colour.bits, icon.mask})));
+  images_[nextGdi_] = {0, 0, icon.colour.width, icon.colour.height, icon.colour.info,
+                       std::string(icon.colour.bits), icon.mask, true};
   return nextGdi_++;
 }
 
 std::optional<std::pair<int, int>> HostMachine::BitmapSize(platform::Gdi bitmap) {
-  const auto found = bitmaps_.find(bitmap);
-  if (found == bitmaps_.end()) return std::nullopt;
-  return found->second;
+  const auto found = images_.find(bitmap);
+  if (found == images_.end() || found->second.icon) return std::nullopt;
+  return std::pair{found->second.width, found->second.height};
 }
 
 bool HostMachine::BitBlt(platform::Dc, int x, int y, int width, int height, platform::Dc, int, int,
                          std::uint32_t rop) {
   Note("bitblt at " + std::to_string(x) + "," + std::to_string(y) + " size " +
        std::to_string(width) + "x" + std::to_string(height) + " rop=" + Hex(rop));
+  if (const auto found = images_.find(selected_); found != images_.end()) {
+    PaintedImage& drawn = painting_.images.emplace_back(found->second);
+    drawn.x = x;
+    drawn.y = y;
+    drawn.width = width;
+    drawn.height = height;
+  }
   return true;
 }
 
@@ -330,6 +358,7 @@ void HostMachine::DeleteDc(platform::Dc) {}
 
 void HostMachine::DeleteObject(platform::Gdi object) {
   Note("delete object " + Hex(static_cast<std::uint32_t>(object)));
+  images_.erase(object);
 }
 
 }  // namespace host

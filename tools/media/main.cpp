@@ -1,5 +1,6 @@
 // setup-media: tools for media authors. `build` makes installation media
 // from a manifest.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include "media_lint.h"
 #include "media_machine.h"
 #include "simulation.h"
+#include "splash_picture.h"
 
 namespace fs = std::filesystem;
 
@@ -20,7 +22,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: setup-media build MANIFEST -o DIR [--disk-size SIZE]\n"
     "       setup-media lint DIR\n"
-    "       setup-media simulate DIR [--machine win95|nt4|xp|win10|FILE]\n"
+    "       setup-media simulate DIR [--machine win95|nt4|xp|win10|FILE] [--picture PNG]\n"
     "       setup-media COMMAND --help\n";
 
 constexpr const char* kBuildHelp =
@@ -33,13 +35,14 @@ constexpr const char* kBuildHelp =
     "  Values the bootstrapper would cut or misread are refused with their key.\n";
 
 constexpr const char* kSimulateHelp =
-    "usage: setup-media simulate DIR [--machine win95|nt4|xp|win10|FILE]\n"
+    "usage: setup-media simulate DIR [--machine win95|nt4|xp|win10|FILE] [--picture PNG]\n"
     "  Runs the bootstrap of the media in DIR (DISK1, DISK2, ... or one disk's\n"
     "  files) on a simulated machine: a preset (default win95) or an own\n"
     "  machine.ini. Disk 1 is in drive D:; a disk request answered OK puts the\n"
     "  asked disk in, and every box is answered OK. Prints the journal, the\n"
     "  log section and the files the machine holds afterwards; DIR is not\n"
-    "  changed.\n";
+    "  changed. PNG (default splash.png) receives a picture of the splash\n"
+    "  window as the run last painted it.\n";
 
 constexpr const char* kLintHelp =
     "usage: setup-media lint DIR\n"
@@ -87,6 +90,9 @@ void PrintSummary(const media::Media& built) {
     size += file.size;
     packed += bytes;
   }
+  if (built.image) {
+    std::printf("| 1 | %s | splash image | %zu | |\n", built.image->name.c_str(), built.image->bytes.size());
+  }
   std::printf("%d disk(s), %zu file(s), %llu bytes compressed to %llu (%.1f%%)\n", built.disks, built.files.size(),
               static_cast<unsigned long long>(size), static_cast<unsigned long long>(packed),
               size == 0 ? 100.0 : 100.0 * static_cast<double>(packed) / static_cast<double>(size));
@@ -117,12 +123,22 @@ int Build(const BuildOptions& options) {
   return 0;
 }
 
+// Whether `path` lies in the folder `dir` or below it.
+bool Inside(const fs::path& path, const fs::path& dir) {
+  const fs::path file = fs::weakly_canonical(fs::absolute(path));
+  const fs::path folder = fs::weakly_canonical(fs::absolute(dir));
+  return std::mismatch(folder.begin(), folder.end(), file.begin(), file.end()).first == folder.end();
+}
+
 int Simulate(const std::vector<std::string>& args) {
   fs::path dir;
   std::string machine = "win95";
+  fs::path png = "splash.png";
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--machine" && i + 1 < args.size()) {
       machine = args[++i];
+    } else if (args[i] == "--picture" && i + 1 < args.size()) {
+      png = args[++i];
     } else if (dir.empty() && !args[i].starts_with("-")) {
       dir = args[i];
     } else {
@@ -134,10 +150,20 @@ int Simulate(const std::vector<std::string>& args) {
     std::cerr << kSimulateHelp;
     return 2;
   }
+  if (Inside(png, dir)) return Fail("the picture must not be written into the media folder " + dir.string());
   const simulation::Scratch scratch;
   std::string error;
   if (!media::PrepareMachine(dir, machine, scratch.Path(), error)) return Fail(error);
-  return simulation::RunAndReport(scratch.Path(), std::cout, true);
+  std::optional<host::WindowPicture> picture;
+  const int result = simulation::RunAndReport(scratch.Path(), std::cout, true, &picture);
+  if (!picture) {
+    std::cout << "== no picture: the splash window was never painted\n";
+    return result;
+  }
+  const bool written = media::WriteSplashPicture(*picture, png, error);
+  if (written) std::cout << "== picture " << png.string() << " " << picture->window.width << "x" << picture->window.height << "\n";
+  if (!error.empty()) std::cerr << "setup-media: " << error << "\n";
+  return written ? result : 1;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "file_names.h"
+#include "image_files.h"
 #include "pe_version.h"
 #include "profile_text.h"
 #include "szdd.h"
@@ -21,11 +22,12 @@ constexpr std::size_t kTextLength = 59;       // DialogTitle, DialogMessageN
 constexpr std::size_t kNameLength = 19;       // a source name in a list entry
 constexpr std::size_t kSetupKeyLength = 19;   // Setup=
 constexpr std::size_t kEntryLength = 99;      // a [Bootstrap] entry
+constexpr std::size_t kImageFileLength = 39;  // ImageFile=, split in a working copy
 constexpr int kMessages = 4;
 constexpr int kListPasses = 4;
 
 const char* const kReservedKeys[] = {"VBCompatible", "DialogTitle", "DialogMessage1", "DialogMessage2",
-                                     "DialogMessage3", "DialogMessage4"};
+                                     "DialogMessage3", "DialogMessage4", "ImageFile"};
 
 std::optional<std::string> ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -89,6 +91,28 @@ SourceFile ParseFile(const std::string& key, const std::string& value, const fs:
   return file;
 }
 
+// "PATH;ICON;X;Y", as the ImageFile setting with a path for its name.
+SplashImage ParseImage(const std::string& value, const fs::path& folder, Checker& check) {
+  SplashImage image;
+  image.path = folder / boot::GetField(value, 1, ';');
+  image.name = boot::ToUpperAscii(image.path.filename().string());
+  image.icon = boot::ParseLeadingInt(boot::GetField(value, 2, ';')) != 0;
+  image.x = boot::ParseLeadingInt(boot::GetField(value, 3, ';'));
+  image.y = boot::ParseLeadingInt(boot::GetField(value, 4, ';'));
+  check.Name("Image", image.name);
+  const std::optional<std::string> content = ReadBytes(image.path);
+  if (!content) {
+    check.Error("Image", image.path.string() + " is not a file");
+  } else if (const std::string problem = ImageProblem(*content, image.icon); !problem.empty()) {
+    check.Error("Image", image.path.string() + " " + problem);
+  }
+  return image;
+}
+
+std::string ImageSetting(const SplashImage& image) {
+  return image.name + ";" + (image.icon ? "1" : "0") + ";" + std::to_string(image.x) + ";" + std::to_string(image.y);
+}
+
 std::string Macro(const SourceFile& file) { return file.windowsDir ? "$(WinPath)" : "$(WinSysPath)"; }
 
 std::string RegisterMacro(const SourceFile& file) {
@@ -108,6 +132,7 @@ std::string SetupListText(const Manifest& manifest, const std::vector<PlacedFile
     if (manifest.messages[i].empty()) continue;
     text += "DialogMessage" + std::to_string(i + 1) + "=" + manifest.messages[i] + "\r\n";
   }
+  if (manifest.image) text += "ImageFile=" + ImageSetting(*manifest.image) + "\r\n";
   for (const auto& [key, value] : manifest.settings) text += key + "=" + value + "\r\n";
   const std::string setup = manifest.main.name + (manifest.switches.empty() ? "" : " " + manifest.switches);
   text += "\r\n[Setup]\r\nSetup=" + setup + "\r\n\r\n[Bootstrap]\r\n";
@@ -165,6 +190,15 @@ bool Place(std::vector<PlacedFile>& files, const std::vector<std::string>& compr
 
 }  // namespace
 
+std::string ImageProblem(std::string_view content, bool icon) {
+  if (icon) {
+    const image::Icon read = image::ReadIcon(content);
+    return read.usable ? "" : "is not a usable icon (status " + std::to_string(read.status) + ")";
+  }
+  const image::Bitmap read = image::ReadBitmap(content);
+  return read.status == image::kOk ? "" : "is not a readable bitmap (status " + std::to_string(read.status) + ")";
+}
+
 ManifestResult ReadManifest(const std::string& text, const fs::path& folder, const fs::path& defaultSetupExe) {
   ManifestResult result;
   Checker check(result.errors);
@@ -181,6 +215,10 @@ ManifestResult ReadManifest(const std::string& text, const fs::path& folder, con
   for (int n = 1; n <= kMessages; ++n) {
     manifest.messages.push_back(read("Splash", "Message" + std::to_string(n)));
     check.Text("Message" + std::to_string(n), manifest.messages.back(), kTextLength);
+  }
+  if (const std::string image = read("Splash", "Image"); !image.empty()) {
+    manifest.image = ParseImage(image, folder, check);
+    check.Text("Image", ImageSetting(*manifest.image), kImageFileLength);
   }
   for (const auto& [key, value] : document.Entries("Settings")) {
     for (const char* reserved : kReservedKeys) {
@@ -225,6 +263,16 @@ std::optional<Media> LayOut(const Manifest& manifest, std::uint64_t diskSize, st
     media.files.push_back(std::move(file));
     compressed.push_back(szdd::Compress(*bytes, source->name.back()));
   }
+  if (manifest.image) {
+    const std::optional<std::string> bytes = ReadBytes(manifest.image->path);
+    if (!bytes) {
+      error = "cannot read " + manifest.image->path.string();
+      return std::nullopt;
+    }
+    const std::string& name = manifest.image->name;
+    media.image = Piece{1, szdd::CompressedName(name), szdd::Compress(*bytes, name.back())};
+    firstDiskFiles += media.image->bytes.size();
+  }
   // The list lies on disk 1 too, and its entries name the disks: lay out
   // again until its size settles.
   std::uint64_t listSize = 0;
@@ -236,7 +284,7 @@ std::optional<Media> LayOut(const Manifest& manifest, std::uint64_t diskSize, st
     listSize = media.setupList.size();
   }
   if (firstDiskFiles + listSize > diskSize) {
-    error = "SETUP.EXE, the toolkit and SETUP.LST alone do not fit on a disk";
+    error = "SETUP.EXE, the toolkit, the splash image and SETUP.LST alone do not fit on a disk";
     return std::nullopt;
   }
   for (const PlacedFile& file : media.files) media.disks = std::max(media.disks, file.pieces.back().disk);
@@ -251,6 +299,7 @@ bool WriteMedia(const Media& media, const fs::path& setupExe, const fs::path& ou
   const fs::path toolkit = setupExe.parent_path() / "ZAVEZ432.DLL";
   if (!failed && fs::is_regular_file(toolkit)) fs::copy_file(toolkit, disk(1) / "ZAVEZ432.DLL", failed);
   bool written = !failed && WriteFile(disk(1) / "SETUP.LST", media.setupList);
+  if (media.image) written = written && WriteFile(disk(1) / media.image->name, media.image->bytes);
   for (const PlacedFile& file : media.files) {
     for (const Piece& piece : file.pieces) written = written && WriteFile(disk(piece.disk) / piece.name, piece.bytes);
   }

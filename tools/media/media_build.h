@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace media {
@@ -22,9 +23,18 @@ struct SourceFile {
   std::string registration;  // "", "dll", "exe" or a registry file's name
 };
 
+// The splash image: a bitmap or icon shown in the window at x, y.
+struct SplashImage {
+  std::filesystem::path path;
+  std::string name;  // upper case
+  bool icon = false;
+  int x = 0, y = 0;
+};
+
 struct Manifest {
   std::string title;
   std::vector<std::string> messages;  // DialogMessage1..4
+  std::optional<SplashImage> image;
   std::vector<std::pair<std::string, std::string>> settings;  // further BootSetup keys, as written
   std::filesystem::path setupExe;
   SourceFile main;  // the main setup program, installed to the Windows or temporary directory
@@ -57,20 +67,27 @@ struct PlacedFile {
 
 struct Media {
   std::vector<PlacedFile> files;  // the main setup program first
+  std::optional<Piece> image;     // on disk 1, outside the list's entries
   std::string setupList;
   int disks = 1;
 };
 
 inline constexpr std::uint64_t kDefaultDiskSize = 1457664;
 
+// Why the bootstrapper would show no picture from an image file's content;
+// empty when it shows one.
+std::string ImageProblem(std::string_view content, bool icon);
+
 // Lays the files out on disks of `diskSize` bytes; disk 1 also holds
-// SETUP.EXE and the toolkit (`firstDiskFiles` bytes) and SETUP.LST. Nothing
+// SETUP.EXE and the toolkit (`firstDiskFiles` bytes), the splash image and
+// SETUP.LST. Nothing
 // when a file needs more than two disks; `error` then says which.
 std::optional<Media> LayOut(const Manifest& manifest, std::uint64_t diskSize, std::uint64_t firstDiskFiles,
                             std::string& error);
 
 // Writes OUT/DISK1, OUT/DISK2, ...: SETUP.EXE (and ZAVEZ432.DLL when it
-// lies beside it) and SETUP.LST on the first, each piece on its disk.
+// lies beside it), the splash image and SETUP.LST on the first, each piece
+// on its disk.
 // False with `error` when something cannot be written.
 bool WriteMedia(const Media& media, const std::filesystem::path& setupExe, const std::filesystem::path& out,
                 std::string& error);

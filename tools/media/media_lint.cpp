@@ -8,6 +8,7 @@
 
 #include "file_names.h"
 #include "image_files.h"
+#include "media_build.h"
 #include "pe_version.h"
 #include "szdd.h"
 #include "text.h"
@@ -275,16 +276,12 @@ class Linter {
       Report(line->number, true, "ImageFile: " + name.substr(0, name.size() - 1) + "_ is not on disk 1");
       return;
     }
-    if (icon) {
-      const image::Icon read = image::ReadIcon(*content);
-      if (!read.usable) Report(line->number, true, "ImageFile is not a usable icon (status " + std::to_string(read.status) + ")");
+    if (const std::string problem = ImageProblem(*content, icon); !problem.empty()) {
+      Report(line->number, true, "ImageFile " + problem);
       return;
     }
+    if (icon) return;
     const image::Bitmap read = image::ReadBitmap(*content);
-    if (read.status != image::kOk) {
-      Report(line->number, true, "ImageFile is not a readable bitmap (status " + std::to_string(read.status) + ")");
-      return;
-    }
     const Line* width = Find("BOOTSETUP", "DialogWidth");
     const Line* height = Find("BOOTSETUP", "DialogHeight");
     const int w = width ? boot::ParseLeadingInt(width->value) : kDefaultWidth;

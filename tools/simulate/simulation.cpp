@@ -33,7 +33,8 @@ void ListFiles(const fs::path& root, std::ostream& out) {
 
 }  // namespace
 
-int RunAndReport(const fs::path& root, std::ostream& out, bool listFiles) {
+int RunAndReport(const fs::path& root, std::ostream& out, bool listFiles,
+                 std::optional<host::WindowPicture>* picture) {
   host::HostMachine machine(root);
   const int exitCode = boot::RunProgram(machine, kInstance, machine.CommandLine(), kShowNormal);
   out << "== journal\n";
@@ -46,6 +47,7 @@ int RunAndReport(const fs::path& root, std::ostream& out, bool listFiles) {
     out << "== no log written\n";
   }
   if (listFiles) ListFiles(root, out);
+  if (picture != nullptr) *picture = machine.Picture();
   if (machine.Errors().empty()) return 0;
   out << "== errors\n";
   for (const std::string& line : machine.Errors()) out << line << "\n";

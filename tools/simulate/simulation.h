@@ -4,12 +4,17 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <ostream>
+
+#include "window_picture.h"
 
 namespace simulation {
 
-// 0 when the run kept to what a real machine allows, 1 otherwise.
-int RunAndReport(const std::filesystem::path& root, std::ostream& out, bool listFiles);
+// 0 when the run kept to what a real machine allows, 1 otherwise. The
+// window's last paint goes to `picture` when it is given.
+int RunAndReport(const std::filesystem::path& root, std::ostream& out, bool listFiles,
+                 std::optional<host::WindowPicture>* picture = nullptr);
 
 // A scratch folder, removed when it goes out of scope.
 class Scratch {
