@@ -100,6 +100,7 @@ TEST_F(MediaBuild, ValuesTheBootstrapperWouldCutOrMisreadAreRefused) {
       {main + "[Files]\nFile1=GONE.DLL\n", "File1: "},
       {main + "[Files]\nFile1=A.DLL;;..\\APP.REG\n", "File1 registry file: \"..\\APP.REG\" is not a plain file name"},
       {main + "[Settings]\nVBCompatible=3\n", "VBCompatible: is written by the tool"},
+      {main + "[Settings]\nUseTempDir=1\n[Files]\nFile1=A.DLL;windows\n", "File1: with UseTempDir=1 a windows file"},
       {"[Main]\nFile=MAIN.EXE\nSwitches=/QUIET /NORESTART\n", "Switches: 26 characters"},
   };
   for (const auto& [text, error] : cases) {

@@ -55,6 +55,8 @@ TEST_F(Scenario, MediaLintNamesWhatTheBootstrapperWouldCutMisreadOrNotFind) {
       {replaced(kGood, "DialogTitle=Lint", "SetupFileName=..\\X.EXE"), "error: SetupFileName: \"..\\X.EXE\" is not"},
       {replaced(kGood, "LOGO.BMP;0", "LOGO.BMP;1"), "SETUP.LST:4: error: ImageFile is not a usable icon"},
       {replaced(kGood, "DialogTitle=Lint", "DialogWidth=1"), "SETUP.LST:4: warning: the picture (2 x 2) is larger"},
+      {replaced(replaced(kGood, "DialogTitle=Lint", "UseTempDir=1"), "A.DLL,$(WinSysPath)", "A.DLL,$(WinPath)"),
+       "SETUP.LST:9: warning: A.DLL goes into the temporary directory and is never deleted"},
   };
   EXPECT_THAT(LintFolder(root_ / "good", kGood, media), IsEmpty());
   int n = 0;

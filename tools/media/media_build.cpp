@@ -238,6 +238,10 @@ ManifestResult ReadManifest(const std::string& text, const fs::path& folder, con
   std::set<std::string> names{manifest.main.name};
   for (const auto& [key, value] : document.Entries("Files")) {
     manifest.files.push_back(ParseFile(key, value, folder, check));
+    if (tempDir && manifest.files.back().windowsDir) {
+      check.Error(key, "with UseTempDir=1 a windows file goes into the temporary directory and is never deleted, "
+                       "so the directory cannot be removed: use system");
+    }
     if (!names.insert(manifest.files.back().name).second) check.Error(key, manifest.files.back().name + " is listed twice");
   }
   if (result.errors.empty()) result.manifest = std::move(manifest);

@@ -216,6 +216,8 @@ class Linter {
     const Line* setup = Find("SETUP", "Setup");
     const std::string program = setup ? boot::ToUpperAscii(boot::GetField(setup->value, 1, ' ')) : std::string();
     bool programInstalled = false;
+    const Line* tempDir = Find("BOOTSETUP", "UseTempDir");
+    const bool usesTempDir = tempDir != nullptr && boot::ParseLeadingInt(tempDir->value) == 1;
     std::vector<fs::path> parts;
     for (int n = 1;; ++n) {
       const Line* line = Find("BOOTSTRAP", "File" + std::to_string(n));
@@ -234,6 +236,10 @@ class Linter {
         Report(line->number, true, "the split mark has no second part after it");
       }
       if (splitFollows) continue;
+      if (usesTempDir && dest != program && boot::ToUpperAscii(field(5)).starts_with("$(WINPATH)")) {
+        Report(line->number, false, dest + " goes into the temporary directory and is never deleted: the "
+                                    "directory cannot be removed (use $(WinSysPath))");
+      }
       programInstalled = programInstalled || dest == program;
       CheckVersion(*line, field(10), parts, dest == program);
       parts.clear();
