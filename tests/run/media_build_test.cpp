@@ -24,6 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::IsEmpty;
 using ::testing::StartsWith;
 
 class MediaBuild : public Scenario {
@@ -101,6 +102,8 @@ TEST_F(MediaBuild, ValuesTheBootstrapperWouldCutOrMisreadAreRefused) {
       {main + "[Files]\nFile1=A.DLL;;..\\APP.REG\n", "File1 registry file: \"..\\APP.REG\" is not a plain file name"},
       {main + "[Settings]\nVBCompatible=3\n", "VBCompatible: is written by the tool"},
       {main + "[Settings]\nUseTempDir=1\n[Files]\nFile1=A.DLL;windows\n", "File1: with UseTempDir=1 a windows file"},
+      {main + "[Files]\nFile1=A.DLL;;;sometimes\n", "File1: the fourth field is skipifinuse or nothing"},
+      {main + "Switches=/Q\n[Files]\nFile1=A.DLL;;;skipifinuse\n", "Switches: a list that says SkipIfInUse"},
       {"[Main]\nFile=MAIN.EXE\nSwitches=/QUIET /NORESTART\n", "Switches: 26 characters"},
   };
   for (const auto& [text, error] : cases) {
@@ -142,7 +145,7 @@ TEST_F(MediaBuild, TwoDisksAndASplitFileInstallToTheEnd) {
   fs::rename(root_ / "out" / "DISK2", root_ / "disks" / "2");
   MachineSection("[Boxes]\r\nAnswers=1\r\n");
   Run();
-  EXPECT_THAT(Host().Errors(), ::testing::IsEmpty());
+  EXPECT_THAT(Host().Errors(), IsEmpty());
   EXPECT_THAT(Journal("box "), ElementsAre(StartsWith("box \"Please insert Disk 2\" caption=\"Built Setup\"")));
   EXPECT_EQ(LogValue("C:\\WINDOWS\\SYSTEM\\BIG.DLL"), "100");
   EXPECT_EQ(LogValue("Cmd"), "C:\\WINDOWS\\MAIN.EXE /Q D:\\");
@@ -150,9 +153,34 @@ TEST_F(MediaBuild, TwoDisksAndASplitFileInstallToTheEnd) {
   EXPECT_EQ(LogValue("REGEDIT /S APP.REG(RegEdit)"), "2");  // the machine has no REGEDIT
 }
 
+TEST_F(MediaBuild, SkipIfInUseWritesTheRecordFormAndAFileInUseIsLeftWithoutABox) {
+  Source("MAIN.EXE", kProgram);
+  Source("A.DLL", test_pe::Image({0x00020000, 0}));
+  Source("APP.REG", "REGEDIT4");
+  read_ = Manifest("[Main]\nFile=MAIN.EXE\n[Files]\nFile1=A.DLL;system;;skipifinuse\nFile2=APP.REG;windows;APP.REG\n");
+  ASSERT_TRUE(read_.manifest.has_value()) << testing::PrintToString(read_.errors);
+  std::string error;
+  built_ = media::LayOut(*read_.manifest, media::kDefaultDiskSize, 1000, error);
+  ASSERT_TRUE(built_.has_value()) << error;
+  EXPECT_THAT(built_->setupList, HasSubstr("VBCompatible=0\r\n"));
+  EXPECT_THAT(built_->setupList, HasSubstr("SetupFileName=MAIN.EXE\r\nSetupDistName=MAIN.EX_\r\n"
+                                           "File1=A.DLL;1;;2.0.0.0;1;A.DL_\r\nFile2=APP.REG;;1;;1;APP.RE_;APP.REG\r\n"));
+  ASSERT_TRUE(media::WriteMedia(*built_, root_ / "src" / "SETUP.EXE", root_ / "out", error)) << error;
+  EXPECT_THAT(media::Lint(root_ / "out"), IsEmpty());
+
+  fs::remove_all(root_ / "d");
+  fs::rename(root_ / "out" / "DISK1", root_ / "d");
+  Put("C:\\WINDOWS\\SYSTEM\\A.DLL", test_pe::Image({0x00010000, 0}));
+  MachineSection("[Files]\r\nInUse=C:\\WINDOWS\\SYSTEM\\A.DLL\r\n");
+  Run();
+  EXPECT_THAT(Host().Errors(), IsEmpty());  // no box was shown
+  EXPECT_EQ(LogValue("C:\\WINDOWS\\SYSTEM\\A.DLL"), "300");
+  EXPECT_EQ(LogValue("Cmd"), "C:\\WINDOWS\\MAIN.EXE D:\\");
+}
+
 TEST_F(MediaBuild, LintedCleanAndSimulatedOnAPresetMachineTheMediaStayAsTheyAre) {
   BuildTwoDisks();
-  EXPECT_TRUE(media::Lint(root_ / "out").empty());
+  EXPECT_THAT(media::Lint(root_ / "out"), IsEmpty());
   std::string error;
   ASSERT_FALSE(media::PrepareMachine(root_ / "out", "win98", root_ / "none", error));
   EXPECT_THAT(error, HasSubstr("neither a preset (win95, nt4, xp, win10)"));

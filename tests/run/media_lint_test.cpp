@@ -57,6 +57,9 @@ TEST_F(Scenario, MediaLintNamesWhatTheBootstrapperWouldCutMisreadOrNotFind) {
       {replaced(kGood, "DialogTitle=Lint", "DialogWidth=1"), "SETUP.LST:4: warning: the picture (2 x 2) is larger"},
       {replaced(replaced(kGood, "DialogTitle=Lint", "UseTempDir=1"), "A.DLL,$(WinSysPath)", "A.DLL,$(WinPath)"),
        "SETUP.LST:9: warning: A.DLL goes into the temporary directory and is never deleted"},
+      {"[BootSetup]\r\nVBCompatible=0\r\nSetupFileName=MAIN.EXE\r\nSetupDistName=MAIN.EX_\r\nFile1=B.DLL;1;;;1\r\n"
+       "File2=A.DLL;;;2.0.0.0\r\n",
+       "SETUP.LST:5: error: B.DL_ is not on disk 1"},
   };
   EXPECT_THAT(LintFolder(root_ / "good", kGood, media), IsEmpty());
   int n = 0;

@@ -156,12 +156,15 @@ int Simulate(const std::vector<std::string>& args) {
   if (!media::PrepareMachine(dir, machine, scratch.Path(), error)) return Fail(error);
   std::optional<host::WindowPicture> picture;
   const int result = simulation::RunAndReport(scratch.Path(), std::cout, true, &picture);
-  if (!picture) {
-    std::cout << "== no picture: the splash window was never painted\n";
+  if (!picture || !media::HasArea(*picture)) {
+    std::cout << "== no picture: the splash window " << (picture ? "has no area" : "was never painted") << "\n";
     return result;
   }
   const bool written = media::WriteSplashPicture(*picture, png, error);
-  if (written) std::cout << "== picture " << png.string() << " " << picture->window.width << "x" << picture->window.height << "\n";
+  if (written) {
+    std::cout << "== picture " << png.string() << " of the " << picture->window.width << "x" << picture->window.height
+              << " window\n";
+  }
   if (!error.empty()) std::cerr << "setup-media: " << error << "\n";
   return written ? result : 1;
 }

@@ -1,5 +1,6 @@
 #include "media_build.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -23,11 +24,14 @@ constexpr std::size_t kNameLength = 19;       // a source name in a list entry
 constexpr std::size_t kSetupKeyLength = 19;   // Setup=
 constexpr std::size_t kEntryLength = 99;      // a [Bootstrap] entry
 constexpr std::size_t kImageFileLength = 39;  // ImageFile=, split in a working copy
+constexpr std::size_t kRecordLength = 39;     // a [BootSetup] FileN record
+constexpr std::size_t kSetupNameLength = 14;  // SetupFileName, SetupDistName
 constexpr int kMessages = 4;
 constexpr int kListPasses = 4;
 
 const char* const kReservedKeys[] = {"VBCompatible", "DialogTitle", "DialogMessage1", "DialogMessage2",
-                                     "DialogMessage3", "DialogMessage4", "ImageFile"};
+                                     "DialogMessage3", "DialogMessage4", "ImageFile", "SetupFileName",
+                                     "SetupDistName"};
 
 std::optional<std::string> ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -67,8 +71,9 @@ class Checker {
   std::vector<std::string>& errors_;
 };
 
-// "PATH;DESTINATION;REGISTER", DESTINATION system (the default) or windows,
-// REGISTER dll, exe or a registry file's name.
+// "PATH;DESTINATION;REGISTER;SKIPIFINUSE", DESTINATION system (the default)
+// or windows, REGISTER dll, exe or a registry file's name, SKIPIFINUSE the
+// word itself or nothing.
 SourceFile ParseFile(const std::string& key, const std::string& value, const fs::path& folder, Checker& check) {
   SourceFile file;
   file.path = folder / boot::GetField(value, 1, ';');
@@ -86,6 +91,9 @@ SourceFile ParseFile(const std::string& key, const std::string& value, const fs:
   } else if (!file.registration.empty()) {
     check.Name(key + " registry file", file.registration);
   }
+  const std::string skip = boot::ToUpperAscii(boot::GetField(value, 4, ';'));
+  file.skipIfInUse = skip == "SKIPIFINUSE";
+  if (!skip.empty() && !file.skipIfInUse) check.Error(key, "the fourth field is skipifinuse or nothing, not \"" + skip + "\"");
   check.Name(key, file.name);
   if (!fs::is_regular_file(file.path)) check.Error(key, file.path.string() + " is not a file");
   return file;
@@ -126,14 +134,49 @@ std::string Entry(const PlacedFile& file, const Piece& piece, bool splitFollows)
          "," + Macro(*file.source) + "," + RegisterMacro(*file.source) + ",,,," + file.version;
 }
 
+// DEST;SKIP;DESTCODE;VERSION;DISK;SOURCE;REGISTER;SECOND;SECONDDISK, the
+// empty fields at its end left out.
+std::string Record(const PlacedFile& file) {
+  const SourceFile& source = *file.source;
+  std::string registration = source.registration == "DLL" ? "1" : source.registration == "EXE" ? "2" : source.registration;
+  const Piece& first = file.pieces.front();
+  std::string record = source.name + ";" + (source.skipIfInUse ? "1" : "") + ";" + (source.windowsDir ? "1" : "") +
+                       ";" + file.version + ";" + std::to_string(first.disk) + ";" + first.name + ";" + registration;
+  if (file.pieces.size() > 1) record += ";" + file.pieces[1].name + ";" + std::to_string(file.pieces[1].disk);
+  while (record.back() == ';') record.pop_back();
+  return record;
+}
+
+// The main setup program, copied by name from disk 1, and a FileN record
+// for each other file.
+std::string RecordsText(const std::vector<PlacedFile>& files, std::string& error) {
+  const PlacedFile& main = files.front();
+  if (main.pieces.size() != 1 || main.pieces.front().disk != 1) {
+    error = "the main setup program must lie whole on disk 1 when the list names SetupDistName";
+  }
+  std::string text = "SetupFileName=" + main.source->name + "\r\nSetupDistName=" + main.pieces.front().name + "\r\n";
+  for (std::size_t i = 1; i < files.size(); ++i) {
+    const std::string record = Record(files[i]);
+    if (record.size() > kRecordLength) {
+      error = "the record of " + files[i].source->name + " has " + std::to_string(record.size()) +
+              " characters; the bootstrapper reads 39: " + record;
+    }
+    text += "File" + std::to_string(i) + "=" + record + "\r\n";
+  }
+  return text;
+}
+
 std::string SetupListText(const Manifest& manifest, const std::vector<PlacedFile>& files, std::string& error) {
-  std::string text = "[BootSetup]\r\nVBCompatible=4\r\nDialogTitle=" + manifest.title + "\r\n";
+  const bool records = manifest.RecordForm();
+  std::string text = std::string("[BootSetup]\r\nVBCompatible=") + (records ? "0" : "4") + "\r\nDialogTitle=" +
+                     manifest.title + "\r\n";
   for (std::size_t i = 0; i < manifest.messages.size(); ++i) {
     if (manifest.messages[i].empty()) continue;
     text += "DialogMessage" + std::to_string(i + 1) + "=" + manifest.messages[i] + "\r\n";
   }
   if (manifest.image) text += "ImageFile=" + ImageSetting(*manifest.image) + "\r\n";
   for (const auto& [key, value] : manifest.settings) text += key + "=" + value + "\r\n";
+  if (records) return text + RecordsText(files, error);
   const std::string setup = manifest.main.name + (manifest.switches.empty() ? "" : " " + manifest.switches);
   text += "\r\n[Setup]\r\nSetup=" + setup + "\r\n\r\n[Bootstrap]\r\n";
   int n = 0;
@@ -190,6 +233,10 @@ bool Place(std::vector<PlacedFile>& files, const std::vector<std::string>& compr
 
 }  // namespace
 
+bool Manifest::RecordForm() const {
+  return std::any_of(files.begin(), files.end(), [](const SourceFile& file) { return file.skipIfInUse; });
+}
+
 std::string ImageProblem(std::string_view content, bool icon) {
   if (icon) {
     const image::Icon read = image::ReadIcon(content);
@@ -243,6 +290,12 @@ ManifestResult ReadManifest(const std::string& text, const fs::path& folder, con
                        "so the directory cannot be removed: use system");
     }
     if (!names.insert(manifest.files.back().name).second) check.Error(key, manifest.files.back().name + " is listed twice");
+  }
+  if (manifest.RecordForm()) {
+    if (!manifest.switches.empty()) {
+      check.Error("Switches", "a list that says SkipIfInUse (VBCompatible=0) passes no switches to the main setup program");
+    }
+    check.Text("Main", manifest.main.name, kSetupNameLength);
   }
   if (result.errors.empty()) result.manifest = std::move(manifest);
   return result;

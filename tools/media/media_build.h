@@ -21,6 +21,7 @@ struct SourceFile {
   // temporary directory with UseTempDir=1, emptied after the run.
   bool windowsDir = false;
   std::string registration;  // "", "dll", "exe" or a registry file's name
+  bool skipIfInUse = false;  // an installed copy in use is left as it is, without a box
 };
 
 // The splash image: a bitmap or icon shown in the window at x, y.
@@ -40,6 +41,9 @@ struct Manifest {
   SourceFile main;  // the main setup program, installed to the Windows or temporary directory
   std::string switches;
   std::vector<SourceFile> files;
+  // Only the list's record form (VBCompatible=0, [BootSetup] FileN) can
+  // say SkipIfInUse; the sectioned form, written otherwise, cannot.
+  bool RecordForm() const;
 };
 
 // The manifest's text read, with paths relative to `folder`. Every value

@@ -1,5 +1,6 @@
 #include "media_lint.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -95,6 +96,7 @@ class Linter {
     CheckNumbering("BOOTSTRAP", "File");
     CheckExclusion();
     CheckSectionedEntries();
+    CheckRecords();
     CheckImage();
     return std::move(diagnostics_);
   }
@@ -136,6 +138,7 @@ class Linter {
     if (upper == "TEMPDIR" || upper.starts_with("REQUIRES") || upper == "SETUP") return 19;
     if (upper == "IMAGEFILE") return 39;
     if (upper == "EXCLUDEWINOS") return 34;
+    if (upper.starts_with("FILE")) return 39;  // a record of the list's record form
     return 0;
   }
 
@@ -246,6 +249,41 @@ class Linter {
     }
     if (setup != nullptr && !programInstalled) {
       Report(setup->number, true, "the main setup program " + program + " is installed by no [Bootstrap] entry");
+    }
+  }
+
+  // The record form (VBCompatible other than 3 and 4): the main setup
+  // program by SetupDistName, each other file by a [BootSetup] FileN record
+  // DEST;SKIP;DESTCODE;VERSION;DISK;SOURCE;REGISTER;SECOND;SECONDDISK.
+  void CheckRecords() {
+    const Line* mode = Find("BOOTSETUP", "VBCompatible");
+    const int form = mode ? boot::ParseLeadingInt(mode->value) : 3;
+    if (form == 3 || form == 4) return;
+    const Line* program = Find("BOOTSETUP", "SetupDistName");
+    const std::string distName = program ? program->value : "SETUP1.EX_";
+    if (program != nullptr && boot::IsPlainFileName(distName)) {
+      if (const auto path = Source(*program, 1, distName, "")) CheckVersion(*program, "", {*path}, true);
+    }
+    for (int n = 1;; ++n) {
+      const Line* line = Find("BOOTSETUP", "File" + std::to_string(n));
+      if (line == nullptr || line->value.size() <= 1) break;
+      const auto field = [line](int k) { return boot::GetField(line->value, k, ';'); };
+      const std::string dest = boot::ToUpperAscii(field(1)), second = field(8);
+      std::string source = field(6);
+      if (source.empty() && !dest.empty()) source = dest.substr(0, dest.size() - 1) + "_";
+      if (!boot::IsPlainFileName(dest) || !boot::IsPlainFileName(source)) {
+        Report(line->number, true, "\"" + line->value + "\" does not name plain files and is refused");
+        continue;
+      }
+      // A record without a disk number is looked for where the run started.
+      std::vector<fs::path> parts;
+      if (auto path = Source(*line, std::max(1, boot::ParseLeadingInt(field(5))), source, dest)) parts.push_back(*path);
+      if (second.size() >= 2) {
+        auto path = Source(*line, std::max(1, boot::ParseLeadingInt(field(9))), second, dest);
+        if (path) parts.push_back(*path);
+        if (parts.size() != 2) continue;
+      }
+      CheckVersion(*line, field(4), parts, false);
     }
   }
 

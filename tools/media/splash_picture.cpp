@@ -22,6 +22,8 @@ using Context = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
 constexpr int kDialogFrame = 3;  // the width of a dialog frame's three lines
 constexpr double kFontSize = 12;
 constexpr int kMaxSide = 8192;  // larger than any screen the program centres on
+// Larger images are not decoded: a compressed bitmap may claim any size.
+constexpr long long kMostImagePixels = 4096LL * 4096;
 constexpr std::uint32_t kDtRight = 0x2;
 constexpr std::uint32_t kDtBottom = 0x8;
 constexpr std::uint32_t kWsBorder = 0x00800000;
@@ -167,6 +169,10 @@ void DrawMissingImage(cairo_t* cr, const host::PaintedImage& image) {
 }
 
 void DrawImage(cairo_t* cr, const host::PaintedImage& image, std::string& error) {
+  if (static_cast<long long>(image.width) * image.height > kMostImagePixels) {
+    error = "the image (" + std::to_string(image.width) + "x" + std::to_string(image.height) + ") is too large to draw";
+    return DrawMissingImage(cr, image);
+  }
   const Pixbuf pixbuf = DecodeBitmap(image, error);
   if (!pixbuf) return DrawMissingImage(cr, image);
   const Surface surface = ImageSurface(image, pixbuf.get());
@@ -227,8 +233,9 @@ void DrawClient(cairo_t* cr, const host::WindowPicture& picture, const Frame& fr
 }
 
 bool Draw(const host::WindowPicture& picture, const std::filesystem::path& png, std::string& error) {
-  const Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, picture.window.width, picture.window.height),
-                        cairo_surface_destroy);
+  // No screen is larger: a larger window is drawn cut.
+  const int width = std::min(picture.window.width, kMaxSide), height = std::min(picture.window.height, kMaxSide);
+  const Surface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height), cairo_surface_destroy);
   const Context cr(cairo_create(surface.get()), cairo_destroy);
   const Frame frame = FrameOf(picture);
   DrawFrame(cr.get(), picture, frame);
@@ -238,10 +245,12 @@ bool Draw(const host::WindowPicture& picture, const std::filesystem::path& png, 
 
 }  // namespace
 
+bool HasArea(const host::WindowPicture& picture) { return picture.window.width > 0 && picture.window.height > 0; }
+
 bool WriteSplashPicture(const host::WindowPicture& picture, const std::filesystem::path& png, std::string& error) {
-  const int width = picture.window.width, height = picture.window.height;
-  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) {
-    error = "the window is " + std::to_string(width) + "x" + std::to_string(height) + ": nothing to draw";
+  if (!HasArea(picture)) {
+    error = "the window is " + std::to_string(picture.window.width) + "x" + std::to_string(picture.window.height) +
+            ": nothing to draw";
     return false;
   }
   const bool written = Draw(picture, png, error);

@@ -11,8 +11,12 @@
 
 namespace media {
 
+// False when the window has no area: a picture of it is not drawn.
+bool HasArea(const host::WindowPicture& picture);
+
 // False with `error` when the file cannot be written. An image the picture
-// library cannot read is drawn as a crossed box, with a note in `error`.
+// library cannot read, or one too large to decode, is drawn as a crossed
+// box, with a note in `error`. A window larger than any screen is cut.
 bool WriteSplashPicture(const host::WindowPicture& picture, const std::filesystem::path& png,
                         std::string& error);
 
