@@ -73,5 +73,19 @@ TEST_F(Scenario, MediaLintNamesWhatTheBootstrapperWouldCutMisreadOrNotFind) {
               ElementsAre(HasSubstr("SETUP.LST:8: error: the main setup program is not a Windows program")));
 }
 
+TEST_F(Scenario, MediaLintReadsTheSettingsBesideTheProgramAndTheFilesInItsSourceDirectory) {
+  // INSTALL.EXE reads INSTALL.LST; FileSubDir puts SETUP.LST and the files in FILES.
+  const fs::path dir = root_ / "named";
+  const std::string settings = "[BootSetup]\r\nVBCompatible=4\r\nFileSubDir=FILES\r\nDialogTitle=A | B\r\n";
+  const std::string list = "[Setup]\r\nSetup=MAIN.EXE\r\n[Bootstrap]\r\nFile1=1,,MAIN.EX_,MAIN.EXE,$(WinPath),,,,,\r\n"
+                           "File2=1,,B.DL_,B.DLL,$(WinSysPath),,,,,\r\n";
+  LintFolder(dir / "FILES", list, {{"MAIN.EX_", szdd::Compress(kProgram, 'E')}});
+  std::ofstream(dir / "INSTALL.LST", std::ios::binary) << settings;
+  std::vector<std::string> lines;
+  for (const media::Diagnostic& diagnostic : media::Lint(dir, "INSTALL.EXE")) lines.push_back(diagnostic.Format());
+  EXPECT_THAT(lines, ElementsAre(HasSubstr("INSTALL.LST:4: error: DialogTitle: a \"|\" splits"),
+                                 HasSubstr("FILES/SETUP.LST:5: error: B.DL_ is not on disk 1")));
+}
+
 }  // namespace
 }  // namespace scenario

@@ -21,7 +21,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: setup-media build MANIFEST -o DIR [--disk-size SIZE]\n"
-    "       setup-media lint DIR\n"
+    "       setup-media lint DIR [--program NAME]\n"
     "       setup-media simulate DIR [--machine win95|nt4|xp|win10|FILE] [--picture PNG]\n"
     "       setup-media COMMAND --help\n";
 
@@ -45,9 +45,10 @@ constexpr const char* kSimulateHelp =
     "  window as the run last painted it.\n";
 
 constexpr const char* kLintHelp =
-    "usage: setup-media lint DIR\n"
-    "  Reads the media in DIR (DISK1, DISK2, ... or one disk's files) and its\n"
-    "  SETUP.LST, and reports what the bootstrapper would cut, misread, not\n"
+    "usage: setup-media lint DIR [--program NAME]\n"
+    "  Reads the media in DIR (DISK1, DISK2, ... or one disk's files): the list\n"
+    "  beside the bootstrapper NAME (default SETUP.EXE, so SETUP.LST) and\n"
+    "  SETUP.LST in its source directory, and reports what the bootstrapper would cut, misread, not\n"
     "  find or refuse as FILE:LINE: error|warning: text. Exits 1 on an error.\n";
 
 struct BuildOptions {
@@ -190,12 +191,13 @@ int Dispatch(const std::vector<std::string>& args) {
     return Build(options);
   }
   if (args[0] == "lint") {
-    if (rest.size() != 1 || rest[0] == "--help" || rest[0] == "-h") {
+    const bool named = rest.size() == 3 && rest[1] == "--program";
+    if ((rest.size() != 1 && !named) || rest[0] == "--help" || rest[0] == "-h") {
       std::cout << kLintHelp;
       return rest.size() == 1 ? 0 : 2;
     }
     bool failed = false;
-    for (const media::Diagnostic& diagnostic : media::Lint(rest[0])) {
+    for (const media::Diagnostic& diagnostic : media::Lint(rest[0], named ? rest[2] : "SETUP.EXE")) {
       std::cout << diagnostic.Format() << "\n";
       failed = failed || diagnostic.error;
     }

@@ -25,6 +25,7 @@ constexpr int kDefaultWidth = 300;
 constexpr int kDefaultHeight = 150;
 
 struct Line {
+  std::string file;  // as diagnostics name it
   int number = 0;
   std::string key;
   std::string value;
@@ -33,7 +34,7 @@ struct Line {
 // The lines of an INI file by section (upper case), with their numbers.
 using Sections = std::map<std::string, std::vector<Line>>;
 
-Sections ParseIni(const std::string& text, bool& hasSections) {
+Sections ParseIni(const std::string& text, const std::string& file, bool& hasSections) {
   Sections sections;
   std::string section;
   int number = 0;
@@ -50,7 +51,7 @@ Sections ParseIni(const std::string& text, bool& hasSections) {
       section = boot::ToUpperAscii(line.substr(1, line.find(']') - 1));
       hasSections = true;
     } else if (const std::size_t equals = line.find('='); equals != std::string::npos && !section.empty()) {
-      sections[section].push_back({number, line.substr(0, equals), line.substr(equals + 1)});
+      sections[section].push_back({file, number, line.substr(0, equals), line.substr(equals + 1)});
     }
   }
   return sections;
@@ -76,20 +77,40 @@ std::optional<std::string> ReadBytes(const fs::path& path) {
 
 class Linter {
  public:
-  explicit Linter(const fs::path& dir) : dir_(dir), disks_(fs::is_directory(dir / "DISK1")) {}
+  Linter(const fs::path& dir, const std::string& program)
+      : dir_(dir), disks_(fs::is_directory(dir / "DISK1")), program_(program) {}
 
   std::vector<Diagnostic> Run() {
-    const fs::path listPath = Disk(1) / "SETUP.LST";
-    const std::optional<std::string> text = ReadBytes(listPath);
-    listName_ = (disks_ ? "DISK1/" : "") + std::string("SETUP.LST");
-    if (!text) {
-      Report(0, true, "missing: the bootstrapper has nothing to read");
+    // The program's own list beside it holds the settings; SETUP.LST in the
+    // source directory (FileSubDir below it) holds the files.
+    const std::string firstDisk = disks_ ? "DISK1/" : "";
+    const std::string settingsName = fs::path(program_).replace_extension(".LST").string();
+    const std::optional<std::string> settingsText = ReadBytes(Disk(1) / settingsName);
+    bool settingsHaveSections = false;
+    if (settingsText) settings_ = ParseIni(*settingsText, firstDisk + settingsName, settingsHaveSections);
+    if (const Line* sub = Find("BOOTSETUP", "FileSubDir"); sub != nullptr && sub->value.size() > 1) {
+      if (!boot::IsRelativePath(sub->value)) {
+        Report(*sub, true, "FileSubDir \"" + sub->value + "\" must name a folder below the program's");
+        return std::move(diagnostics_);
+      }
+      subDir_ = sub->value;
+      std::replace(subDir_.begin(), subDir_.end(), '\\', '/');
+    }
+    const std::string listName = firstDisk + (subDir_.empty() ? "" : subDir_ + "/") + "SETUP.LST";
+    const bool oneFile = listName == firstDisk + settingsName;
+    const std::optional<std::string> text = oneFile ? settingsText : ReadBytes(Disk(1) / "SETUP.LST");
+    if (!text && !settingsText) {
+      diagnostics_.push_back({listName, 0, true, "missing: the bootstrapper has nothing to read"});
       return std::move(diagnostics_);
     }
     bool hasSections = false;
-    sections_ = ParseIni(*text, hasSections);
-    CheckMode(*text, hasSections);
-    CheckValues();
+    if (text) {
+      list_ = oneFile ? settings_ : ParseIni(*text, listName, hasSections);
+      hasSections = oneFile ? settingsHaveSections : hasSections;
+      CheckMode(*text, listName, hasSections);
+    }
+    CheckValues(settings_);
+    if (!oneFile) CheckValues(list_);
     CheckNumbering("BOOTSETUP", "File");
     CheckNumbering("BOOTSETUP", "Requires");
     CheckNumbering("BOOTSETUP", "DialogMessage");
@@ -102,29 +123,37 @@ class Linter {
   }
 
  private:
-  fs::path Disk(int n) const { return disks_ ? dir_ / ("DISK" + std::to_string(n)) : dir_; }
-
-  void Report(int line, bool error, const std::string& text) {
-    diagnostics_.push_back({listName_, line, error, text});
+  // The source directory on disk n.
+  fs::path Disk(int n) const {
+    const fs::path disk = disks_ ? dir_ / ("DISK" + std::to_string(n)) : dir_;
+    return subDir_.empty() ? disk : disk / subDir_;
   }
 
+  void Report(const Line& line, bool error, const std::string& text) {
+    diagnostics_.push_back({line.file, line.number, error, text});
+  }
+
+  // [BootSetup] is read from the program's list, the others from SETUP.LST.
+  const Sections& SectionsOf(const std::string& section) const { return section == "BOOTSETUP" ? settings_ : list_; }
+
   const Line* Find(const std::string& section, const std::string& key) const {
-    const auto found = sections_.find(section);
-    if (found == sections_.end()) return nullptr;
+    const Sections& sections = SectionsOf(section);
+    const auto found = sections.find(section);
+    if (found == sections.end()) return nullptr;
     for (const Line& line : found->second) {
       if (boot::ToUpperAscii(line.key) == boot::ToUpperAscii(key)) return &line;
     }
     return nullptr;
   }
 
-  void CheckMode(const std::string& text, bool hasSections) {
+  void CheckMode(const std::string& text, const std::string& name, bool hasSections) {
     const Line* mode = Find("BOOTSETUP", "VBCompatible");
     if (mode != nullptr && boot::ParseLeadingInt(mode->value) != 3) return;
     if (hasSections && ScannedAsPlain(text)) {
-      Report(1, true, "every line is short, so the list is read as a plain list of file names although it has "
-                      "sections; set VBCompatible=4 or 0");
+      diagnostics_.push_back({name, 1, true, "every line is short, so the list is read as a plain list of file names although it has "
+                      "sections; set VBCompatible=4 or 0"});
     } else if (!hasSections && !ScannedAsPlain(text)) {
-      Report(1, true, "a line longer than 18 characters makes this plain list count as a sectioned one");
+      diagnostics_.push_back({name, 1, true, "a line longer than 18 characters makes this plain list count as a sectioned one"});
     }
   }
 
@@ -142,21 +171,21 @@ class Linter {
     return 0;
   }
 
-  void CheckValues() {
-    for (const auto& [section, lines] : sections_) {
+  void CheckValues(const Sections& sections) {
+    for (const auto& [section, lines] : sections) {
       for (const Line& line : lines) {
         if (line.value.find('|') != std::string::npos) {
-          Report(line.number, true, line.key + ": a \"|\" splits the bootstrapper's text and shifts every later value");
+          Report(line, true, line.key + ": a \"|\" splits the bootstrapper's text and shifts every later value");
         }
         const std::size_t capacity = section == "BOOTSTRAP" ? 99 : Capacity(line.key);
         if (capacity != 0 && line.value.size() > capacity) {
-          Report(line.number, true, line.key + " is cut to " + std::to_string(capacity) + " characters: \"" +
+          Report(line, true, line.key + " is cut to " + std::to_string(capacity) + " characters: \"" +
                                         line.value.substr(0, capacity) + "\"");
         }
         const std::string upper = boot::ToUpperAscii(line.key);
         const bool name = upper == "SETUPFILENAME" || upper == "SETUPDISTNAME" || upper.starts_with("REQUIRES");
         if (name && !line.value.empty() && !boot::IsPlainFileName(line.value)) {
-          Report(line.number, true, line.key + ": \"" + line.value + "\" is not a plain file name and is refused");
+          Report(line, true, line.key + ": \"" + line.value + "\" is not a plain file name and is refused");
         }
       }
     }
@@ -172,7 +201,7 @@ class Linter {
         continue;
       }
       if (missing != 0) {
-        Report(line->number, false, stem + std::to_string(n) + " is never read: " + stem + std::to_string(missing) +
+        Report(*line, false, stem + std::to_string(n) + " is never read: " + stem + std::to_string(missing) +
                                         " is missing and ends the list");
         return;
       }
@@ -184,7 +213,7 @@ class Linter {
     if (line == nullptr) return;
     const int mask = boot::ParseLeadingInt(boot::GetField(line->value, 1, ';'));
     if ((mask & kAllVersions) == kAllVersions) {
-      Report(line->number, true, "ExcludeWinOS=" + line->value + " excludes every version of Windows");
+      Report(*line, true, "ExcludeWinOS=" + line->value + " excludes every version of Windows");
     }
   }
 
@@ -208,14 +237,13 @@ class Linter {
     std::string twin = name;
     if (!twin.empty() && !dest.empty()) twin.back() = dest.back();
     if (fs::is_regular_file(Disk(disk) / twin)) return Disk(disk) / twin;
-    Report(line.number, true, name + " is not on disk " + std::to_string(disk) +
+    Report(line, true, name + " is not on disk " + std::to_string(disk) +
                                   (disks_ ? " (folder DISK" + std::to_string(disk) + ")" : ""));
     return std::nullopt;
   }
 
   void CheckSectionedEntries() {
-    const auto found = sections_.find("BOOTSTRAP");
-    if (found == sections_.end()) return;
+    if (!list_.contains("BOOTSTRAP")) return;
     const Line* setup = Find("SETUP", "Setup");
     const std::string program = setup ? boot::ToUpperAscii(boot::GetField(setup->value, 1, ' ')) : std::string();
     bool programInstalled = false;
@@ -229,18 +257,18 @@ class Linter {
       const std::string source = field(3), dest = boot::ToUpperAscii(field(4));
       for (const std::string& name : {source, dest}) {
         if (!name.empty() && !boot::IsPlainFileName(name)) {
-          Report(line->number, true, "\"" + name + "\" is not a plain file name and the entry is refused");
+          Report(*line, true, "\"" + name + "\" is not a plain file name and the entry is refused");
         }
       }
       const std::optional<fs::path> path = Source(*line, boot::ParseLeadingInt(field(1)), source, dest);
       if (path) parts.push_back(*path);
       const bool splitFollows = !field(2).empty();
       if (splitFollows && Find("BOOTSTRAP", "File" + std::to_string(n + 1)) == nullptr) {
-        Report(line->number, true, "the split mark has no second part after it");
+        Report(*line, true, "the split mark has no second part after it");
       }
       if (splitFollows) continue;
       if (usesTempDir && dest != program && boot::ToUpperAscii(field(5)).starts_with("$(WINPATH)")) {
-        Report(line->number, false, dest + " goes into the temporary directory and is never deleted: the "
+        Report(*line, false, dest + " goes into the temporary directory and is never deleted: the "
                                     "directory cannot be removed (use $(WinSysPath))");
       }
       programInstalled = programInstalled || dest == program;
@@ -248,7 +276,7 @@ class Linter {
       parts.clear();
     }
     if (setup != nullptr && !programInstalled) {
-      Report(setup->number, true, "the main setup program " + program + " is installed by no [Bootstrap] entry");
+      Report(*setup, true, "the main setup program " + program + " is installed by no [Bootstrap] entry");
     }
   }
 
@@ -272,7 +300,7 @@ class Linter {
       std::string source = field(6);
       if (source.empty() && !dest.empty()) source = dest.substr(0, dest.size() - 1) + "_";
       if (!boot::IsPlainFileName(dest) || !boot::IsPlainFileName(source)) {
-        Report(line->number, true, "\"" + line->value + "\" does not name plain files and is refused");
+        Report(*line, true, "\"" + line->value + "\" does not name plain files and is refused");
         continue;
       }
       // A record without a disk number is looked for where the run started.
@@ -291,16 +319,16 @@ class Linter {
     if (parts.empty()) return;
     const std::optional<std::string> content = Expanded(parts);
     if (!content) {
-      Report(line.number, true, "the file does not expand completely");
+      Report(line, true, "the file does not expand completely");
       return;
     }
     if (program && !content->starts_with("MZ")) {
-      Report(line.number, true, "the main setup program is not a Windows program");
+      Report(line, true, "the main setup program is not a Windows program");
     }
     const auto info = pe::ReadFixedFileInfo(*content);
     const std::string actual = info ? pe::VersionText(info->fileVersionMs, info->fileVersionLs) : std::string();
     if (!version.empty() && version != actual) {
-      Report(line.number, false, "Version " + version + " differs from the file's " +
+      Report(line, false, "Version " + version + " differs from the file's " +
                                      (actual.empty() ? std::string("(none)") : actual) +
                                      ": the file is reinstalled every time or never replaced");
     }
@@ -312,16 +340,16 @@ class Linter {
     const std::string name = boot::GetField(line->value, 1, ';');
     const bool icon = boot::ParseLeadingInt(boot::GetField(line->value, 2, ';')) != 0;
     if (name.empty() || !boot::IsRelativePath(name)) {
-      Report(line->number, true, "ImageFile \"" + name + "\" must name a file below the media folder");
+      Report(*line, true, "ImageFile \"" + name + "\" must name a file below the media folder");
       return;
     }
     const std::optional<std::string> content = Expanded({Disk(1) / (name.substr(0, name.size() - 1) + "_")});
     if (!content) {
-      Report(line->number, true, "ImageFile: " + name.substr(0, name.size() - 1) + "_ is not on disk 1");
+      Report(*line, true, "ImageFile: " + name.substr(0, name.size() - 1) + "_ is not on disk 1");
       return;
     }
     if (const std::string problem = ImageProblem(*content, icon); !problem.empty()) {
-      Report(line->number, true, "ImageFile " + problem);
+      Report(*line, true, "ImageFile " + problem);
       return;
     }
     if (icon) return;
@@ -331,7 +359,7 @@ class Linter {
     const int w = width ? boot::ParseLeadingInt(width->value) : kDefaultWidth;
     const int h = height ? boot::ParseLeadingInt(height->value) : kDefaultHeight;
     if (read.dib.width > w || std::abs(read.dib.height) > h) {
-      Report(line->number, false, "the picture (" + std::to_string(read.dib.width) + " x " +
+      Report(*line, false, "the picture (" + std::to_string(read.dib.width) + " x " +
                                       std::to_string(std::abs(read.dib.height)) + ") is larger than the window (" +
                                       std::to_string(w) + " x " + std::to_string(h) + ") and is cut");
     }
@@ -339,8 +367,9 @@ class Linter {
 
   fs::path dir_;
   bool disks_;
-  std::string listName_;
-  Sections sections_;
+  std::string program_;
+  std::string subDir_;  // FileSubDir, with "/"
+  Sections settings_, list_;
   std::vector<Diagnostic> diagnostics_;
 };
 
@@ -350,6 +379,6 @@ std::string Diagnostic::Format() const {
   return file + ":" + std::to_string(line) + ": " + (error ? "error" : "warning") + ": " + text;
 }
 
-std::vector<Diagnostic> Lint(const fs::path& dir) { return Linter(dir).Run(); }
+std::vector<Diagnostic> Lint(const fs::path& dir, const std::string& program) { return Linter(dir, program).Run(); }
 
 }  // namespace media

@@ -18,8 +18,10 @@ struct Diagnostic {
   std::string Format() const;
 };
 
-// The media folder `dir` holds DISK1, DISK2, ... or one disk's files; the
-// setup list is SETUP.LST on the first disk.
-std::vector<Diagnostic> Lint(const std::filesystem::path& dir);
+// The media folder `dir` holds DISK1, DISK2, ... or one disk's files. The
+// bootstrapper `program` on the first disk reads its settings from its own
+// list beside it (SETUP.LST for SETUP.EXE) and the files from SETUP.LST in
+// its source directory (FileSubDir below its own).
+std::vector<Diagnostic> Lint(const std::filesystem::path& dir, const std::string& program = "SETUP.EXE");
 
 }  // namespace media
