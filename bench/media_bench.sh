@@ -36,7 +36,7 @@ ours=$(du -cb "$work"/media/DISK*/F*.DL? | tail -1 | cut -f1)
 # Rehearsing the whole bootstrap of those media (every disk asked for and
 # inserted), with the picture of the splash window.
 start=$(date +%s.%N)
-"$root/build/host/bin/setup-media" simulate "$work/media" --picture "$work/splash.png" | grep -c '^box ' |
+"$root/build/host/bin/setup-media" simulate "$work/media" --picture "$work/splash.png" | grep -c '^box "Please insert Disk' |
   sed 's/^/disk requests answered: /'
 simulate=$(echo "$(date +%s.%N) - $start" | bc)
 
