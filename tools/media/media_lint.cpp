@@ -81,36 +81,9 @@ class Linter {
       : dir_(dir), disks_(fs::is_directory(dir / "DISK1")), program_(program) {}
 
   std::vector<Diagnostic> Run() {
-    // The program's own list beside it holds the settings; SETUP.LST in the
-    // source directory (FileSubDir below it) holds the files.
-    const std::string firstDisk = disks_ ? "DISK1/" : "";
-    const std::string settingsName = fs::path(program_).replace_extension(".LST").string();
-    const std::optional<std::string> settingsText = ReadBytes(Disk(1) / settingsName);
-    bool settingsHaveSections = false;
-    if (settingsText) settings_ = ParseIni(*settingsText, firstDisk + settingsName, settingsHaveSections);
-    if (const Line* sub = Find("BOOTSETUP", "FileSubDir"); sub != nullptr && sub->value.size() > 1) {
-      if (!boot::IsRelativePath(sub->value)) {
-        Report(*sub, true, "FileSubDir \"" + sub->value + "\" must name a folder below the program's");
-        return std::move(diagnostics_);
-      }
-      subDir_ = sub->value;
-      std::replace(subDir_.begin(), subDir_.end(), '\\', '/');
-    }
-    const std::string listName = firstDisk + (subDir_.empty() ? "" : subDir_ + "/") + "SETUP.LST";
-    const bool oneFile = listName == firstDisk + settingsName;
-    const std::optional<std::string> text = oneFile ? settingsText : ReadBytes(Disk(1) / "SETUP.LST");
-    if (!text && !settingsText) {
-      diagnostics_.push_back({listName, 0, true, "missing: the bootstrapper has nothing to read"});
-      return std::move(diagnostics_);
-    }
-    bool hasSections = false;
-    if (text) {
-      list_ = oneFile ? settings_ : ParseIni(*text, listName, hasSections);
-      hasSections = oneFile ? settingsHaveSections : hasSections;
-      CheckMode(*text, listName, hasSections);
-    }
+    if (!ReadLists()) return std::move(diagnostics_);
     CheckValues(settings_);
-    if (!oneFile) CheckValues(list_);
+    if (!oneFile_) CheckValues(list_);
     CheckNumbering("BOOTSETUP", "File");
     CheckNumbering("BOOTSETUP", "Requires");
     CheckNumbering("BOOTSETUP", "DialogMessage");
@@ -123,6 +96,38 @@ class Linter {
   }
 
  private:
+  // The program's own list beside it holds the settings; SETUP.LST in the
+  // source directory (FileSubDir below the program's) holds the files.
+  // False when neither is there or the source directory is outside.
+  bool ReadLists() {
+    const std::string firstDisk = disks_ ? "DISK1/" : "";
+    const std::string settingsName = fs::path(program_).replace_extension(".LST").string();
+    const std::optional<std::string> settingsText = ReadBytes(Disk(1) / settingsName);
+    bool settingsHaveSections = false;
+    if (settingsText) settings_ = ParseIni(*settingsText, firstDisk + settingsName, settingsHaveSections);
+    if (const Line* sub = Find("BOOTSETUP", "FileSubDir"); sub != nullptr && sub->value.size() > 1) {
+      if (!boot::IsRelativePath(sub->value)) {
+        Report(*sub, true, "FileSubDir \"" + sub->value + "\" must name a folder below the program's");
+        return false;
+      }
+      subDir_ = sub->value;
+      std::replace(subDir_.begin(), subDir_.end(), '\\', '/');
+    }
+    const std::string listName = firstDisk + (subDir_.empty() ? "" : subDir_ + "/") + "SETUP.LST";
+    oneFile_ = listName == firstDisk + settingsName;
+    const std::optional<std::string> text = oneFile_ ? settingsText : ReadBytes(Disk(1) / "SETUP.LST");
+    if (!text && !settingsText) {
+      diagnostics_.push_back({listName, 0, true, "missing: the bootstrapper has nothing to read"});
+      return false;
+    }
+    if (text) {
+      bool hasSections = settingsHaveSections;
+      list_ = oneFile_ ? settings_ : ParseIni(*text, listName, hasSections);
+      CheckMode(*text, listName, hasSections);
+    }
+    return true;
+  }
+
   // The source directory on disk n.
   fs::path Disk(int n) const {
     const fs::path disk = disks_ ? dir_ / ("DISK" + std::to_string(n)) : dir_;
@@ -150,10 +155,12 @@ class Linter {
     const Line* mode = Find("BOOTSETUP", "VBCompatible");
     if (mode != nullptr && boot::ParseLeadingInt(mode->value) != 3) return;
     if (hasSections && ScannedAsPlain(text)) {
-      diagnostics_.push_back({name, 1, true, "every line is short, so the list is read as a plain list of file names although it has "
-                      "sections; set VBCompatible=4 or 0"});
+      diagnostics_.push_back({name, 1, true,
+                              "every line is short, so the list is read as a plain list of file names although it "
+                              "has sections; set VBCompatible=4 or 0"});
     } else if (!hasSections && !ScannedAsPlain(text)) {
-      diagnostics_.push_back({name, 1, true, "a line longer than 18 characters makes this plain list count as a sectioned one"});
+      diagnostics_.push_back(
+          {name, 1, true, "a line longer than 18 characters makes this plain list count as a sectioned one"});
     }
   }
 
@@ -369,6 +376,7 @@ class Linter {
   bool disks_;
   std::string program_;
   std::string subDir_;  // FileSubDir, with "/"
+  bool oneFile_ = true;  // the program's list is SETUP.LST itself
   Sections settings_, list_;
   std::vector<Diagnostic> diagnostics_;
 };
