@@ -32,7 +32,9 @@ constexpr const char* kBuildHelp =
     "  SETUP.LST with versions read from the files. A file that does not fit on\n"
     "  its disk is split into NAME.XX1 and NAME.XX2 on that disk and the next.\n"
     "  SIZE is in bytes (default 1457664). DIR must not exist or be empty.\n"
-    "  Values the bootstrapper would cut or misread are refused with their key.\n";
+    "  A file marked skipifinuse makes the list's record form (VBCompatible=0)\n"
+    "  instead, the only one that carries it. Values the bootstrapper would\n"
+    "  cut or misread are refused with their key.\n";
 
 constexpr const char* kSimulateHelp =
     "usage: setup-media simulate DIR [--machine win95|nt4|xp|win10|FILE] [--picture PNG]\n"
@@ -48,8 +50,9 @@ constexpr const char* kLintHelp =
     "usage: setup-media lint DIR [--program NAME]\n"
     "  Reads the media in DIR (DISK1, DISK2, ... or one disk's files): the list\n"
     "  beside the bootstrapper NAME (default SETUP.EXE, so SETUP.LST) and\n"
-    "  SETUP.LST in its source directory, and reports what the bootstrapper would cut, misread, not\n"
-    "  find or refuse as FILE:LINE: error|warning: text. Exits 1 on an error.\n";
+    "  SETUP.LST in its source directory, and reports what the bootstrapper\n"
+    "  would cut, misread, not find or refuse as FILE:LINE: error|warning:\n"
+    "  text. Exits 1 on an error.\n";
 
 struct BuildOptions {
   fs::path manifest;
@@ -131,6 +134,23 @@ bool Inside(const fs::path& path, const fs::path& dir) {
   return std::mismatch(folder.begin(), folder.end(), file.begin(), file.end()).first == folder.end();
 }
 
+// False when the picture cannot be written; a window that was never
+// painted, or has no area, has no picture.
+bool DrawPicture(const std::optional<host::WindowPicture>& picture, const fs::path& png) {
+  if (!picture || !media::HasArea(*picture)) {
+    std::cout << "== no picture: the splash window " << (picture ? "has no area" : "was never painted") << "\n";
+    return true;
+  }
+  std::string error;
+  const bool written = media::WriteSplashPicture(*picture, png, error);
+  if (written) {
+    std::cout << "== picture " << png.string() << " of the " << picture->window.width << "x" << picture->window.height
+              << " window\n";
+  }
+  if (!error.empty()) std::cerr << "setup-media: " << error << "\n";
+  return written;
+}
+
 int Simulate(const std::vector<std::string>& args) {
   fs::path dir;
   std::string machine = "win95";
@@ -157,17 +177,7 @@ int Simulate(const std::vector<std::string>& args) {
   if (!media::PrepareMachine(dir, machine, scratch.Path(), error)) return Fail(error);
   std::optional<host::WindowPicture> picture;
   const int result = simulation::RunAndReport(scratch.Path(), std::cout, true, &picture);
-  if (!picture || !media::HasArea(*picture)) {
-    std::cout << "== no picture: the splash window " << (picture ? "has no area" : "was never painted") << "\n";
-    return result;
-  }
-  const bool written = media::WriteSplashPicture(*picture, png, error);
-  if (written) {
-    std::cout << "== picture " << png.string() << " of the " << picture->window.width << "x" << picture->window.height
-              << " window\n";
-  }
-  if (!error.empty()) std::cerr << "setup-media: " << error << "\n";
-  return written ? result : 1;
+  return DrawPicture(picture, png) ? result : 1;
 }
 
 }  // namespace
