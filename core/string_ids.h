@@ -62,6 +62,7 @@ inline constexpr int kContinueAnyway = 224;
 inline constexpr int kUnableToCreateTempDir = 225;
 inline constexpr int kNotAPlainFileName = 226;
 inline constexpr int kOutOfMemory = 227;
+inline constexpr int kPathTooLong = 228;
 
 inline constexpr int kDefaultMessage1 = 301;
 inline constexpr int kDefaultTitle = 302;

@@ -13,10 +13,10 @@ constexpr char kCopyFailedStatus[] = "400";
 // Staging names tried beside a destination before the copy gives up.
 constexpr int kMaxStagingNames = 100;
 
-void ReportFailure(BootState& state, int messageId, const std::string& source,
+void ReportFailure(BootState& state, const std::string& lead, const std::string& source,
                    const std::string& destination) {
   const std::string extra = ReadTextSetting(state, ids::kErrorMessageInstall, "*", kExtraTextCapacity);
-  std::string text = LoadText(state, messageId) + source;
+  std::string text = lead + source;
   WriteLogEntry(state, destination, kCopyFailedStatus);
   if (IsSet(extra)) text += "\n\n" + extra;
   state.Os().MessageBox(text, state.errorCaption, platform::kMbOk | platform::kMbIconError);
@@ -50,8 +50,12 @@ std::string InstallErrorDetail(const BootState& state, std::uint32_t error) {
 
 }  // namespace
 
+std::string SourceFailureText(const BootState& state, const std::string& source) {
+  return LoadText(state, source.size() > platform::kLongestPath ? ids::kPathTooLong : ids::kUnableToLocateSource);
+}
+
 void ReportCopyError(BootState& state, const std::string& source, const std::string& destination) {
-  ReportFailure(state, ids::kUnableToLocateSource, source, destination);
+  ReportFailure(state, SourceFailureText(state, source), source, destination);
 }
 
 CopyResult ExpandCopyWithError(BootState& state, const std::string& source, const std::string& destination,
@@ -81,7 +85,7 @@ CopyResult ExpandCopyWithError(BootState& state, const std::string& source, cons
     os.DeleteFile(staging);
     // A full disk is the destination's fault, not the media's.
     if (copied == platform::kLzErrorWrite) return failed;
-    ReportFailure(state, ids::kGeneralCopyError, source, destination);
+    ReportFailure(state, LoadText(state, ids::kGeneralCopyError), source, destination);
     return {kCopyFailed};
   }
   if (!os.ReplaceFile(staging, destination)) {

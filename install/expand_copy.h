@@ -32,6 +32,10 @@ inline int ExpandCopy(BootState& state, const std::string& source, const std::st
   return ExpandCopyWithError(state, source, destination, overwrite).result;
 }
 
+// The text that starts the box for a source that cannot be read: a path
+// longer than the platform's file calls take is never called missing.
+std::string SourceFailureText(const BootState& state, const std::string& source);
+
 // The box for a source that cannot be opened, and its "400" log entry.
 void ReportCopyError(BootState& state, const std::string& source, const std::string& destination);
 

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "constants.h"
+#include "expand_copy.h"
 #include "file_names.h"
 #include "settings.h"
 #include "setup_log.h"
@@ -14,6 +15,7 @@ namespace boot {
 namespace {
 
 constexpr char kMissingStatus[] = "402";
+constexpr char kTooLongStatus[] = "404";
 constexpr std::size_t kJoinPiece = 32767;
 constexpr int kMaxJoinNames = 999;
 
@@ -124,10 +126,10 @@ bool JoinFile::Append(const std::string& path) {
 }  // namespace
 
 int AskMissingSource(BootState& state, const std::string& path) {
-  WriteLogEntry(state, path, kMissingStatus);
+  WriteLogEntry(state, path, path.size() > platform::kLongestPath ? kTooLongStatus : kMissingStatus);
   const unsigned type =
       state.noIgnore != 0 ? platform::kMbRetryCancelWarning : platform::kMbAbortRetryIgnoreWarning;
-  return state.Os().MessageBox(LoadText(state, ids::kUnableToLocateSource) + path, state.errorCaption, type);
+  return state.Os().MessageBox(SourceFailureText(state, path) + path, state.errorCaption, type);
 }
 
 Search FindSource(BootState& state, const Drive& drive, int disk, const std::string& destName,

@@ -1,6 +1,7 @@
 // Numeric values of the platform's API that cross the seam unchanged.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace platform {
@@ -55,6 +56,10 @@ inline constexpr unsigned kDtCenter = 0x1;
 inline constexpr unsigned kDtVCenter = 0x4;
 inline constexpr unsigned kDtSingleLine = 0x20;
 inline constexpr unsigned kDtNoPrefix = 0x800;
+
+// The longest path that the platform's file calls take: MAX_PATH less
+// its terminator. Shorter limits of older calls are not the seam's.
+inline constexpr std::size_t kLongestPath = 259;
 
 // Error codes.
 inline constexpr std::uint32_t kErrorFileNotFound = 2;

@@ -25,6 +25,7 @@ using Library = Handle;
 using Gdi = Handle;  // bitmap, icon or other drawing object
 using Process = Handle;
 using File = Handle;
+using Entry = Handle;  // an entry point of a loaded library
 
 struct SystemTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
@@ -119,7 +120,8 @@ class Platform {
   virtual bool SetCurrentDirectory(const std::string& path) = 0;
   virtual bool SetCurrentDrive(int drive) = 0;  // 1 = A:, 2 = B:, ...
 
-  // Files.
+  // Files. Every path up to kLongestPath characters is taken whole.
+  // True for a file (not a directory) that is there.
   virtual bool FileExists(const std::string& path) = 0;
   virtual bool DirectoryExists(const std::string& path) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
@@ -180,6 +182,12 @@ class Platform {
   virtual std::intptr_t CallOrdinal(Library library, int ordinal,
                                     std::span<const std::uintptr_t> args) = 0;
   virtual bool HasOrdinal(Library library, int ordinal) = 0;
+  // The entry exported as `name`, or else the one at `ordinal`; 0 when the
+  // library has neither.
+  virtual Entry FindEntry(Library library, const std::string& name, int ordinal) = 0;
+  // Calls a stdcall entry with one to four arguments, as many as it takes:
+  // a count it does not take would unbalance the stack. 0 for any other count.
+  virtual std::intptr_t CallEntry(Entry entry, std::span<const std::uintptr_t> args) = 0;
 
   // Processes.
   struct Started {

@@ -1,4 +1,5 @@
-// Calls into the 3-D controls library, all by ordinal.
+// Calls into the 3-D controls library: each entry looked up by its
+// documented name, else by its ordinal, and skipped when it has neither.
 #pragma once
 
 #include <cstdint>
@@ -7,11 +8,23 @@
 
 namespace boot {
 
-inline constexpr int kCtl3dRegister = 11;
-inline constexpr int kCtl3dAutoSubclass = 15;
-inline constexpr int kCtl3dSubclassDlg = 2;
-inline constexpr int kCtl3dDlgFramePaint = 19;
-inline constexpr int kCtl3dUnregister = 12;
+struct Ctl3dEntry {
+  const char* name;
+  int ordinal;
+};
+
+inline constexpr Ctl3dEntry kCtl3dRegister = {"Ctl3dRegister", 12};
+inline constexpr Ctl3dEntry kCtl3dAutoSubclass = {"Ctl3dAutoSubclass", 16};
+inline constexpr Ctl3dEntry kCtl3dSubclassDlg = {"Ctl3dSubclassDlg", 2};
+inline constexpr Ctl3dEntry kCtl3dDlgFramePaint = {"Ctl3dDlgFramePaint", 20};
+inline constexpr Ctl3dEntry kCtl3dUnregister = {"Ctl3dUnregister", 13};
+// Ctl3dSubclassDlg's flags: every kind of control.
+inline constexpr std::uintptr_t kCtl3dAll = 0xFFFF;
+
+// Registers the program with the loaded library and subclasses the splash
+// window. False, with nothing called, when the library has no register
+// entry: such a library is not used.
+bool StartCtl3d(BootState& state);
 
 // Frame painting of the splash window: the library's while 3-D controls
 // are in use and the library is loaded, the platform's otherwise.

@@ -1,7 +1,5 @@
 #include "support_libraries.h"
 
-#include <array>
-
 #include "ctl3d.h"
 #include "expand_copy.h"
 #include "libraries.h"
@@ -31,16 +29,6 @@ int ExpandFromMedia(BootState& state, const std::string& name) {
   return result == kDestinationFailed ? kNotCopied : result;
 }
 
-void RegisterWithCtl3d(BootState& state) {
-  platform::Platform& os = state.Os();
-  const platform::Library library = state.libraries.ctl3d;
-  const std::array<std::uintptr_t, 1> instance = {state.instance};
-  const std::array<std::uintptr_t, 1> window = {state.splash.window};
-  os.CallOrdinal(library, kCtl3dRegister, instance);
-  os.CallOrdinal(library, kCtl3dAutoSubclass, instance);
-  os.CallOrdinal(library, kCtl3dSubclassDlg, window);
-}
-
 }  // namespace
 
 void PrepareCtl3d(BootState& state) {
@@ -53,11 +41,11 @@ void PrepareCtl3d(BootState& state) {
   }
   if (libraries.dialog3d != 1) return;
   libraries.ctl3d = LoadAuthorLibrary(state, kCtl3dLibrary);
-  if (libraries.ctl3d == 0) {
-    libraries.dialog3d = 0;
-    return;
-  }
-  RegisterWithCtl3d(state);
+  if (libraries.ctl3d != 0 && StartCtl3d(state)) return;
+  // A library that cannot be registered with counts as not loaded.
+  state.Os().FreeLibrary(libraries.ctl3d);
+  libraries.ctl3d = 0;
+  libraries.dialog3d = 0;
 }
 
 void LogCtl3dCopy(BootState& state) {

@@ -10,7 +10,7 @@
 namespace host {
 namespace {
 
-constexpr std::array<std::string_view, 39> kOperations = {
+constexpr std::array<std::string_view, 41> kOperations = {
     "ReadProfileString", "ReadProfileInt", "WriteProfileString", "NetworkCaps",
     "CreateDirectory", "CreateProtectedDirectory", "RemoveDirectory", "SetCurrentDirectory",
     "SetCurrentDrive", "FileExists", "DeleteFile", "ReadFile",
@@ -18,6 +18,7 @@ constexpr std::array<std::string_view, 39> kOperations = {
     "WriteBytes", "SetFileLength", "LastWriteTime", "LzOpenRead", "LzCreate",
     "LzCopy", "LzReadAll", "ExpandedName", "FileVersion", "InstallFile",
     "LoadLibrary", "LoadSystemLibrary", "RestrictLibrarySearch", "CallOrdinal", "HasOrdinal",
+    "FindEntry", "CallEntry",
     "StartProcess", "ProcessEnded", "RegisterWindowClass", "CreateWindow",
     "SetTimer", "MessageBox", "CreateBitmap", "CreateIcon"};
 
@@ -212,6 +213,14 @@ FaultyPlatform::Started FaultyPlatform::StartProcess(const std::string& commandL
 
 bool FaultyPlatform::HasOrdinal(platform::Library library, int ordinal) {
   return !Fails("HasOrdinal") && inner_.HasOrdinal(library, ordinal);
+}
+
+platform::Entry FaultyPlatform::FindEntry(platform::Library library, const std::string& name, int ordinal) {
+  return Fails("FindEntry") ? 0 : inner_.FindEntry(library, name, ordinal);
+}
+
+std::intptr_t FaultyPlatform::CallEntry(platform::Entry entry, std::span<const std::uintptr_t> args) {
+  return Fails("CallEntry") ? 0 : inner_.CallEntry(entry, args);
 }
 
 void FaultyPlatform::WaitForProcessOrMessage(platform::Process process) {

@@ -90,6 +90,8 @@ class FaultyPlatform : public platform::Platform {
   std::intptr_t CallOrdinal(platform::Library library, int ordinal,
                             std::span<const std::uintptr_t> args) override;
   bool HasOrdinal(platform::Library library, int ordinal) override;
+  platform::Entry FindEntry(platform::Library library, const std::string& name, int ordinal) override;
+  std::intptr_t CallEntry(platform::Entry entry, std::span<const std::uintptr_t> args) override;
 
   Started StartProcess(const std::string& commandLine) override;
   bool ProcessEnded(platform::Process process) override;

@@ -104,6 +104,8 @@ class HostMachine : public platform::Platform {
   std::intptr_t CallOrdinal(platform::Library library, int ordinal,
                             std::span<const std::uintptr_t> args) override;
   bool HasOrdinal(platform::Library library, int ordinal) override;
+  platform::Entry FindEntry(platform::Library library, const std::string& name, int ordinal) override;
+  std::intptr_t CallEntry(platform::Entry entry, std::span<const std::uintptr_t> args) override;
 
   Started StartProcess(const std::string& commandLine) override;
   bool ProcessEnded(platform::Process process) override;
@@ -254,6 +256,8 @@ class HostMachine : public platform::Platform {
   platform::Process nextProcess_ = 1;
   std::map<platform::Library, std::string> loaded_;
   platform::Library nextLibrary_ = 1;
+  std::map<platform::Entry, std::string> entries_;  // library path and entry label
+  platform::Entry nextEntry_ = 1;
   unsigned nextTemp_ = 1;  // the next temporary name's number
 
   platform::WindowProc proc_ = nullptr;

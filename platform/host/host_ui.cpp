@@ -132,6 +132,47 @@ bool HostMachine::HasOrdinal(platform::Library library, int) {
   return !content || content->starts_with("MZ");  // a listed system library has no file
 }
 
+// The label of the entry `name` or else `ordinal` in a description of
+// exports ("NAME@ORDINAL" or "@ORDINAL", separated by ";"); empty when
+// neither is there.
+std::string ExportLabel(const std::string& exports, const std::string& name, int ordinal) {
+  std::string byOrdinal;
+  std::size_t start = 0;
+  while (start <= exports.size()) {
+    const std::size_t end = std::min(exports.find(';', start), exports.size());
+    const std::string item = exports.substr(start, end - start);
+    const std::size_t at = item.rfind('@');
+    if (at != std::string::npos) {
+      if (at > 0 && item.substr(0, at) == name) return name;
+      if (item.substr(at + 1) == std::to_string(ordinal)) byOrdinal = "#" + std::to_string(ordinal);
+    }
+    start = end + 1;
+  }
+  return byOrdinal;
+}
+
+platform::Entry HostMachine::FindEntry(platform::Library library, const std::string& name, int ordinal) {
+  if (!HasOrdinal(library, ordinal)) return 0;
+  const std::string& path = loaded_.at(library);
+  // A library the description does not lay out has every entry.
+  const std::string exports = Setting("Exports", UpperName(path), "*");
+  const std::string label = exports == "*" ? name : ExportLabel(exports, name, ordinal);
+  if (label.empty()) return 0;
+  entries_[nextEntry_] = path + " " + label;
+  return nextEntry_++;
+}
+
+std::intptr_t HostMachine::CallEntry(platform::Entry entry, std::span<const std::uintptr_t> args) {
+  const auto found = entries_.find(entry);
+  std::string line = "call " + (found == entries_.end() ? std::string("(none)") : found->second) + "(";
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (i > 0) line += ',';
+    line += Hex(static_cast<std::uint32_t>(args[i]));
+  }
+  Note(line + ")");
+  return 0;
+}
+
 // The setup toolkit's entry: registers the DLL at `path` as its
 // DllRegisterServer would, which the file names in its text.
 std::intptr_t HostMachine::RegisterServer(const std::string& path) {
@@ -182,9 +223,12 @@ platform::Window HostMachine::CreateWindow(platform::Instance, const platform::W
   return window_;
 }
 
-void HostMachine::ShowWindow(platform::Window, int command) {
+void HostMachine::ShowWindow(platform::Window window, int command) {
+  const bool shown = !visible_ && command != platform::kSwHide;
   visible_ = command != platform::kSwHide;
   Note(visible_ ? "show " + std::to_string(command) : "hide");
+  // A window that appears has its frame drawn, as Windows does.
+  if (shown && proc_ != nullptr) proc_(window, platform::kWmNcPaint, 1, 0);
 }
 
 void HostMachine::UpdateWindow(platform::Window window) {

@@ -147,37 +147,36 @@ std::optional<std::string> ReadHead(const std::string& path, DWORD size) {
 }  // namespace
 
 // The platform's LZ expansion library, taken from the system directory
-// only, so that a planted copy beside the program is never loaded.
+// only, so that a planted copy beside the program is never loaded. Files
+// are opened here and handed to it: its own opens keep a path in 128
+// characters, shorter than the paths a run names.
 struct Win32Platform::LzLibrary {
-  using OpenFileFn = INT(WINAPI*)(LPSTR, LPOFSTRUCT, WORD);
+  using InitFn = INT(WINAPI*)(INT);
   using CopyFn = LONG(WINAPI*)(INT, INT);
   using CloseFn = void(WINAPI*)(INT);
-  using ExpandedNameFn = INT(WINAPI*)(LPSTR, LPSTR);
   using SeekFn = LONG(WINAPI*)(INT, LONG, INT);
   using ReadFn = INT(WINAPI*)(INT, LPSTR, INT);
 
   HMODULE module = nullptr;
-  OpenFileFn open = nullptr;
+  InitFn init = nullptr;
   CopyFn copy = nullptr;
   CloseFn close = nullptr;
-  ExpandedNameFn expandedName = nullptr;
   SeekFn seek = nullptr;
   ReadFn read = nullptr;
 
   LzLibrary() {
     module = ::LoadLibraryA(SystemPath("LZ32.DLL").c_str());
     if (module == nullptr) return;
-    open = Entry<OpenFileFn>(module, "LZOpenFileA");
+    init = Entry<InitFn>(module, "LZInit");
     copy = Entry<CopyFn>(module, "LZCopy");
     close = Entry<CloseFn>(module, "LZClose");
-    expandedName = Entry<ExpandedNameFn>(module, "GetExpandedNameA");
     seek = Entry<SeekFn>(module, "LZSeek");
     read = Entry<ReadFn>(module, "LZRead");
   }
   ~LzLibrary() {
     if (module != nullptr) ::FreeLibrary(module);
   }
-  bool Ready() const { return open && copy && close && expandedName && seek && read; }
+  bool Ready() const { return init && copy && close && seek && read; }
 };
 
 Win32Platform::~Win32Platform() {
@@ -300,8 +299,8 @@ bool Win32Platform::SetCurrentDirectory(const std::string& path) {
 bool Win32Platform::SetCurrentDrive(int drive) { return _chdrive(drive) == 0; }
 
 bool Win32Platform::FileExists(const std::string& path) {
-  OFSTRUCT ofs = {};
-  return !path.empty() && ::OpenFile(path.c_str(), &ofs, OF_EXIST) != HFILE_ERROR;
+  const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool Win32Platform::DirectoryExists(const std::string& path) {
@@ -310,8 +309,7 @@ bool Win32Platform::DirectoryExists(const std::string& path) {
 }
 
 bool Win32Platform::DeleteFile(const std::string& path) {
-  OFSTRUCT ofs = {};
-  return !path.empty() && ::OpenFile(path.c_str(), &ofs, OF_DELETE) != HFILE_ERROR;
+  return !path.empty() && ::DeleteFileA(path.c_str());
 }
 
 namespace {
@@ -405,20 +403,44 @@ std::optional<platform::SystemTime> Win32Platform::LastWriteTime(const std::stri
   return platform::SystemTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 
+namespace {
+
+// The file as the LZ library takes it: a handle in an int, as its own
+// opens give them.
+INT LzHandle(HANDLE file) { return static_cast<INT>(reinterpret_cast<INT_PTR>(file)); }
+
+}  // namespace
+
 platform::LzFile Win32Platform::LzOpenRead(const std::string& path) {
   if (!Lz().Ready()) return platform::kLzErrorBadInHandle;
-  OFSTRUCT ofs = {};
-  std::string name = path;
-  const INT file = Lz().open(name.data(), &ofs, OF_READ);
-  if (file >= 0) lzSources_[file] = ofs.szPathName;
-  return file;
+  // As the library's own open: the compressed twin when the name is not there.
+  std::string opened = path;
+  HANDLE file = ::CreateFileA(opened.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    opened = szdd::TwinName(path);
+    file = ::CreateFileA(opened.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      ::SetLastError(error);
+      return platform::kLzErrorBadInHandle;
+    }
+  }
+  const INT lz = Lz().init(LzHandle(file));
+  if (lz < 0) {
+    ::CloseHandle(file);
+    return lz;
+  }
+  lzSources_[lz] = opened;
+  return lz;
 }
 
 platform::LzFile Win32Platform::LzCreate(const std::string& path) {
   if (!Lz().Ready()) return platform::kLzErrorBadOutHandle;
-  OFSTRUCT ofs = {};
-  std::string name = path;
-  return Lz().open(name.data(), &ofs, OF_CREATE);
+  const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  return file == INVALID_HANDLE_VALUE ? platform::kLzErrorBadInHandle : LzHandle(file);
 }
 
 std::int64_t Win32Platform::LzCopy(platform::LzFile source, platform::LzFile destination) {
@@ -459,13 +481,11 @@ std::optional<boot::Block> Win32Platform::LzReadAll(platform::LzFile file, std::
 }
 
 std::optional<std::string> Win32Platform::ExpandedName(const std::string& path) {
-  if (!Lz().Ready()) return std::nullopt;
-  std::string name = path;
-  char expanded[kPathCapacity] = {};
-  if (path.size() >= kPathCapacity || Lz().expandedName(name.data(), expanded) < 0) {
-    return std::nullopt;
-  }
-  return std::string(expanded);
+  // The library's call opens the file within its 128 characters; the rule
+  // it applies to the header is the program's own.
+  const std::optional<std::string> head = ReadHead(path, szdd::kHeaderSize);
+  if (!head) return std::nullopt;
+  return szdd::ExpandedName(path, *head);
 }
 
 std::optional<platform::VersionInfo> Win32Platform::FileVersion(platform::Library versionLibrary,
@@ -492,6 +512,46 @@ std::optional<platform::VersionInfo> Win32Platform::FileVersion(platform::Librar
                                fixed->dwFileSubtype};
 }
 
+namespace {
+
+// The version library opens its source with the LZ library's own open,
+// which keeps the path in 128 characters.
+constexpr std::size_t kLibraryOpenLimit = 127;
+
+// A byte copy of a source whose path is too long for the version library,
+// beside the destination; deleted with this.
+class StagedSource {
+ public:
+  StagedSource() = default;
+  ~StagedSource() {
+    if (!path_.empty()) ::DeleteFileA(path_.c_str());
+  }
+  StagedSource(const StagedSource&) = delete;
+  StagedSource& operator=(const StagedSource&) = delete;
+
+  // The kVif... bits of a failure, 0 when the copy is made.
+  std::uint32_t Make(const std::string& source, const std::string& destDir) {
+    char name[kPathCapacity] = {};
+    if (!::GetTempFileNameA(destDir.c_str(), "src", 0, name)) return Failed(platform::kVifCannotCreate);
+    path_ = name;
+    return ::CopyFileA(source.c_str(), name, FALSE) ? 0 : Failed(platform::kVifCannotReadSrc);
+  }
+  std::string Name() const { return path_.substr(path_.rfind('\\') + 1); }
+
+ private:
+  static std::uint32_t Failed(std::uint32_t bits) {
+    switch (::GetLastError()) {
+      case ERROR_DISK_FULL: return platform::kVifOutOfSpace;
+      case ERROR_ACCESS_DENIED:
+      case ERROR_WRITE_PROTECT: return platform::kVifCannotCreate | platform::kVifAccessViolation;
+      default: return bits;
+    }
+  }
+  std::string path_;
+};
+
+}  // namespace
+
 std::uint32_t Win32Platform::InstallFile(platform::Library versionLibrary,
                                          const platform::InstallRequest& request,
                                          std::string& tempName) {
@@ -499,12 +559,22 @@ std::uint32_t Win32Platform::InstallFile(platform::Library versionLibrary,
   const HMODULE module = As<HMODULE>(versionLibrary);
   const auto install = module ? Entry<InstallFn>(module, "VerInstallFileA") : nullptr;
   if (!install) return platform::kVifCannotReadSrc;
+  std::string sourceDir = request.sourceDir;
+  std::string sourceName = request.sourceName;
+  StagedSource staged;
+  if (sourceDir.size() + 1 + sourceName.size() > kLibraryOpenLimit) {
+    std::string source = sourceDir;
+    if (!source.empty() && source.back() != '\\') source += '\\';
+    if (const std::uint32_t failed = staged.Make(source + sourceName, request.destDir)) return failed;
+    sourceDir = request.destDir;
+    sourceName = staged.Name();
+  }
   // Room for any name the library may give back, and for the one passed in.
   std::string temp = tempName;
   temp.resize(temp.size() + kPathCapacity, '\0');
   UINT length = static_cast<UINT>(temp.size());
-  const DWORD result = install(request.flags, request.sourceName.c_str(), request.destName.c_str(),
-                               request.sourceDir.c_str(), request.destDir.c_str(),
+  const DWORD result = install(request.flags, sourceName.c_str(), request.destName.c_str(),
+                               sourceDir.c_str(), request.destDir.c_str(),
                                request.currentDir.c_str(), temp.data(), &length);
   if (result & platform::kVifTempFile) tempName = temp.c_str();
   return result;
@@ -546,6 +616,34 @@ std::intptr_t Win32Platform::CallOrdinal(platform::Library library, int ordinal,
 
 bool Win32Platform::HasOrdinal(platform::Library library, int ordinal) {
   return library != 0 && ::GetProcAddress(As<HMODULE>(library), MAKEINTRESOURCEA(ordinal)) != nullptr;
+}
+
+platform::Entry Win32Platform::FindEntry(platform::Library library, const std::string& name, int ordinal) {
+  if (library == 0) return 0;
+  const HMODULE module = As<HMODULE>(library);
+  FARPROC entry = ::GetProcAddress(module, name.c_str());
+  if (entry == nullptr) entry = ::GetProcAddress(module, MAKEINTRESOURCEA(ordinal));
+  return reinterpret_cast<platform::Entry>(reinterpret_cast<void*>(entry));
+}
+
+std::intptr_t Win32Platform::CallEntry(platform::Entry entry, std::span<const std::uintptr_t> args) {
+  if (entry == 0) return 0;
+  void* const code = reinterpret_cast<void*>(entry);
+  // Every argument takes one stack slot, a WORD too: the count alone
+  // decides what the callee pops.
+  switch (args.size()) {
+    case 1:
+      return reinterpret_cast<LONG_PTR(WINAPI*)(UINT_PTR)>(code)(args[0]);
+    case 2:
+      return reinterpret_cast<LONG_PTR(WINAPI*)(UINT_PTR, UINT_PTR)>(code)(args[0], args[1]);
+    case 3:
+      return reinterpret_cast<LONG_PTR(WINAPI*)(UINT_PTR, UINT_PTR, UINT_PTR)>(code)(args[0], args[1], args[2]);
+    case 4:
+      return reinterpret_cast<LONG_PTR(WINAPI*)(UINT_PTR, UINT_PTR, UINT_PTR, UINT_PTR)>(code)(args[0], args[1],
+                                                                                             args[2], args[3]);
+    default:
+      return 0;
+  }
 }
 
 Win32Platform::Started Win32Platform::StartProcess(const std::string& commandLine) {

@@ -276,5 +276,57 @@ TEST_F(Install, InstalledFilesThatAskForRegistrationAreListedForIt) {
             "1;C:\\WINDOWS\\SYSTEM\\A.DLL|2;C:\\WINDOWS\\SYSTEM\\B.EXE /REGSERVER|APP.REG;REGEDIT /S APP.REG|");
 }
 
+// A folder on D: whose path, with its closing backslash, has `length`
+// characters.
+std::string DeepFolder(std::size_t length) {
+  std::string path = "D:\\";
+  while (path.size() < length) {
+    const std::size_t room = length - path.size();
+    path += room > 41 ? std::string(40, 'X') + "\\" : std::string(room - 1, 'Y') + "\\";
+  }
+  return path;
+}
+
+// Every path the platform's file calls take is read from the media; a
+// longer one that cannot be read is reported as too long, never as missing.
+TEST_F(Install, SourcesInDeepFoldersAreReadAndTooLongOnesSaidToBe) {
+  const std::string near = DeepFolder(125);
+  const std::string far = DeepFolder(255);
+  const std::string tooLong = "This path is longer than Windows allows, so Setup cannot read the file: ";
+  struct Case {
+    const char* what;
+    std::string folder;
+    std::string list;  // the program's own list, SETUP.LST beside it
+    std::vector<std::string> boxes;
+    std::vector<std::pair<std::string, std::string>> log;
+  };
+  const Case cases[] = {
+      {"125 characters: the list, the main program and a bootstrap file", near,
+       "[BootSetup]\r\n[Setup]\r\nSetup=SETUP1.EXE\r\n[Bootstrap]\r\n"
+       "File1=1,,SETUP1.EX_,SETUP1.EXE,$(WinPath),,,,,1.0.0.0\r\n",
+       {},
+       {{"VB", "4"}, {"C:\\WINDOWS\\SETUP1.EXE", "100"}}},
+      {"255 characters: a bootstrap file", far,
+       "[BootSetup]\r\nVBCompatible=0\r\nSetupFileName=\r\nFile1=A.DLL;;2;;0;A.DL_\r\n",
+       {Box(tooLong + far + "A.DL_", "Setup Error", "0x32", 5)},
+       {{far + "A.DL_", "404"}}},
+      {"255 characters: the main program", far, "[BootSetup]\r\nVBCompatible=0\r\n",
+       {Box(tooLong + far + "SETUP1.EX_", "Setup Error", "0x10", 5)},
+       {{"C:\\WINDOWS\\SETUP1.EXE", "400"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    Machine("Program=" + c.folder + "SETUP.EXE");
+    Answers("5");
+    Put(c.folder + "SETUP.LST", c.list);
+    if (c.boxes.empty()) Put(c.folder + "SETUP1.EX_", Compressed(kProgram));
+    Run();
+    EXPECT_EQ(Journal("box "), c.boxes);
+    for (const auto& [key, value] : c.log) EXPECT_EQ(LogValue(key).value_or("(none)"), value) << key;
+  }
+  EXPECT_FALSE(Exists("C:\\WINDOWS\\SETUP1.EXE"));
+}
+
 }  // namespace
 }  // namespace scenario

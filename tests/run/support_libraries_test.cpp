@@ -56,12 +56,57 @@ TEST_F(SupportLibraries, ThreeDControlsArePresentCopiedOrGoneWithoutThem) {
     const std::optional<std::string> entry = LogValue(std::string("3d,") + kSys + "CTL3DV2.DLL");
     EXPECT_EQ(entry.value_or(""), c.copyLog);
     EXPECT_EQ(Journal("box ").size(), std::string(c.copyLog) == "400" ? 1u : 0u);
-    if (c.loaded) {
-      EXPECT_THAT(Journal("call "), ElementsAre(HasSubstr("CTL3D32.DLL #11(0x400000)"), HasSubstr("#15(0x400000)"),
-                                                HasSubstr("#2("), HasSubstr("#12(0x400000)")));
-    } else {
-      EXPECT_TRUE(Journal("call ").empty());
-    }
+    EXPECT_EQ(Journal("call ").empty(), !c.loaded);
+  }
+}
+
+// The library is called at its documented entries, by name or else by
+// ordinal, with their own arguments (the splash window is 0x1); a missing
+// entry is skipped, and without the register entry the library is not used.
+TEST_F(SupportLibraries, ThreeDControlsAreCalledAtTheirDocumentedEntries) {
+  constexpr char kLib[] = "call C:\\WINDOWS\\SYSTEM\\CTL3D32.DLL ";
+  struct Case {
+    const char* what;
+    const char* exports;  // [Exports] value; nullptr: every entry
+    std::vector<std::string> calls;
+    bool platformFrame;  // the frame left to the platform
+  };
+  const Case cases[] = {
+      {"every entry", nullptr,
+       {"Ctl3dRegister(0x400000)", "Ctl3dAutoSubclass(0x400000)", "Ctl3dSubclassDlg(0x1,0xFFFF)",
+        "Ctl3dDlgFramePaint(0x1,0x85,0x1,0x0)", "Ctl3dUnregister(0x400000)"},
+       false},
+      {"the named table with its other ordinals",
+       "StaticWndProc3d@11;Ctl3dSubclassDlg@2;Ctl3dSetStyle@19;Ctl3dRegister@12;Ctl3dUnregister@13;"
+       "Ctl3dAutoSubclass@16;Ctl3dDlgFramePaint@20",
+       {"Ctl3dRegister(0x400000)", "Ctl3dAutoSubclass(0x400000)", "Ctl3dSubclassDlg(0x1,0xFFFF)",
+        "Ctl3dDlgFramePaint(0x1,0x85,0x1,0x0)", "Ctl3dUnregister(0x400000)"},
+       false},
+      {"ordinals without names", "@11;@12;@13;@15;@16;@19;@2;@20",
+       {"#12(0x400000)", "#16(0x400000)", "#2(0x1,0xFFFF)", "#20(0x1,0x85,0x1,0x0)", "#13(0x400000)"}, false},
+      {"no frame painter or subclassing", "Ctl3dRegister@12;Ctl3dUnregister@13",
+       {"Ctl3dRegister(0x400000)", "Ctl3dUnregister(0x400000)"}, true},
+      {"no register entry", "Ctl3dAutoSubclass@16;Ctl3dSubclassDlg@2;Ctl3dDlgFramePaint@20;Ctl3dUnregister@13",
+       {}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Reset();
+    // A version for which the 3-D controls are used.
+    Machine("Version=3.10");
+    Machine("Family=NT");
+    MachineSection("[Boxes]\r\nAnswers=1\r\n");
+    if (c.exports != nullptr) MachineSection(std::string("[Exports]\r\nCTL3D32.DLL=") + c.exports + "\r\n");
+    List("[BootSetup]\r\nSetupFileName=\r\nDialog3d=1\r\n");
+    Put(std::string(kSys) + "CTL3DV2.DLL", "MZ");
+    Put(std::string(kSys) + "CTL3D32.DLL", "MZ");
+    Run();
+    std::vector<std::string> calls;
+    for (const std::string& line : Journal(kLib)) calls.push_back(line.substr(std::string(kLib).size()));
+    EXPECT_EQ(calls, c.calls);
+    EXPECT_EQ(Journal("default 0x85").size(), c.platformFrame ? 1u : 0u);
+    // Loaded once and freed once, whether it was used or not.
+    EXPECT_EQ(Journal("free C:\\WINDOWS\\SYSTEM\\CTL3D32.DLL").size(), 1u);
   }
 }
 

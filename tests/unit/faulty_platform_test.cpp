@@ -86,6 +86,7 @@ TEST_F(Faults, EveryOperationGivesItsFailureValueWithoutReachingTheMachine) {
   const platform::LzFile lzOut = m.LzCreate("C:\\LZ");
   const platform::Library library = m.LoadSystemLibrary("CTL3D32.DLL");
   const platform::Process process = m.StartProcess("C:\\P.EXE").process;
+  const platform::Entry entry = m.FindEntry(library, "Ctl3dRegister", 12);
   const std::uintptr_t args[] = {0};
   using Call = std::function<bool(FaultyPlatform&)>;
   const std::pair<std::string_view, Call> calls[] = {
@@ -124,6 +125,8 @@ TEST_F(Faults, EveryOperationGivesItsFailureValueWithoutReachingTheMachine) {
       {"RestrictLibrarySearch", [](auto& p) { return !p.RestrictLibrarySearch(); }},
       {"CallOrdinal", [=](auto& p) { return p.CallOrdinal(library, 1, args) == 0; }},
       {"HasOrdinal", [=](auto& p) { return !p.HasOrdinal(library, 1); }},
+      {"FindEntry", [=](auto& p) { return p.FindEntry(library, "Ctl3dRegister", 12) == 0; }},
+      {"CallEntry", [=](auto& p) { return p.CallEntry(entry, args) == 0; }},
       {"StartProcess", [](auto& p) { return p.StartProcess("C:\\P.EXE").error == 19u; }},
       {"ProcessEnded", [=](auto& p) { return p.ProcessEnded(process); }},
       {"RegisterWindowClass", [](auto& p) { return !p.RegisterWindowClass(0, {}, nullptr); }},
