@@ -50,12 +50,16 @@ std::string InstallErrorDetail(const BootState& state, std::uint32_t error) {
 
 }  // namespace
 
+void ReportExpansionError(BootState& state, const std::string& source, const std::string& destination) {
+  ReportFailure(state, ids::kGeneralCopyError, source, destination);
+}
+
 void ReportCopyError(BootState& state, const std::string& source, const std::string& destination) {
   ReportFailure(state, ids::kUnableToLocateSource, source, destination);
 }
 
-CopyResult ExpandCopyWithError(BootState& state, const std::string& source, const std::string& destination,
-                               bool overwrite) {
+CopyResult ExpandToStaging(BootState& state, const std::string& source, const std::string& destination,
+                           bool overwrite, std::string& staging) {
   platform::Platform& os = state.Os();
   const platform::LzFile in = os.LzOpenRead(source);
   if (in < 0) {
@@ -66,8 +70,8 @@ CopyResult ExpandCopyWithError(BootState& state, const std::string& source, cons
     os.LzClose(in);
     return {kNotCopied};
   }
-  const std::string staging = FreeStagingName(os, destination);
-  const platform::LzFile out = staging.empty() ? platform::kLzErrorBadOutHandle : os.LzCreate(staging);
+  const std::string name = FreeStagingName(os, destination);
+  const platform::LzFile out = name.empty() ? platform::kLzErrorBadOutHandle : os.LzCreate(name);
   if (out < 0) {
     const CopyResult failed = DestinationFailed(os);
     os.LzClose(in);
@@ -77,13 +81,23 @@ CopyResult ExpandCopyWithError(BootState& state, const std::string& source, cons
   const CopyResult failed = DestinationFailed(os);
   os.LzClose(out);
   os.LzClose(in);
-  if (copied < 0) {
-    os.DeleteFile(staging);
-    // A full disk is the destination's fault, not the media's.
-    if (copied == platform::kLzErrorWrite) return failed;
-    ReportFailure(state, ids::kGeneralCopyError, source, destination);
-    return {kCopyFailed};
+  if (copied >= 0) {
+    staging = name;
+    return {kCopied};
   }
+  os.DeleteFile(name);
+  // A full disk is the destination's fault, not the media's.
+  if (copied == platform::kLzErrorWrite) return failed;
+  ReportExpansionError(state, source, destination);
+  return {kCopyFailed, 0, true};
+}
+
+CopyResult ExpandCopyWithError(BootState& state, const std::string& source, const std::string& destination,
+                               bool overwrite) {
+  std::string staging;
+  const CopyResult staged = ExpandToStaging(state, source, destination, overwrite, staging);
+  if (staged.result != kCopied) return staged;
+  platform::Platform& os = state.Os();
   if (!os.ReplaceFile(staging, destination)) {
     const CopyResult notReplaced = DestinationFailed(os);
     os.DeleteFile(staging);

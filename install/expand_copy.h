@@ -17,6 +17,7 @@ inline constexpr int kDestinationFailed = -2;  // nothing shown yet
 struct CopyResult {
   int result = kNotCopied;
   std::uint32_t error = 0;  // the platform's error of a destination failure
+  bool expansionFailed = false;  // the source opened but did not expand whole
 };
 
 // 1 copied; 0 the destination exists and `overwrite` is false; -1 the
@@ -32,8 +33,18 @@ inline int ExpandCopy(BootState& state, const std::string& source, const std::st
   return ExpandCopyWithError(state, source, destination, overwrite).result;
 }
 
+// The first half of ExpandCopyWithError: the expansion of `source` in a new
+// file beside `destination`, named in `staging` when the result is 1. The
+// caller owns that file.
+CopyResult ExpandToStaging(BootState& state, const std::string& source, const std::string& destination,
+                           bool overwrite, std::string& staging);
+
 // The box for a source that cannot be opened, and its "400" log entry.
 void ReportCopyError(BootState& state, const std::string& source, const std::string& destination);
+
+// The box for a source that opened but did not expand whole, and its
+// "400" log entry.
+void ReportExpansionError(BootState& state, const std::string& source, const std::string& destination);
 
 // The install-error box: what could not be installed where, `detail`,
 // and `extra` when it is set. Offers Retry, and Ignore unless NoIgnore is

@@ -8,6 +8,7 @@
 #include "setup_log.h"
 #include "source_media.h"
 #include "string_ids.h"
+#include "szdd.h"
 #include "text.h"
 #include "version_texts.h"
 
@@ -50,18 +51,71 @@ void AddRegistration(BootState& state, const FileRecord& record, const std::stri
   state.registerList += field + ";" + command + "|";
 }
 
+// What the version method reads a compressed source from. The version
+// library would install a stream that ends early without a word and reads
+// no version from a compressed file, so the expansion is checked first:
+// in memory, or for a file too large for that, expanded beside the
+// destination (deleted when the record is done).
+class ExpandedSource {
+ public:
+  explicit ExpandedSource(platform::Platform& os) : os_(os) {}
+  ExpandedSource(const ExpandedSource&) = delete;
+  ExpandedSource& operator=(const ExpandedSource&) = delete;
+  ~ExpandedSource() {
+    if (!staged.empty()) os_.DeleteFile(staged);
+  }
+  SourcePlace From(const SourcePlace& source, const std::string& destDir) const {
+    return staged.empty() ? source : SourcePlace{destDir, staged.substr(destDir.size())};
+  }
+
+  std::string staged;
+  std::optional<Block> content;
+
+ private:
+  platform::Platform& os_;
+};
+
+std::optional<szdd::Header> CompressedHeader(platform::Platform& os, const std::string& path) {
+  const platform::File file = os.OpenForRead(path);
+  if (file == 0) return std::nullopt;
+  const std::optional<std::string> head = os.ReadBytes(file, szdd::kHeaderSize);
+  os.CloseFile(file);
+  return head ? szdd::ParseHeader(*head) : std::nullopt;
+}
+
+std::optional<Block> ReadExpansion(platform::Platform& os, const std::string& path) {
+  const platform::LzFile file = os.LzOpenRead(path);
+  if (file < 0) return std::nullopt;
+  std::optional<Block> content = os.LzReadAll(file, kWholeFileLimit);
+  os.LzClose(file);
+  return content;
+}
+
+// The install result a staging failure stands for, so that it gets the
+// version method's own box and log value.
+std::uint32_t StagingResult(std::uint32_t error) {
+  switch (error) {
+    case platform::kErrorDiskFull:
+      return platform::kVifCannotCreate | platform::kVifOutOfSpace;
+    case platform::kErrorAccessDenied:
+    case platform::kErrorWriteProtect:
+      return platform::kVifCannotCreate | platform::kVifAccessViolation;
+    case platform::kErrorSharingViolation:
+      return platform::kVifCannotCreate | platform::kVifSharingViolation;
+    default:
+      return platform::kVifCannotCreate;
+  }
+}
+
 struct Decision {
   bool install;
   const char* status;  // why not, for the log
 };
 
-Decision DecideByVersion(BootState& state, const FileRecord& record, const std::string& source,
-                         const std::string& destination) {
-  const std::string destDate = GetFileDateText(state, destination);
-  if (destDate.empty()) return {true, nullptr};
-  const VersionTexts destVersion = GetFileVersionText(state, destination);
-  if (!record.version.empty() && record.version == destVersion.plain) return {false, "203"};
-  const VersionTexts sourceVersion = GetSourceVersionText(state, source);
+Decision CompareWithSource(BootState& state, const std::string& source, const std::string& versionSource,
+                           const std::optional<Block>& expansion, const VersionTexts& destVersion,
+                           const std::string& destDate) {
+  const VersionTexts sourceVersion = GetSourceVersionText(state, versionSource, expansion);
   if (destVersion.Has()) {
     if (!sourceVersion.Has()) return {false, "201"};
     return {sourceVersion.number > destVersion.number, "200"};
@@ -103,12 +157,53 @@ int AskAfterVersionInstall(BootState& state, const std::string& source, const st
   return answer;
 }
 
-// The install loop of the version method. False when the run ends.
+enum class Outcome { kDone, kSkipped, kStopped };
+
+Outcome AfterAnswer(int answer) {
+  if (answer == platform::kIdRetry) return Outcome::kDone;
+  return answer == platform::kIdIgnore ? Outcome::kSkipped : Outcome::kStopped;
+}
+
+Outcome ExpansionFailed(BootState& state, const std::string& source, const std::string& destination) {
+  ReportExpansionError(state, source, destination);
+  state.installFailed = true;
+  return Outcome::kSkipped;
+}
+
+// Checks that a compressed source expands whole. One that does not is
+// reported as the other methods report it and keeps the main setup
+// program from starting; a destination that cannot take a staged
+// expansion gets the version method's box.
+Outcome ExpandForVersions(BootState& state, const std::string& source, const std::string& destination,
+                          ExpandedSource& expanded) {
+  const std::optional<szdd::Header> header = CompressedHeader(state.Os(), source);
+  if (!header) return Outcome::kDone;
+  if (header->length <= kWholeFileLimit) {
+    expanded.content = ReadExpansion(state.Os(), source);
+    const bool whole = expanded.content && expanded.content->Size() == header->length;
+    return whole ? Outcome::kDone : ExpansionFailed(state, source, destination);
+  }
+  while (true) {
+    const CopyResult copy = ExpandToStaging(state, source, destination, true, expanded.staged);
+    if (copy.result == kCopied) return Outcome::kDone;
+    if (copy.result == kCopyFailed) {
+      if (!copy.expansionFailed) return Outcome::kStopped;
+      state.installFailed = true;
+      return Outcome::kSkipped;
+    }
+    const InstallError error = DescribeInstallError(state, StagingResult(copy.error));
+    const Outcome outcome = AfterAnswer(AskAfterVersionInstall(state, source, destination, error));
+    if (outcome != Outcome::kDone) return outcome;
+  }
+}
+
+// The install loop of the version method, from `from`; boxes name the
+// media's `source`. False when the run ends.
 bool InstallByVersion(BootState& state, const FileRecord& record, const SourcePlace& source,
-                      const std::string& destDir) {
+                      const SourcePlace& from, const std::string& destDir) {
   const std::string destination = destDir + record.destName;
   while (true) {
-    const std::uint32_t result = VersionInstall(state, source.dir, source.name, destDir, record.destName);
+    const std::uint32_t result = VersionInstall(state, from.dir, from.name, destDir, record.destName);
     if (result == 0) {
       NoteWritten(state, destination);
       WriteLogEntry(state, destination, kInstalledStatus);
@@ -131,6 +226,33 @@ bool InstallByVersion(BootState& state, const FileRecord& record, const SourcePl
   }
 }
 
+// The version method: the decision table, then the install loop. False
+// when the run ends.
+bool InstallWithVersions(BootState& state, const FileRecord& record, const SourcePlace& source,
+                         const std::string& destDir) {
+  const std::string destination = destDir + record.destName;
+  const std::string destDate = GetFileDateText(state, destination);
+  const VersionTexts destVersion = destDate.empty() ? VersionTexts{} : GetFileVersionText(state, destination);
+  if (!destDate.empty() && !record.version.empty() && record.version == destVersion.plain) {
+    WriteLogEntry(state, destination, "203");
+    return true;
+  }
+  ExpandedSource expanded(state.Os());
+  const Outcome expansion = ExpandForVersions(state, source.Path(), destination, expanded);
+  if (expansion != Outcome::kDone) return expansion == Outcome::kSkipped;
+  const SourcePlace from = expanded.From(source, destDir);
+  if (!destDate.empty()) {
+    const Decision decision = CompareWithSource(state, source.Path(), from.Path(), expanded.content, destVersion, destDate);
+    if (!decision.install) {
+      WriteLogEntry(state, destination, decision.status);
+      return true;
+    }
+  }
+  const bool goOn = InstallByVersion(state, record, source, from, destDir);
+  state.Os().UpdateWindow(state.splash.window);
+  return goOn;
+}
+
 // The date and copy-if-missing methods. A copy that fails marks the run
 // so that the main setup program is not started; the loop goes on unless
 // the user stops it.
@@ -150,16 +272,8 @@ bool InstallByMethod(BootState& state, const FileRecord& record, const SourcePla
                      const std::string& destDir) {
   const std::string destination = destDir + record.destName;
   switch (state.versionCheck) {
-    case kByVersion: {
-      const Decision decision = DecideByVersion(state, record, source.Path(), destination);
-      if (!decision.install) {
-        WriteLogEntry(state, destination, decision.status);
-        return true;
-      }
-      const bool goOn = InstallByVersion(state, record, source, destDir);
-      state.Os().UpdateWindow(state.splash.window);
-      return goOn;
-    }
+    case kByVersion:
+      return InstallWithVersions(state, record, source, destDir);
     case kByDate:
       if (GetFileDateText(state, source.Path()) <= GetFileDateText(state, destination)) {
         WriteLogEntry(state, destination, kNotNewerStatus);
