@@ -4,7 +4,9 @@
 
 #include "constants.h"
 #include "expand_copy.h"
+#include "file_names.h"
 #include "settings.h"
+#include "setup_list.h"
 #include "setup_log.h"
 #include "source_media.h"
 #include "string_ids.h"
@@ -26,12 +28,6 @@ constexpr char kKeptStatus[] = "102";
 constexpr char kInUseSkippedStatus[] = "300";
 constexpr char kNotNewerStatus[] = "501";
 
-std::string DestinationDirectory(const BootState& state, int destCode) {
-  if (destCode == 0) return state.dirs.dest;
-  if (destCode == 1) return state.useTempDir == 1 ? state.dirs.dest : state.dirs.win;
-  return state.dirs.sys;
-}
-
 // A record without a source name reads the compressed form of its
 // destination name: VER.DLL from VER.DL_.
 std::string SourceName(const FileRecord& record) {
@@ -41,13 +37,17 @@ std::string SourceName(const FileRecord& record) {
   return name;
 }
 
-void AddRegistration(BootState& state, const FileRecord& record, const std::string& destination) {
+// A registry file is imported by its whole path, beside the file this
+// record installed: REGEDIT would look for a bare name in the setup
+// directory and import whatever another product left there.
+void AddRegistration(BootState& state, const FileRecord& record, const std::string& destDir,
+                     const std::string& destination) {
   const std::string& field = record.registration;
   const int kind = RegisterKind(field);
   if (kind <= 0) return;
   const std::string command = kind == 1   ? destination
                               : kind == 2 ? destination + " /REGSERVER"
-                                          : "REGEDIT /S " + field;
+                                          : "REGEDIT /S " + QuotedPath(destDir + field);
   state.registerList += field + ";" + command + "|";
 }
 
@@ -207,7 +207,7 @@ bool InstallByVersion(BootState& state, const FileRecord& record, const SourcePl
     if (result == 0) {
       NoteWritten(state, destination);
       WriteLogEntry(state, destination, kInstalledStatus);
-      AddRegistration(state, record, destination);
+      AddRegistration(state, record, destDir, destination);
       return true;
     }
     const bool inUse = (result & platform::kVifFileInUse) != 0;

@@ -1,5 +1,7 @@
 #include "setup_list.h"
 
+#include <algorithm>
+
 #include "constants.h"
 #include "expand_copy.h"
 #include "file_names.h"
@@ -15,6 +17,8 @@ constexpr std::size_t kMaxLineStretch = 20;  // a line and its break
 constexpr char kCopiedStatus[] = "101";
 constexpr char kRefusedStatus[] = "403";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool IsLineBreak(char c) { return c == '\n' || c == '\r' || c == '\f' || c == '\x1a'; }
 
@@ -74,8 +78,59 @@ bool AcceptName(BootState& state, const std::string& name, const std::string& li
   return IsPlainFileName(name) || Refuse(state, name, listFile);
 }
 
+// A program is started by its whole name: without an extension the
+// platform would add ".EXE" and start whatever file has that name.
+bool AcceptProgramName(BootState& state, const std::string& name, const std::string& listFile) {
+  return (IsPlainFileName(name) && HasExtension(name)) || Refuse(state, name, listFile);
+}
+
+// "NAME~" or "NAME~2" and on: the copies made beside a destination.
+bool IsStagingName(std::string_view name) {
+  const std::size_t tilde = name.rfind('~');
+  if (tilde == std::string_view::npos) return false;
+  const std::string_view digits = name.substr(tilde + 1);
+  return digits.size() <= 3 && std::all_of(digits.begin(), digits.end(), IsDigit);
+}
+
+// `stem` followed by ".001" to ".999", as the join and image copies are
+// named; both upper case.
+bool IsNumberedCopy(std::string_view path, std::string_view stem) {
+  if (stem.empty() || path.size() != stem.size() + 4 || !path.starts_with(stem) || path[stem.size()] != '.') {
+    return false;
+  }
+  const std::string_view digits = path.substr(stem.size() + 1);
+  return std::all_of(digits.begin(), digits.end(), IsDigit);
+}
+
+// The files a run keeps for itself: its log, its programs and lists, the
+// toolkit, and the copies it makes and deletes.
+bool IsRunOwnFile(BootState& state, const std::string& path) {
+  if (IsStagingName(path)) return true;
+  const std::string normal = NormalPath(path, "");
+  const auto same = [&normal](const std::string& other) {
+    return !other.empty() && NormalPath(other, "") == normal;
+  };
+  const std::string listName = LoadText(state, ids::kSetupListName);
+  const std::string& image = state.splash.imagePath;
+  return same(LogFilePath(state)) || same(state.Os().ModuleFileName()) || same(state.listPath) ||
+         same(state.list.sourcePath) || same(state.dirs.setup + listName) ||
+         same(state.dirs.program + kToolkitFileName) ||
+         (!state.list.setupFileName.empty() && same(state.list.programPath)) ||
+         IsNumberedCopy(normal, NormalPath(state.dirs.win + kJoinFileStem, "")) ||
+         (!image.empty() && (same(image) || IsNumberedCopy(normal, NormalPath(image, ""))));
+}
+
 bool AcceptRecord(BootState& state, const FileRecord& record, const std::string& listFile) {
   const bool registryFile = record.registration.size() >= 3;
+  // Half a file is never installed as the whole.
+  if (record.secondPartMissing) return Refuse(state, record.destName, listFile);
+  if (RegisterKind(record.registration) == 2 && !AcceptProgramName(state, record.destName, listFile)) {
+    return false;
+  }
+  if (IsPlainFileName(record.destName) &&
+      IsRunOwnFile(state, DestinationDirectory(state, record.destCode) + record.destName)) {
+    return Refuse(state, record.destName, listFile);
+  }
   return AcceptName(state, record.destName, listFile) &&
          (record.sourceName.empty() || AcceptName(state, record.sourceName, listFile)) &&
          (!record.IsSplit() || AcceptName(state, record.secondSource, listFile)) &&
@@ -197,7 +252,7 @@ bool CollectSectionedEntries(BootState& state) {
   list.setupKeyName = os.ReadProfileString(LoadText(state, ids::kSetupSection), LoadText(state, ids::kSetupKey),
                                            "*", kListSetupNameCapacity, list.sourcePath);
   if (IsSet(list.setupKeyName) &&
-      !AcceptName(state, SplitProgramAndSwitches(list.setupKeyName).first, list.sourcePath)) {
+      !AcceptProgramName(state, SplitProgramAndSwitches(list.setupKeyName).first, list.sourcePath)) {
     return false;
   }
   const std::string section = LoadText(state, ids::kBootstrapSection);
@@ -211,6 +266,7 @@ bool CollectSectionedEntries(BootState& state) {
     AddSectionedEntry(list.files, entry, macros, splitPending);
     if (!IsSet(GetField(entry, 4, ','))) break;
   }
+  if (splitPending && !list.files.empty()) list.files.back().secondPartMissing = true;
   return true;
 }
 
@@ -224,6 +280,12 @@ void RefuseUnsafeRecords(BootState& state, const std::string& listFile) {
 }
 
 }  // namespace
+
+std::string DestinationDirectory(const BootState& state, int destCode) {
+  if (destCode == 0) return state.dirs.dest;
+  if (destCode == 1) return state.useTempDir == 1 ? state.dirs.dest : state.dirs.win;
+  return state.dirs.sys;
+}
 
 std::optional<std::size_t> NextLineStart(std::string_view content, std::size_t pos) {
   while (pos < content.size() && !IsLineBreak(content[pos])) ++pos;
