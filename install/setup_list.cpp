@@ -84,40 +84,29 @@ bool AcceptProgramName(BootState& state, const std::string& name, const std::str
   return (IsPlainFileName(name) && HasExtension(name)) || Refuse(state, name, listFile);
 }
 
-// "NAME~" or "NAME~2" and on: the copies made beside a destination.
-bool IsStagingName(std::string_view name) {
-  const std::size_t tilde = name.rfind('~');
-  if (tilde == std::string_view::npos) return false;
-  const std::string_view digits = name.substr(tilde + 1);
-  return digits.size() <= 3 && std::all_of(digits.begin(), digits.end(), IsDigit);
-}
-
-// `stem` followed by ".001" to ".999", as the join and image copies are
-// named; both upper case.
-bool IsNumberedCopy(std::string_view path, std::string_view stem) {
-  if (stem.empty() || path.size() != stem.size() + 4 || !path.starts_with(stem) || path[stem.size()] != '.') {
-    return false;
-  }
+// `stem`, then `separator` and up to three digits: the staging copies
+// beside a destination (NAME~, NAME~2) and the join and picture copies
+// (NAME.001).
+bool IsNumberedCopy(std::string_view path, std::string_view stem, char separator) {
+  if (!path.starts_with(stem) || path.size() == stem.size() || path[stem.size()] != separator) return false;
   const std::string_view digits = path.substr(stem.size() + 1);
-  return std::all_of(digits.begin(), digits.end(), IsDigit);
+  return digits.size() <= 3 && std::all_of(digits.begin(), digits.end(), IsDigit);
 }
 
 // The files a run keeps for itself: its log, its programs and lists, the
 // toolkit, and the copies it makes and deletes.
 bool IsRunOwnFile(BootState& state, const std::string& path) {
-  if (IsStagingName(path)) return true;
   const std::string normal = NormalPath(path, "");
-  const auto same = [&normal](const std::string& other) {
-    return !other.empty() && NormalPath(other, "") == normal;
-  };
-  const std::string listName = LoadText(state, ids::kSetupListName);
-  const std::string& image = state.splash.imagePath;
-  return same(LogFilePath(state)) || same(state.Os().ModuleFileName()) || same(state.listPath) ||
-         same(state.list.sourcePath) || same(state.dirs.setup + listName) ||
-         same(state.dirs.program + kToolkitFileName) ||
-         (!state.list.setupFileName.empty() && same(state.list.programPath)) ||
-         IsNumberedCopy(normal, NormalPath(state.dirs.win + kJoinFileStem, "")) ||
-         (!image.empty() && (same(image) || IsNumberedCopy(normal, NormalPath(image, ""))));
+  const std::string owned[] = {
+      LogFilePath(state), state.Os().ModuleFileName(), state.listPath, state.list.sourcePath,
+      state.dirs.setup + LoadText(state, ids::kSetupListName), state.dirs.program + kToolkitFileName,
+      state.list.setupFileName.empty() ? std::string() : state.list.programPath, state.splash.imagePath,
+      state.dirs.win + kJoinFileStem};
+  for (const std::string& own : owned) {
+    const std::string ownNormal = NormalPath(own, "");
+    if (!own.empty() && (ownNormal == normal || IsNumberedCopy(normal, ownNormal, '.'))) return true;
+  }
+  return IsNumberedCopy(normal, normal.substr(0, normal.rfind('~')), '~');
 }
 
 bool AcceptRecord(BootState& state, const FileRecord& record, const std::string& listFile) {
