@@ -3,6 +3,8 @@
 # finds the i686 SETUP.EXE relative to its own place, so an unpacked or
 # moved prefix works as installed.
 include(GNUInstallDirs)
+# The package needs the tools, not the tests: build those three, then cpack.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 install(TARGETS setup-media setup-compress setup-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 foreach(target win32 win64)
@@ -24,5 +26,5 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The splash picture's font; signing and the Windows programs' checks.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "osslsigncode")
-set(CPACK_STRIP_FILES OFF)
+set(CPACK_STRIP_FILES ON)
 include(CPack)

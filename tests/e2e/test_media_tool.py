@@ -19,6 +19,11 @@ TOOL = os.path.join(harness.HOST_BIN, "setup-media")
 TITLE = "E2E Disks"
 
 
+def sha256(path):
+    with open(path, "rb") as handle:
+        return hashlib.sha256(handle.read()).hexdigest()
+
+
 class MediaTool(harness.WineTestCase):
     def run_tool(self, *args):
         code, out, err = harness.run_quiet([TOOL, *args], timeout=120)
@@ -43,6 +48,9 @@ class MediaTool(harness.WineTestCase):
         media = os.path.join(work, "built")
         self.run_tool("build", os.path.join(source, "media.ini"), "-o", media, "--disk-size", disk_size)
         self.run_tool("lint", media)
+        # The split program is expanded from both disks joined, and is unsigned.
+        code, out, _ = harness.run_quiet([TOOL, "lint", media, "--require-signed"], timeout=60)
+        self.assertIn("DISK1/BIG.DL1: error: a program or library without an Authenticode signature", out)
         out = self.run_tool("simulate", media)
         self.assertIn("disk 2 in D:", out)
         self.assertEqual(sorted(os.listdir(os.path.join(media, "DISK2"))), ["BIG.DL2"])
@@ -86,7 +94,7 @@ class MediaTool(harness.WineTestCase):
         shutil.copyfile(harness.program("fake_setup"), os.path.join(source, "MAIN.EXE"))
         with open(os.path.join(source, "NOTES.TXT"), "w") as handle:
             handle.write("not a program: left unsigned\n")
-        original = hashlib.sha256(open(os.path.join(source, "MAIN.EXE"), "rb").read()).hexdigest()
+        original = sha256(os.path.join(source, "MAIN.EXE"))
         manifest = os.path.join(source, "media.ini")
         with open(manifest, "w") as handle:
             handle.write(f"[Media]\nTitle={TITLE}\nSetupExe={harness.setup_exe()}\n"
@@ -106,10 +114,10 @@ class MediaTool(harness.WineTestCase):
             code, out, err = harness.run_quiet([TOOL, "build", manifest, "-o", folder, *signing], env=env, timeout=120)
             self.assertEqual(code, 0, out + err)
         self.run_tool("lint", media[0], "--require-signed")
-        digests = [{os.path.relpath(f, folder): hashlib.sha256(open(f, "rb").read()).hexdigest()
-                    for f in glob.glob(os.path.join(folder, "DISK1", "*"))} for folder in media]
+        digests = [{os.path.relpath(f, folder): sha256(f) for f in glob.glob(os.path.join(folder, "DISK1", "*"))}
+                   for folder in media]
         self.assertEqual(digests[0], digests[1], "signatures without a time stamp are deterministic")
-        self.assertEqual(hashlib.sha256(open(os.path.join(source, "MAIN.EXE"), "rb").read()).hexdigest(), original)
+        self.assertEqual(sha256(os.path.join(source, "MAIN.EXE")), original, "the author's file is left as it was")
 
         expanded = os.path.join(work, "expanded")
         code, out, err = harness.run_quiet([os.path.join(harness.HOST_BIN, "setup-compress"), "-d", "-o", expanded,

@@ -58,6 +58,9 @@ int Run(const std::vector<std::string>& args, const fs::path& log) {
   if (child < 0) return -1;
   if (child == 0) {
     // Only async-signal-safe calls between fork and exec.
+    // No terminal to ask for a pass-phrase on: a wrong one fails.
+    const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (in >= 0) dup2(in, STDIN_FILENO);
     const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (out >= 0) {
       dup2(out, STDOUT_FILENO);
