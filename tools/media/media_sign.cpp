@@ -125,10 +125,7 @@ void ReadSigningSection(const std::string& manifestText, const fs::path& folder,
   if (options.timestampUrl.empty()) options.timestampUrl = read("TimestampUrl");
 }
 
-Signer::Signer() {
-  std::string name = (fs::temp_directory_path() / "setup-media-sign-XXXXXX").string();
-  if (mkdtemp(name.data()) != nullptr) scratch_ = name;
-}
+Signer::Signer() = default;
 
 Signer::~Signer() {
   std::error_code ignored;
@@ -193,6 +190,8 @@ bool Signer::SignFile(const fs::path& from, const fs::path& to, std::string& err
 
 std::optional<Manifest> Signer::Sign(const Manifest& manifest, const SignOptions& options, std::string& error) {
   options_ = options;
+  std::string name = (fs::temp_directory_path() / "setup-media-sign-XXXXXX").string();
+  if (scratch_.empty() && mkdtemp(name.data()) != nullptr) scratch_ = name;
   if (scratch_.empty()) {
     error = "cannot make a scratch folder for the signed copies";
     return std::nullopt;

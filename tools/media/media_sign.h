@@ -32,8 +32,8 @@ struct SignOptions {
 // empty.
 void ReadSigningSection(const std::string& manifestText, const std::filesystem::path& folder, SignOptions& options);
 
-// Signed copies live in a scratch folder of their own (mode 0700), which
-// goes when this does; the user's files are only read.
+// Signed copies live in a scratch folder of their own (mode 0700), made by
+// Sign and removed with this; the user's files are only read.
 class Signer {
  public:
   Signer();
