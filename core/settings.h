@@ -6,6 +6,7 @@
 #include <string>
 
 #include "boot_state.h"
+#include "string_ids.h"
 
 namespace boot {
 
@@ -27,6 +28,26 @@ inline constexpr std::size_t kSetupFileNameCapacity = 15;
 inline constexpr std::size_t kOwnEntryCapacity = 40;
 inline constexpr std::size_t kSectionedEntryCapacity = 100;
 inline constexpr std::size_t kListSetupNameCapacity = 20;
+
+// The keys of the settings section that the program reads, by string id.
+// A numbered key is read as its name with 1, 2, ... appended. The media
+// tools warn about any other key, which the program would ignore.
+struct SettingKey {
+  int id;
+  bool numbered;
+};
+inline constexpr SettingKey kSettingKeys[] = {
+    {ids::kDialogTitle, false},   {ids::kDialogColor, false},     {ids::kDialogWidth, false},
+    {ids::kDialogHeight, false},  {ids::kDialogMessage, true},    {ids::kDialogStyle, false},
+    {ids::kDialog3d, false},      {ids::kImageFile, false},       {ids::kSetupDistName, false},
+    {ids::kSetupFileName, false}, {ids::kFile, true},             {ids::kVBCompatible, false},
+    {ids::kVersionCheck, false},  {ids::kUseTempDir, false},      {ids::kTempDir, false},
+    {ids::kNoIgnore, false},      {ids::kSetupLog, false},        {ids::kSetupLogFile, false},
+    {ids::kDeleteSetup, false},   {ids::kFileSubDir, false},      {ids::kRequires, true},
+    {ids::kExcludeWinOS, false},  {ids::kExcludeWinOSMessage, false}, {ids::kErrorMessageLaunch, false},
+    {ids::kErrorMessageInstall, false}, {ids::kErrorMessageInstallOther, false},
+    {ids::kErrorMessageTempDir, false}, {ids::kErrorMessageRequires, false},
+};
 
 // A text key of BootSetup; `key` is the key's string id, `suffix` is
 // appended to it for numbered keys.

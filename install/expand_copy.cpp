@@ -13,10 +13,10 @@ constexpr char kCopyFailedStatus[] = "400";
 // Staging names tried beside a destination before the copy gives up.
 constexpr int kMaxStagingNames = 100;
 
-void ReportFailure(BootState& state, const std::string& lead, const std::string& source,
+void ReportFailure(BootState& state, int messageId, const std::string& source,
                    const std::string& destination) {
   const std::string extra = ReadTextSetting(state, ids::kErrorMessageInstall, "*", kExtraTextCapacity);
-  std::string text = lead + source;
+  std::string text = LoadText(state, messageId) + source;
   WriteLogEntry(state, destination, kCopyFailedStatus);
   if (IsSet(extra)) text += "\n\n" + extra;
   state.Os().MessageBox(text, state.errorCaption, platform::kMbOk | platform::kMbIconError);
@@ -50,16 +50,20 @@ std::string InstallErrorDetail(const BootState& state, std::uint32_t error) {
 
 }  // namespace
 
-std::string SourceFailureText(const BootState& state, const std::string& source) {
-  return LoadText(state, source.size() > platform::kLongestPath ? ids::kPathTooLong : ids::kUnableToLocateSource);
+void ReportExpansionError(BootState& state, const std::string& source, const std::string& destination) {
+  ReportFailure(state, ids::kGeneralCopyError, source, destination);
+}
+
+int SourceFailureId(const std::string& source) {
+  return source.size() > platform::kLongestPath ? ids::kPathTooLong : ids::kUnableToLocateSource;
 }
 
 void ReportCopyError(BootState& state, const std::string& source, const std::string& destination) {
-  ReportFailure(state, SourceFailureText(state, source), source, destination);
+  ReportFailure(state, SourceFailureId(source), source, destination);
 }
 
-CopyResult ExpandCopyWithError(BootState& state, const std::string& source, const std::string& destination,
-                               bool overwrite) {
+CopyResult ExpandToStaging(BootState& state, const std::string& source, const std::string& destination,
+                           bool overwrite, std::string& staging) {
   platform::Platform& os = state.Os();
   const platform::LzFile in = os.LzOpenRead(source);
   if (in < 0) {
@@ -70,8 +74,8 @@ CopyResult ExpandCopyWithError(BootState& state, const std::string& source, cons
     os.LzClose(in);
     return {kNotCopied};
   }
-  const std::string staging = FreeStagingName(os, destination);
-  const platform::LzFile out = staging.empty() ? platform::kLzErrorBadOutHandle : os.LzCreate(staging);
+  const std::string name = FreeStagingName(os, destination);
+  const platform::LzFile out = name.empty() ? platform::kLzErrorBadOutHandle : os.LzCreate(name);
   if (out < 0) {
     const CopyResult failed = DestinationFailed(os);
     os.LzClose(in);
@@ -81,13 +85,23 @@ CopyResult ExpandCopyWithError(BootState& state, const std::string& source, cons
   const CopyResult failed = DestinationFailed(os);
   os.LzClose(out);
   os.LzClose(in);
-  if (copied < 0) {
-    os.DeleteFile(staging);
-    // A full disk is the destination's fault, not the media's.
-    if (copied == platform::kLzErrorWrite) return failed;
-    ReportFailure(state, LoadText(state, ids::kGeneralCopyError), source, destination);
-    return {kCopyFailed};
+  if (copied >= 0) {
+    staging = name;
+    return {kCopied};
   }
+  os.DeleteFile(name);
+  // A full disk is the destination's fault, not the media's.
+  if (copied == platform::kLzErrorWrite) return failed;
+  ReportExpansionError(state, source, destination);
+  return {kCopyFailed};
+}
+
+CopyResult ExpandCopyWithError(BootState& state, const std::string& source, const std::string& destination,
+                               bool overwrite) {
+  std::string staging;
+  const CopyResult staged = ExpandToStaging(state, source, destination, overwrite, staging);
+  if (staged.result != kCopied) return staged;
+  platform::Platform& os = state.Os();
   if (!os.ReplaceFile(staging, destination)) {
     const CopyResult notReplaced = DestinationFailed(os);
     os.DeleteFile(staging);
@@ -108,9 +122,10 @@ int ShowInstallError(BootState& state, const std::string& source, const std::str
 }
 
 int ExpandCopyAsking(BootState& state, const std::string& source, const std::string& destination,
-                     bool overwrite, int& answer) {
+                     bool overwrite, int& answer, std::string* staged) {
   while (true) {
-    const CopyResult copy = ExpandCopyWithError(state, source, destination, overwrite);
+    const CopyResult copy = staged ? ExpandToStaging(state, source, destination, overwrite, *staged)
+                                   : ExpandCopyWithError(state, source, destination, overwrite);
     if (copy.result != kDestinationFailed) return copy.result;
     const std::string extra = ReadTextSetting(state, ids::kErrorMessageInstallOther, "*", kExtraTextCapacity);
     answer = ShowInstallError(state, source, destination, InstallErrorDetail(state, copy.error), extra);

@@ -32,12 +32,22 @@ inline int ExpandCopy(BootState& state, const std::string& source, const std::st
   return ExpandCopyWithError(state, source, destination, overwrite).result;
 }
 
-// The text that starts the box for a source that cannot be read: a path
-// longer than the platform's file calls take is never called missing.
-std::string SourceFailureText(const BootState& state, const std::string& source);
+// The message that starts the box for a source that cannot be read: a
+// path longer than the platform's file calls take is never called missing.
+int SourceFailureId(const std::string& source);
+
+// The first half of ExpandCopyWithError: the expansion of `source` in a new
+// file beside `destination`, named in `staging` when the result is 1. The
+// caller owns that file.
+CopyResult ExpandToStaging(BootState& state, const std::string& source, const std::string& destination,
+                           bool overwrite, std::string& staging);
 
 // The box for a source that cannot be opened, and its "400" log entry.
 void ReportCopyError(BootState& state, const std::string& source, const std::string& destination);
+
+// The box for a source that opened but did not expand whole, and its
+// "400" log entry.
+void ReportExpansionError(BootState& state, const std::string& source, const std::string& destination);
 
 // The install-error box: what could not be installed where, `detail`,
 // and `extra` when it is set. Offers Retry, and Ignore unless NoIgnore is
@@ -48,7 +58,9 @@ int ShowInstallError(BootState& state, const std::string& source, const std::str
 // ExpandCopy that shows the install-error box for a destination that
 // cannot be written, with its "400" entry, and copies again while the
 // user retries. For kDestinationFailed, `answer` receives the last answer.
+// With `staged`, the copy stops short of replacing the destination and
+// the staged file's path goes there.
 int ExpandCopyAsking(BootState& state, const std::string& source, const std::string& destination,
-                     bool overwrite, int& answer);
+                     bool overwrite, int& answer, std::string* staged = nullptr);
 
 }  // namespace boot

@@ -4,10 +4,13 @@
 
 #include "constants.h"
 #include "expand_copy.h"
+#include "file_names.h"
 #include "settings.h"
+#include "setup_list.h"
 #include "setup_log.h"
 #include "source_media.h"
 #include "string_ids.h"
+#include "szdd.h"
 #include "text.h"
 #include "version_texts.h"
 
@@ -25,12 +28,6 @@ constexpr char kKeptStatus[] = "102";
 constexpr char kInUseSkippedStatus[] = "300";
 constexpr char kNotNewerStatus[] = "501";
 
-std::string DestinationDirectory(const BootState& state, int destCode) {
-  if (destCode == 0) return state.dirs.dest;
-  if (destCode == 1) return state.useTempDir == 1 ? state.dirs.dest : state.dirs.win;
-  return state.dirs.sys;
-}
-
 // A record without a source name reads the compressed form of its
 // destination name: VER.DLL from VER.DL_.
 std::string SourceName(const FileRecord& record) {
@@ -40,14 +37,58 @@ std::string SourceName(const FileRecord& record) {
   return name;
 }
 
-void AddRegistration(BootState& state, const FileRecord& record, const std::string& destination) {
+// A registry file is imported by its whole path, beside the file this
+// record installed: REGEDIT would look for a bare name in the setup
+// directory and import whatever another product left there.
+void AddRegistration(BootState& state, const FileRecord& record, const std::string& destDir,
+                     const std::string& destination) {
   const std::string& field = record.registration;
   const int kind = RegisterKind(field);
   if (kind <= 0) return;
   const std::string command = kind == 1   ? destination
                               : kind == 2 ? destination + " /REGSERVER"
-                                          : "REGEDIT /S " + field;
+                                          : "REGEDIT /S " + QuotedPath(destDir + field);
   state.registerList += field + ";" + command + "|";
+}
+
+// What the version method reads a compressed source from. The version
+// library would install a stream that ends early without a word and reads
+// no version from a compressed file, so the expansion is checked first:
+// in memory, or for a file too large for that, expanded beside the
+// destination (deleted when the record is done).
+class ExpandedSource {
+ public:
+  explicit ExpandedSource(platform::Platform& os) : os_(os) {}
+  ExpandedSource(const ExpandedSource&) = delete;
+  ExpandedSource& operator=(const ExpandedSource&) = delete;
+  ~ExpandedSource() {
+    if (!staged.empty()) os_.DeleteFile(staged);
+  }
+  SourcePlace From(const SourcePlace& source, const std::string& destDir) const {
+    return staged.empty() ? source : SourcePlace{destDir, staged.substr(destDir.size())};
+  }
+
+  std::string staged;
+  std::optional<Block> content;
+
+ private:
+  platform::Platform& os_;
+};
+
+std::optional<szdd::Header> CompressedHeader(platform::Platform& os, const std::string& path) {
+  const platform::File file = os.OpenForRead(path);
+  if (file == 0) return std::nullopt;
+  const std::optional<std::string> head = os.ReadBytes(file, szdd::kHeaderSize);
+  os.CloseFile(file);
+  return head ? szdd::ParseHeader(*head) : std::nullopt;
+}
+
+std::optional<Block> ReadExpansion(platform::Platform& os, const std::string& path) {
+  const platform::LzFile file = os.LzOpenRead(path);
+  if (file < 0) return std::nullopt;
+  std::optional<Block> content = os.LzReadAll(file, kWholeFileLimit);
+  os.LzClose(file);
+  return content;
 }
 
 struct Decision {
@@ -55,13 +96,10 @@ struct Decision {
   const char* status;  // why not, for the log
 };
 
-Decision DecideByVersion(BootState& state, const FileRecord& record, const std::string& source,
-                         const std::string& destination) {
-  const std::string destDate = GetFileDateText(state, destination);
-  if (destDate.empty()) return {true, nullptr};
-  const VersionTexts destVersion = GetFileVersionText(state, destination);
-  if (!record.version.empty() && record.version == destVersion.plain) return {false, "203"};
-  const VersionTexts sourceVersion = GetSourceVersionText(state, source);
+Decision CompareWithSource(BootState& state, const std::string& source, const std::string& versionSource,
+                           const std::optional<Block>& expansion, const VersionTexts& destVersion,
+                           const std::string& destDate) {
+  const VersionTexts sourceVersion = GetSourceVersionText(state, versionSource, expansion);
   if (destVersion.Has()) {
     if (!sourceVersion.Has()) return {false, "201"};
     return {sourceVersion.number > destVersion.number, "200"};
@@ -103,16 +141,40 @@ int AskAfterVersionInstall(BootState& state, const std::string& source, const st
   return answer;
 }
 
-// The install loop of the version method. False when the run ends.
+enum class Outcome { kDone, kSkipped, kStopped };
+
+// Checks that a compressed source expands whole; one too large to hold in
+// memory is expanded beside the destination. A source that does not
+// expand whole, or a destination that cannot take the expansion, is
+// reported as the other methods report it and keeps the main setup
+// program from starting.
+Outcome ExpandForVersions(BootState& state, const std::string& source, const std::string& destination,
+                          ExpandedSource& expanded) {
+  const std::optional<szdd::Header> header = CompressedHeader(state.Os(), source);
+  if (!header) return Outcome::kDone;
+  int answer = platform::kIdIgnore;
+  if (header->length <= kWholeFileLimit) {
+    expanded.content = ReadExpansion(state.Os(), source);
+    if (expanded.content && expanded.content->Size() == header->length) return Outcome::kDone;
+    ReportExpansionError(state, source, destination);
+  } else if (ExpandCopyAsking(state, source, destination, true, answer, &expanded.staged) == kCopied) {
+    return Outcome::kDone;
+  }
+  state.installFailed = true;
+  return answer == platform::kIdIgnore ? Outcome::kSkipped : Outcome::kStopped;
+}
+
+// The install loop of the version method, from `from`; boxes name the
+// media's `source`. False when the run ends.
 bool InstallByVersion(BootState& state, const FileRecord& record, const SourcePlace& source,
-                      const std::string& destDir) {
+                      const SourcePlace& from, const std::string& destDir) {
   const std::string destination = destDir + record.destName;
   while (true) {
-    const std::uint32_t result = VersionInstall(state, source.dir, source.name, destDir, record.destName);
+    const std::uint32_t result = VersionInstall(state, from.dir, from.name, destDir, record.destName);
     if (result == 0) {
       NoteWritten(state, destination);
       WriteLogEntry(state, destination, kInstalledStatus);
-      AddRegistration(state, record, destination);
+      AddRegistration(state, record, destDir, destination);
       return true;
     }
     const bool inUse = (result & platform::kVifFileInUse) != 0;
@@ -129,6 +191,33 @@ bool InstallByVersion(BootState& state, const FileRecord& record, const SourcePl
     const int answer = AskAfterVersionInstall(state, source.Path(), destination, DescribeInstallError(state, result));
     if (answer != platform::kIdRetry) return answer == platform::kIdIgnore;
   }
+}
+
+// The version method: the decision table, then the install loop. False
+// when the run ends.
+bool InstallWithVersions(BootState& state, const FileRecord& record, const SourcePlace& source,
+                         const std::string& destDir) {
+  const std::string destination = destDir + record.destName;
+  const std::string destDate = GetFileDateText(state, destination);
+  const VersionTexts destVersion = destDate.empty() ? VersionTexts{} : GetFileVersionText(state, destination);
+  if (!destDate.empty() && !record.version.empty() && record.version == destVersion.plain) {
+    WriteLogEntry(state, destination, "203");
+    return true;
+  }
+  ExpandedSource expanded(state.Os());
+  const Outcome expansion = ExpandForVersions(state, source.Path(), destination, expanded);
+  if (expansion != Outcome::kDone) return expansion == Outcome::kSkipped;
+  const SourcePlace from = expanded.From(source, destDir);
+  if (!destDate.empty()) {
+    const Decision decision = CompareWithSource(state, source.Path(), from.Path(), expanded.content, destVersion, destDate);
+    if (!decision.install) {
+      WriteLogEntry(state, destination, decision.status);
+      return true;
+    }
+  }
+  const bool goOn = InstallByVersion(state, record, source, from, destDir);
+  state.Os().UpdateWindow(state.splash.window);
+  return goOn;
 }
 
 // The date and copy-if-missing methods. A copy that fails marks the run
@@ -150,16 +239,8 @@ bool InstallByMethod(BootState& state, const FileRecord& record, const SourcePla
                      const std::string& destDir) {
   const std::string destination = destDir + record.destName;
   switch (state.versionCheck) {
-    case kByVersion: {
-      const Decision decision = DecideByVersion(state, record, source.Path(), destination);
-      if (!decision.install) {
-        WriteLogEntry(state, destination, decision.status);
-        return true;
-      }
-      const bool goOn = InstallByVersion(state, record, source, destDir);
-      state.Os().UpdateWindow(state.splash.window);
-      return goOn;
-    }
+    case kByVersion:
+      return InstallWithVersions(state, record, source, destDir);
     case kByDate:
       if (GetFileDateText(state, source.Path()) <= GetFileDateText(state, destination)) {
         WriteLogEntry(state, destination, kNotNewerStatus);

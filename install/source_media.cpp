@@ -7,6 +7,7 @@
 #include "expand_copy.h"
 #include "file_names.h"
 #include "settings.h"
+#include "setup_list.h"
 #include "setup_log.h"
 #include "string_ids.h"
 #include "text.h"
@@ -39,7 +40,7 @@ Search AfterGivingUp(int answer) { return answer == platform::kIdIgnore ? Search
 // never truncates a file that was there before the run.
 std::string FreeJoinName(BootState& state) {
   for (int n = 1; n <= kMaxJoinNames; ++n) {
-    std::string name = WithNumberExtension("SETUP000", n);
+    std::string name = WithNumberExtension(kJoinFileStem, n);
     if (!state.Os().FileExists(state.dirs.win + name)) return name;
   }
   return {};
@@ -129,7 +130,7 @@ int AskMissingSource(BootState& state, const std::string& path) {
   WriteLogEntry(state, path, path.size() > platform::kLongestPath ? kTooLongStatus : kMissingStatus);
   const unsigned type =
       state.noIgnore != 0 ? platform::kMbRetryCancelWarning : platform::kMbAbortRetryIgnoreWarning;
-  return state.Os().MessageBox(SourceFailureText(state, path) + path, state.errorCaption, type);
+  return state.Os().MessageBox(LoadText(state, SourceFailureId(path)) + path, state.errorCaption, type);
 }
 
 Search FindSource(BootState& state, const Drive& drive, int disk, const std::string& destName,

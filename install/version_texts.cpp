@@ -45,10 +45,12 @@ VersionTexts GetFileVersionText(BootState& state, const std::string& path) {
   return info ? TextsOf(*info) : VersionTexts{};
 }
 
-VersionTexts GetSourceVersionText(BootState& state, const std::string& path) {
+VersionTexts GetSourceVersionText(BootState& state, const std::string& path,
+                                  const std::optional<Block>& expansion) {
   VersionTexts texts = GetFileVersionText(state, path);
   if (texts.Has() || state.libraries.version == 0) return texts;
-  const std::optional<platform::VersionInfo> info = ExpandedVersion(state.Os(), path);
+  const std::optional<platform::VersionInfo> info =
+      expansion ? pe::ReadFixedFileInfo(expansion->View()) : ExpandedVersion(state.Os(), path);
   return info ? TextsOf(*info) : VersionTexts{};
 }
 

@@ -25,7 +25,9 @@ VersionTexts GetFileVersionText(BootState& state, const std::string& path);
 
 // The same for a file on the media. A compressed file has the version of
 // the content it expands to: the version library reads none from it.
-VersionTexts GetSourceVersionText(BootState& state, const std::string& path);
+// `expansion`, when given, is that content, already read.
+VersionTexts GetSourceVersionText(BootState& state, const std::string& path,
+                                  const std::optional<Block>& expansion = std::nullopt);
 
 // The last-write time in UTC to the minute ("199807150905"); empty when
 // the file cannot be read.

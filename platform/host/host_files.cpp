@@ -327,6 +327,13 @@ platform::LzFile HostMachine::LzCreate(const std::string& path) {
 }
 
 std::int64_t HostMachine::LzCopy(platform::LzFile source, platform::LzFile destination) {
+  return Expand(source, destination, true);
+}
+
+// `wholeOnly`: a stream that ends before the header's length is a read
+// error, as the program's copy treats it; the version library's own copy
+// takes what the stream gives.
+std::int64_t HostMachine::Expand(platform::LzFile source, platform::LzFile destination, bool wholeOnly) {
   const auto in = lzFiles_.find(source);
   const auto out = lzFiles_.find(destination);
   if (in == lzFiles_.end() || in->second.forWriting) return platform::kLzErrorBadInHandle;
@@ -335,7 +342,7 @@ std::int64_t HostMachine::LzCopy(platform::LzFile source, platform::LzFile desti
   const auto content = from.device ? std::string() : ReadHostFile(from.host);
   if (!content) return platform::kLzErrorRead;
   const szdd::Expansion expansion = szdd::Expand(*content);
-  if (!expansion.complete) return platform::kLzErrorRead;
+  if (wholeOnly && !expansion.complete) return platform::kLzErrorRead;
   if (!WriteThrough(out->second.target, expansion.data, false)) return platform::kLzErrorWrite;
   return static_cast<std::int64_t>(expansion.data.size());
 }
@@ -351,9 +358,8 @@ std::optional<boot::Block> HostMachine::LzReadAll(platform::LzFile file, std::si
   const Target& from = in->second.target;
   const auto content = from.device ? std::string() : ReadHostFile(from.host);
   if (!content) return std::nullopt;
-  const szdd::Expansion expansion = szdd::Expand(*content);
-  if (!expansion.complete) return std::nullopt;
-  return BlockOf(expansion.data, limit);
+  // Like the platform's reads, a stream that ends early gives what it has.
+  return BlockOf(szdd::Expand(*content).data, limit);
 }
 
 std::optional<std::string> HostMachine::ExpandedName(const std::string& path) {

@@ -205,6 +205,7 @@ class HostMachine : public platform::Platform {
                          const std::string& tempName, Target& temp);
   std::optional<Target> FreeTempName(const std::string& directory);
   std::uint32_t CopyToTemp(platform::LzFile source, const Target& temp);
+  std::int64_t Expand(platform::LzFile source, platform::LzFile destination, bool wholeOnly);
   std::uint32_t Compare(const Target& destination, const Target& temp) const;
   std::uint32_t Replace(const platform::InstallRequest& request, const Target& temp,
                         const Target& destination);

@@ -149,7 +149,7 @@ std::uint32_t HostMachine::CopyToTemp(LzFile source, const Target& temp) {
     const LzHandle out(*this, LzCreate(temp.path));
     if (out.File() < 0) return kVifCannotCreate | CauseBits(lastError_);
     Note("write " + temp.path);
-    const std::int64_t copied = LzCopy(source, out.File());
+    const std::int64_t copied = Expand(source, out.File(), false);
     if (copied >= 0) return 0;
     const bool writing = copied == kLzErrorWrite || copied == kLzErrorBadOutHandle;
     bits = writing ? kVifOutOfSpace : kVifCannotReadSrc;

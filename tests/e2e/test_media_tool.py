@@ -1,9 +1,15 @@
-"""Media made by setup-media from a manifest, on two disks with a split file:
-built, linted clean, simulated to the end, then run under Wine with drive D:
-re-pointed to the second disk while the disk request is open."""
+"""Media made by setup-media from a manifest, on two disks with a split file
+and a DLL to register on the second: built, linted clean, simulated to the
+end, then run under Wine with drive D: re-pointed to the second disk while
+the disk request is open; the toolkit on the first disk registers the DLL.
+Signed media: a throw-away certificate authority, every program verified
+against it after expansion, the signed SETUP.EXE run under Wine."""
 
+import glob
+import hashlib
 import os
 import shutil
+import subprocess
 import sys
 import unittest
 
@@ -12,6 +18,11 @@ import harness  # noqa: E402
 
 TOOL = os.path.join(harness.HOST_BIN, "setup-media")
 TITLE = "E2E Disks"
+
+
+def sha256(path):
+    with open(path, "rb") as handle:
+        return hashlib.sha256(handle.read()).hexdigest()
 
 
 class MediaTool(harness.WineTestCase):
@@ -27,20 +38,28 @@ class MediaTool(harness.WineTestCase):
         shutil.copyfile(harness.program("fake_setup"), os.path.join(source, "MAIN.EXE"))
         # The product itself is a file large enough to be split over the disks.
         shutil.copyfile(harness.setup_exe(), os.path.join(source, "BIG.DLL"))
+        registration = os.path.join(os.path.dirname(harness.program("reg_program")), "registration")
+        for name in ("REGHELP.DLL", "REGSRV.DLL"):
+            shutil.copyfile(os.path.join(registration, name), os.path.join(source, name))
         with open(os.path.join(source, "media.ini"), "w") as handle:
             handle.write(f"[Media]\nTitle={TITLE}\nSetupExe={harness.setup_exe()}\n"
-                         "[Main]\nFile=MAIN.EXE\n[Files]\nFile1=BIG.DLL;windows\n")
+                         "[Main]\nFile=MAIN.EXE\n[Files]\nFile1=BIG.DLL;windows\n"
+                         "File2=REGHELP.DLL;windows\nFile3=REGSRV.DLL;windows;dll\n")
         # One disk first, to learn the sizes; then disks that end halfway into BIG.DL_.
         whole = os.path.join(work, "whole")
         self.run_tool("build", os.path.join(source, "media.ini"), "-o", whole)
         sizes = {name: os.path.getsize(os.path.join(whole, "DISK1", name)) for name in os.listdir(os.path.join(whole, "DISK1"))}
-        disk_size = str(sum(sizes.values()) - sizes["BIG.DL_"] // 2)
+        late = sizes["REGHELP.DL_"] + sizes["REGSRV.DL_"]
+        disk_size = str(sum(sizes.values()) - late - sizes["BIG.DL_"] // 2)
         media = os.path.join(work, "built")
         self.run_tool("build", os.path.join(source, "media.ini"), "-o", media, "--disk-size", disk_size)
         self.run_tool("lint", media)
+        # The split program is expanded from both disks joined, and is unsigned.
+        code, out, _ = harness.run_quiet([TOOL, "lint", media, "--require-signed"], timeout=60)
+        self.assertIn("DISK1/BIG.DL1: error: a program or library without an Authenticode signature", out)
         out = self.run_tool("simulate", media)
         self.assertIn("disk 2 in D:", out)
-        self.assertEqual(sorted(os.listdir(os.path.join(media, "DISK2"))), ["BIG.DL2"])
+        self.assertEqual(sorted(os.listdir(os.path.join(media, "DISK2"))), ["BIG.DL2", "REGHELP.DL_", "REGSRV.DL_"])
 
         self.prefix.map_drive_d(os.path.join(media, "DISK1"))
         run = harness.start_setup(self.prefix, env={"SETUP_E2E_RUN_MS": "500"})
@@ -53,6 +72,78 @@ class MediaTool(harness.WineTestCase):
             self.assertEqual(got.read(), handle.read())
         entries = {key.upper(): value for key, value in harness.last_log_section(self.prefix).entries}
         self.assertEqual(entries.get("C:\\WINDOWS\\BIG.DLL"), "100")
+        self.assertEqual(entries.get("CMD"), "C:\\WINDOWS\\MAIN.EXE D:\\")
+        self.assertEqual(entries.get("C:\\WINDOWS\\REGSRV.DLL(DLLREG)"), "0")
+        code, out, err = harness.wine(self.prefix, ["reg", "query", "HKCU\\Software\\ZavezTest", "/v", "Dll"])
+        self.assertEqual(code, 0, err)
+        self.assertIn("0x2a", out)
+
+    def make_authority(self, folder):
+        """A CA and a code-signing key under the pass-phrase, signed by it."""
+        os.makedirs(folder)
+        path = lambda name: os.path.join(folder, name)  # noqa: E731
+        with open(path("code.cnf"), "w") as handle:
+            handle.write("basicConstraints=CA:false\nkeyUsage=digitalSignature\nextendedKeyUsage=codeSigning\n")
+        for argv in (
+            ["req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", path("ca.key"), "-out", path("ca.pem"),
+             "-days", "2", "-subj", "/CN=E2E Test Authority", "-addext", "basicConstraints=critical,CA:true",
+             "-addext", "keyUsage=critical,keyCertSign,cRLSign"],
+            ["req", "-newkey", "rsa:2048", "-keyout", path("sign.key"), "-passout", "env:E2E_SIGN_PASS",
+             "-out", path("sign.csr"), "-subj", "/CN=E2E Media Author"],
+            ["x509", "-req", "-in", path("sign.csr"), "-CA", path("ca.pem"), "-CAkey", path("ca.key"),
+             "-CAcreateserial", "-days", "2", "-extfile", path("code.cnf"), "-out", path("sign.pem")],
+        ):
+            subprocess.run(["openssl", *argv], check=True, capture_output=True, timeout=60,
+                           env={**os.environ, "E2E_SIGN_PASS": "e2e secret"})
+        return path
+
+    def test_signed_media_verify_lint_and_run(self):
+        work = self.prefix.work_dir
+        source = os.path.join(work, "source")
+        os.makedirs(source)
+        shutil.copyfile(harness.program("fake_setup"), os.path.join(source, "MAIN.EXE"))
+        with open(os.path.join(source, "NOTES.TXT"), "w") as handle:
+            handle.write("not a program: left unsigned\n")
+        original = sha256(os.path.join(source, "MAIN.EXE"))
+        manifest = os.path.join(source, "media.ini")
+        with open(manifest, "w") as handle:
+            handle.write(f"[Media]\nTitle={TITLE}\nSetupExe={harness.setup_exe()}\n"
+                         "[Main]\nFile=MAIN.EXE\n[Files]\nFile1=NOTES.TXT;windows\n")
+        key = self.make_authority(os.path.join(work, "ca"))
+        plain = os.path.join(work, "plain")
+        self.run_tool("build", manifest, "-o", plain)
+        code, out, _ = harness.run_quiet([TOOL, "lint", plain, "--require-signed"], timeout=60)
+        self.assertEqual(code, 1, out)
+        self.assertEqual(sorted(line.split(":")[0] for line in out.splitlines()),
+                         ["DISK1/MAIN.EX_", "DISK1/SETUP.EXE", "DISK1/ZAVEZ432.DLL"])
+
+        signing = ["--sign-key", key("sign.key"), "--sign-cert", key("sign.pem"), "--sign-pass-env", "E2E_SIGN_PASS"]
+        env = {**os.environ, "E2E_SIGN_PASS": "e2e secret", "SOURCE_DATE_EPOCH": "1765000000"}
+        media = [os.path.join(work, name) for name in ("signed", "signed-again")]
+        for folder in media:
+            code, out, err = harness.run_quiet([TOOL, "build", manifest, "-o", folder, *signing], env=env, timeout=120)
+            self.assertEqual(code, 0, out + err)
+        self.run_tool("lint", media[0], "--require-signed")
+        digests = [{os.path.relpath(f, folder): sha256(f) for f in glob.glob(os.path.join(folder, "DISK1", "*"))}
+                   for folder in media]
+        self.assertEqual(digests[0], digests[1], "signatures without a time stamp are deterministic")
+        self.assertEqual(sha256(os.path.join(source, "MAIN.EXE")), original, "the author's file is left as it was")
+
+        expanded = os.path.join(work, "expanded")
+        code, out, err = harness.run_quiet([os.path.join(harness.HOST_BIN, "setup-compress"), "-d", "-o", expanded,
+                                            *glob.glob(os.path.join(media[0], "DISK1", "*_"))], timeout=60)
+        self.assertEqual(code, 0, out + err)
+        programs = [os.path.join(media[0], "DISK1", name) for name in ("SETUP.EXE", "ZAVEZ432.DLL")]
+        programs.append(os.path.join(expanded, "MAIN.EXE"))
+        for program in programs:
+            code, out, err = harness.run_quiet(["osslsigncode", "verify", "-CAfile", key("ca.pem"), "-in", program],
+                                               timeout=60)
+            self.assertEqual(code, 0, f"{program}: {out}{err}")
+
+        self.prefix.map_drive_d(os.path.join(media[0], "DISK1"))
+        run = harness.start_setup(self.prefix, env={"SETUP_E2E_RUN_MS": "200"})
+        self.assertEqual(run.wait(90), 0)
+        entries = {key.upper(): value for key, value in harness.last_log_section(self.prefix).entries}
         self.assertEqual(entries.get("CMD"), "C:\\WINDOWS\\MAIN.EXE D:\\")
 
 

@@ -133,23 +133,39 @@ TEST_F(Install, EachInstallFailureHasItsBoxAndLogEntry) {
   }
 }
 
-TEST_F(Install, RetryInstallsOnceTheFileIsFreeAndAnUnreadableSourceEndsTheRun) {
+TEST_F(Install, RetryInstallsOnceTheFileIsFreeAndACutSourceIsNeverInstalled) {
   MachineSection("[Files]\r\nInUse=C:\\WINDOWS\\SYSTEM\\A.DLL\r\nInUseUntilBox=1\r\n");
   Answers("4,1");
   PutDated(kDest, "MZ", 2010);
   Put("D:\\A.DL_", Compressed(Image(0x10000)));
   const std::string broken = Compressed(Noise(5000));
   Put("D:\\B.DL_", broken.substr(0, broken.size() / 2));
+  PutDated("C:\\WINDOWS\\SYSTEM\\B.DLL", "installed", 2000);
   Put("D:\\C.DL_", Compressed("c"));
-  Records("", {"A.DLL;;2;;1;A.DL_", "B.DLL;;2;;1;B.DL_", "C.DLL;;2;;1;C.DL_"});
+  PutCompressed("D:\\SETUP1.EX_", kProgram);
+  List("[BootSetup]\r\nVBCompatible=0\r\nFile1=A.DLL;;2;;1;A.DL_\r\nFile2=B.DLL;;2;;1;B.DL_\r\n"
+       "File3=C.DLL;;2;;1;C.DL_\r\n");
   Run();
   EXPECT_EQ(LogValue(kDest), "100");
   EXPECT_EQ(Read(kDest), Image(0x10000));
   EXPECT_EQ(Journal("box ").size(), 2u);
-  EXPECT_EQ(Journal("box ").back(),
-            Box("Unable to locate source file: D:\\B.DL_", "Setup Error", "0x10", 1));
+  EXPECT_EQ(Journal("box ").back(), Box("General copy error: D:\\B.DL_", "Setup Error", "0x10", 1));
   EXPECT_EQ(LogValue("C:\\WINDOWS\\SYSTEM\\B.DLL"), "400");
-  EXPECT_FALSE(Exists("C:\\WINDOWS\\SYSTEM\\C.DLL"));
+  EXPECT_EQ(Read("C:\\WINDOWS\\SYSTEM\\B.DLL"), "installed");
+  EXPECT_EQ(Read("C:\\WINDOWS\\SYSTEM\\C.DLL"), "c");
+  EXPECT_THAT(Journal("start "), IsEmpty());
+}
+
+TEST_F(Install, ACompressedSourceLargerThanMemoryReadsIsComparedByItsVersion) {
+  std::string large = Image(0x20000);
+  large.resize((16u << 20) + 1, '\0');
+  Put("D:\\A.DL_", Compressed(large));
+  PutDated(kDest, Image(0x10000), 2010);
+  Records("", {"A.DLL;;2;;1;A.DL_"});
+  Run();
+  EXPECT_EQ(LogValue(kDest), "100");
+  EXPECT_EQ(Read(kDest).size(), large.size());
+  EXPECT_FALSE(Exists("C:\\WINDOWS\\SYSTEM\\A.DLL~"));
 }
 
 TEST_F(Install, FilesOfOtherDisksAreAskedForAndMissingOnesReported) {
@@ -273,7 +289,7 @@ TEST_F(Install, InstalledFilesThatAskForRegistrationAreListedForIt) {
   }
   EXPECT_TRUE(boot::InstallFiles(state));
   EXPECT_EQ(state.registerList,
-            "1;C:\\WINDOWS\\SYSTEM\\A.DLL|2;C:\\WINDOWS\\SYSTEM\\B.EXE /REGSERVER|APP.REG;REGEDIT /S APP.REG|");
+            "1;C:\\WINDOWS\\SYSTEM\\A.DLL|2;C:\\WINDOWS\\SYSTEM\\B.EXE /REGSERVER|APP.REG;REGEDIT /S C:\\WINDOWS\\SYSTEM\\APP.REG|");
 }
 
 // A folder on D: whose path, with its closing backslash, has `length`

@@ -73,6 +73,36 @@ TEST_F(Scenario, MediaLintNamesWhatTheBootstrapperWouldCutMisreadOrNotFind) {
               ElementsAre(HasSubstr("SETUP.LST:8: error: the main setup program is not a Windows program")));
 }
 
+TEST_F(Scenario, MediaLintNamesSettingsTheBootstrapperNeverReadsAndBrokenHeaders) {
+  const std::vector<std::pair<std::string, std::string>> media = {{"MAIN.EX_", szdd::Compress(kProgram, 'E')},
+                                                                  {"A.DL_", szdd::Compress(test_pe::Image({0x00020000, 0}), 'L')},
+                                                                  {"LOGO.BM_", szdd::Compress(test_image::Bmp({}, std::string(16, 'p')), 'P')}};
+  const auto settings = [](const std::string& lines) {
+    return "[BootSetup]\r\nVBCompatible=4\r\n" + lines + kGood.substr(kGood.find("DialogTitle"));
+  };
+  const std::string ignored = " is not a setting the bootstrapper reads, so it is ignored";
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
+      {settings("UseTmpDir=1\r\n"), {"SETUP.LST:3: warning: UseTmpDir" + ignored + ": did you mean `UseTempDir`?"}},
+      {settings("dialogtitel=X\r\nDialogMesage2=Y\r\nRequire1=Z.DLL\r\nColour=3\r\n"),
+       {"SETUP.LST:3: warning: dialogtitel" + ignored + ": did you mean `DialogTitle`?",
+        "SETUP.LST:4: warning: DialogMesage2" + ignored + ": did you mean `DialogMessage2`?",
+        "SETUP.LST:5: warning: Require1" + ignored + ": did you mean `Requires1`?",
+        "SETUP.LST:6: warning: Colour" + ignored}},
+      // Known keys in any case, numbered ones from 1 on.
+      {settings("usetempdir=0\r\nDialogMessage1=W\r\nFile0=X\r\n"),
+       {"SETUP.LST:5: warning: File0" + ignored + ": did you mean `File1`?"}},
+      // The profile reader takes the rest of the line as the name, so Setup= is still found.
+      {settings("").replace(settings("").find("[Setup]"), 7, "[Setup"),
+       {"SETUP.LST:5: error: the section header [Setup has no closing \"]\""}},
+  };
+  int n = 0;
+  for (const auto& [list, expected] : cases) {
+    SCOPED_TRACE(list);
+    EXPECT_THAT(LintFolder(root_ / ("keys" + std::to_string(++n)), list, media), ::testing::ElementsAreArray(expected));
+  }
+  EXPECT_THAT(media::Lint(root_ / "absent")[0].Format(), HasSubstr("absent: error: no such folder"));
+}
+
 TEST_F(Scenario, MediaLintReadsTheSettingsBesideTheProgramAndTheFilesInItsSourceDirectory) {
   // INSTALL.EXE reads INSTALL.LST; FileSubDir puts SETUP.LST and the files in FILES.
   const fs::path dir = root_ / "named";

@@ -12,6 +12,7 @@
 #include "media_build.h"
 #include "media_lint.h"
 #include "media_machine.h"
+#include "media_sign.h"
 #include "simulation.h"
 #include "splash_picture.h"
 
@@ -20,13 +21,13 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: setup-media build MANIFEST -o DIR [--disk-size SIZE]\n"
-    "       setup-media lint DIR [--program NAME]\n"
+    "usage: setup-media build MANIFEST -o DIR [--disk-size SIZE] [SIGNING]\n"
+    "       setup-media lint DIR [--program NAME] [--require-signed]\n"
     "       setup-media simulate DIR [--machine win95|nt4|xp|win10|FILE] [--picture PNG]\n"
     "       setup-media COMMAND --help\n";
 
 constexpr const char* kBuildHelp =
-    "usage: setup-media build MANIFEST -o DIR [--disk-size SIZE]\n"
+    "usage: setup-media build MANIFEST -o DIR [--disk-size SIZE] [SIGNING]\n"
     "  Writes DIR/DISK1, DIR/DISK2, ...: SETUP.EXE (with ZAVEZ432.DLL when it lies\n"
     "  beside it), every file of the manifest compressed, and a sectioned\n"
     "  SETUP.LST with versions read from the files. A file that does not fit on\n"
@@ -34,7 +35,12 @@ constexpr const char* kBuildHelp =
     "  SIZE is in bytes (default 1457664). DIR must not exist or be empty.\n"
     "  A file marked skipifinuse makes the list's record form (VBCompatible=0)\n"
     "  instead, the only one that carries it. Values the bootstrapper would\n"
-    "  cut or misread are refused with their key.\n";
+    "  cut or misread are refused with their key.\n"
+    "  SIGNING: --sign-key KEY --sign-cert CERT (PEM, or one PKCS#12 file as KEY)\n"
+    "  [--sign-pass-file FILE | --sign-pass-env NAME] [--timestamp-url URL], or\n"
+    "  the manifest's [Signing] Key, Certificate, PassFile, PassEnv and\n"
+    "  TimestampUrl: SETUP.EXE, the toolkit and every program and DLL of the\n"
+    "  manifest are signed with osslsigncode before they are compressed.\n";
 
 constexpr const char* kSimulateHelp =
     "usage: setup-media simulate DIR [--machine win95|nt4|xp|win10|FILE] [--picture PNG]\n"
@@ -47,18 +53,28 @@ constexpr const char* kSimulateHelp =
     "  window as the run last painted it.\n";
 
 constexpr const char* kLintHelp =
-    "usage: setup-media lint DIR [--program NAME]\n"
+    "usage: setup-media lint DIR [--program NAME] [--require-signed]\n"
     "  Reads the media in DIR (DISK1, DISK2, ... or one disk's files): the list\n"
     "  beside the bootstrapper NAME (default SETUP.EXE, so SETUP.LST) and\n"
     "  SETUP.LST in its source directory, and reports what the bootstrapper\n"
     "  would cut, misread, not find or refuse as FILE:LINE: error|warning:\n"
-    "  text. Exits 1 on an error.\n";
+    "  text. Exits 1 on an error. --require-signed also reports every program\n"
+    "  or DLL on the media (expanded) that carries no Authenticode signature.\n";
 
 struct BuildOptions {
   fs::path manifest;
   fs::path out;
   std::uint64_t diskSize = media::kDefaultDiskSize;
+  media::SignOptions sign;
 };
+
+// The value of a signing flag, or nothing when `flag` is not one.
+fs::path* SignFlag(const std::string& flag, media::SignOptions& sign) {
+  if (flag == "--sign-key") return &sign.key;
+  if (flag == "--sign-cert") return &sign.certificate;
+  if (flag == "--sign-pass-file") return &sign.passFile;
+  return nullptr;
+}
 
 bool ParseBuild(const std::vector<std::string>& args, BuildOptions& options) {
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -66,6 +82,12 @@ bool ParseBuild(const std::vector<std::string>& args, BuildOptions& options) {
       options.out = args[++i];
     } else if (args[i] == "--disk-size" && i + 1 < args.size()) {
       options.diskSize = std::strtoull(args[++i].c_str(), nullptr, 10);
+    } else if (fs::path* path = SignFlag(args[i], options.sign); path != nullptr && i + 1 < args.size()) {
+      *path = args[++i];
+    } else if (args[i] == "--sign-pass-env" && i + 1 < args.size()) {
+      options.sign.passVariable = args[++i];
+    } else if (args[i] == "--timestamp-url" && i + 1 < args.size()) {
+      options.sign.timestampUrl = args[++i];
     } else if (options.manifest.empty() && !args[i].starts_with("-")) {
       options.manifest = args[i];
     } else {
@@ -78,6 +100,18 @@ bool ParseBuild(const std::vector<std::string>& args, BuildOptions& options) {
 int Fail(const std::string& text) {
   std::cerr << "setup-media: " << text << "\n";
   return 1;
+}
+
+// The i686 SETUP.EXE of an installed package, found from this program's
+// own place so that a moved prefix still works; else the build tree's.
+fs::path DefaultProduct() {
+  std::error_code failed;
+  const fs::path self = fs::read_symlink("/proc/self/exe", failed);
+  if (!failed) {
+    const fs::path installed = (self.parent_path() / SETUP_INSTALLED_PRODUCT).lexically_normal();
+    if (fs::is_regular_file(installed, failed)) return installed;
+  }
+  return SETUP_DEFAULT_PRODUCT;
 }
 
 void PrintSummary(const media::Media& built) {
@@ -107,20 +141,25 @@ int Build(const BuildOptions& options) {
   if (!in) return Fail("cannot read " + options.manifest.string());
   const std::string text(std::istreambuf_iterator<char>(in), {});
   const media::ManifestResult read =
-      media::ReadManifest(text, options.manifest.parent_path(), SETUP_DEFAULT_PRODUCT);
+      media::ReadManifest(text, options.manifest.parent_path(), DefaultProduct());
   for (const std::string& error : read.errors) std::cerr << options.manifest.string() << ": error: " << error << "\n";
   if (!read.manifest) return 1;
   std::error_code ignored;
   if (fs::exists(options.out) && !fs::is_empty(options.out, ignored)) {
     return Fail(options.out.string() + " is not empty");
   }
-  const fs::path setupExe = read.manifest->setupExe;
   std::string error;
+  media::SignOptions sign = options.sign;
+  media::ReadSigningSection(text, options.manifest.parent_path(), sign);
+  media::Signer signer;
+  const std::optional<media::Manifest> manifest = sign.Wanted() ? signer.Sign(*read.manifest, sign, error) : read.manifest;
+  if (!manifest) return Fail(error);
+  const fs::path setupExe = manifest->setupExe;
   // Disk 1 also carries the program and the toolkit beside it.
   const fs::path toolkit = setupExe.parent_path() / "ZAVEZ432.DLL";
   const std::uint64_t fixed =
       fs::file_size(setupExe, ignored) + (fs::is_regular_file(toolkit) ? fs::file_size(toolkit, ignored) : 0);
-  const std::optional<media::Media> built = media::LayOut(*read.manifest, options.diskSize, fixed, error);
+  const std::optional<media::Media> built = media::LayOut(*manifest, options.diskSize, fixed, error);
   if (!built) return Fail(error);
   if (!media::WriteMedia(*built, setupExe, options.out, error)) return Fail(error);
   PrintSummary(*built);
@@ -180,6 +219,28 @@ int Simulate(const std::vector<std::string>& args) {
   return DrawPicture(picture, png) ? result : 1;
 }
 
+int Lint(std::vector<std::string> args) {
+  const auto signedFlag = std::find(args.begin(), args.end(), "--require-signed");
+  const bool requireSigned = signedFlag != args.end();
+  if (requireSigned) args.erase(signedFlag);
+  const bool named = args.size() == 3 && args[1] == "--program";
+  if ((args.size() != 1 && !named) || args[0] == "--help" || args[0] == "-h") {
+    std::cout << kLintHelp;
+    return args.size() == 1 ? 0 : 2;
+  }
+  std::vector<media::Diagnostic> diagnostics = media::Lint(args[0], named ? args[2] : "SETUP.EXE");
+  if (requireSigned && fs::is_directory(args[0])) {
+    const std::vector<media::Diagnostic> unsigned_ = media::UnsignedPrograms(args[0]);
+    diagnostics.insert(diagnostics.end(), unsigned_.begin(), unsigned_.end());
+  }
+  bool failed = false;
+  for (const media::Diagnostic& diagnostic : diagnostics) {
+    std::cout << diagnostic.Format() << "\n";
+    failed = failed || diagnostic.error;
+  }
+  return failed ? 1 : 0;
+}
+
 }  // namespace
 
 int Dispatch(const std::vector<std::string>& args) {
@@ -200,19 +261,7 @@ int Dispatch(const std::vector<std::string>& args) {
     }
     return Build(options);
   }
-  if (args[0] == "lint") {
-    const bool named = rest.size() == 3 && rest[1] == "--program";
-    if ((rest.size() != 1 && !named) || rest[0] == "--help" || rest[0] == "-h") {
-      std::cout << kLintHelp;
-      return rest.size() == 1 ? 0 : 2;
-    }
-    bool failed = false;
-    for (const media::Diagnostic& diagnostic : media::Lint(rest[0], named ? rest[2] : "SETUP.EXE")) {
-      std::cout << diagnostic.Format() << "\n";
-      failed = failed || diagnostic.error;
-    }
-    return failed ? 1 : 0;
-  }
+  if (args[0] == "lint") return Lint(rest);
   if (args[0] == "simulate") {
     if (!rest.empty() && (rest[0] == "--help" || rest[0] == "-h")) {
       std::cout << kSimulateHelp;

@@ -10,7 +10,10 @@
 #include "file_names.h"
 #include "image_files.h"
 #include "media_build.h"
+#include "nearest_name.h"
 #include "pe_version.h"
+#include "settings.h"
+#include "string_table.h"
 #include "szdd.h"
 #include "text.h"
 
@@ -34,6 +37,12 @@ struct Line {
 // The lines of an INI file by section (upper case), with their numbers.
 using Sections = std::map<std::string, std::vector<Line>>;
 
+// Section headers without their "]" are kept under this name, which no
+// section can have. The profile reader takes the rest of such a line as
+// the section's name, so a header cut short still opens a section, but
+// another reader of the list may see none.
+const std::string kBrokenSection = "[";
+
 Sections ParseIni(const std::string& text, const std::string& file, bool& hasSections) {
   Sections sections;
   std::string section;
@@ -50,6 +59,11 @@ Sections ParseIni(const std::string& text, const std::string& file, bool& hasSec
     if (line.starts_with("[") && line.find(']') != std::string::npos) {
       section = boot::ToUpperAscii(line.substr(1, line.find(']') - 1));
       hasSections = true;
+    } else if (line.starts_with("[")) {
+      const std::size_t last = line.find_last_not_of(" \t");
+      section = boot::ToUpperAscii(line.substr(1, last == 0 ? 0 : last));
+      hasSections = true;
+      sections[kBrokenSection].push_back({file, number, line, ""});
     } else if (const std::size_t equals = line.find('='); equals != std::string::npos && !section.empty()) {
       sections[section].push_back({file, number, line.substr(0, equals), line.substr(equals + 1)});
     }
@@ -81,7 +95,14 @@ class Linter {
       : dir_(dir), disks_(fs::is_directory(dir / "DISK1")), program_(program) {}
 
   std::vector<Diagnostic> Run() {
+    if (!fs::is_directory(dir_)) {
+      diagnostics_.push_back({dir_.string(), 0, true, "no such folder: there are no media to check"});
+      return std::move(diagnostics_);
+    }
     if (!ReadLists()) return std::move(diagnostics_);
+    CheckHeaders(settings_);
+    if (!oneFile_) CheckHeaders(list_);
+    CheckKeys();
     CheckValues(settings_);
     if (!oneFile_) CheckValues(list_);
     CheckNumbering("BOOTSETUP", "File");
@@ -178,8 +199,58 @@ class Linter {
     return 0;
   }
 
+  void CheckHeaders(const Sections& sections) {
+    const auto broken = sections.find(kBrokenSection);
+    if (broken == sections.end()) return;
+    for (const Line& line : broken->second) {
+      Report(line, true, "the section header " + line.key + " has no closing \"]\"");
+    }
+  }
+
+  // Every key of the settings section that the bootstrapper never reads,
+  // with the nearest name it does read.
+  void CheckKeys() {
+    const auto found = settings_.find("BOOTSETUP");
+    if (found == settings_.end()) return;
+    std::vector<std::string> plain, numbered;
+    for (const boot::SettingKey& key : boot::kSettingKeys) {
+      (key.numbered ? numbered : plain).push_back(resources::LookUpString(key.id).value_or(""));
+    }
+    for (const Line& line : found->second) {
+      if (Known(line.key, plain, numbered)) continue;
+      std::string hint = NearestName(line.key, plain);
+      const std::size_t digits = line.key.find_last_not_of("0123456789") + 1;
+      if (digits < line.key.size()) {
+        if (const std::string stem = NearestName(line.key.substr(0, digits), numbered); !stem.empty()) {
+          hint = stem + line.key.substr(digits);
+        }
+      } else if (hint.empty()) {
+        const std::string stem = NearestName(line.key, numbered);
+        if (!stem.empty()) hint = stem + "1";
+      }
+      if (boot::ToUpperAscii(hint) == boot::ToUpperAscii(line.key)) hint = line.key.substr(0, digits) + "1";
+      Report(line, false, line.key + " is not a setting the bootstrapper reads, so it is ignored" +
+                              (hint.empty() ? std::string() : ": did you mean `" + hint + "`?"));
+    }
+  }
+
+  static bool Known(const std::string& key, const std::vector<std::string>& plain,
+                    const std::vector<std::string>& numbered) {
+    const std::string upper = boot::ToUpperAscii(key);
+    for (const std::string& name : plain) {
+      if (upper == boot::ToUpperAscii(name)) return true;
+    }
+    const std::size_t digits = upper.find_last_not_of("0123456789") + 1;
+    if (digits == upper.size() || upper[digits] == '0') return false;
+    for (const std::string& name : numbered) {
+      if (upper.substr(0, digits) == boot::ToUpperAscii(name)) return true;
+    }
+    return false;
+  }
+
   void CheckValues(const Sections& sections) {
     for (const auto& [section, lines] : sections) {
+      if (section == kBrokenSection) continue;
       for (const Line& line : lines) {
         if (line.value.find('|') != std::string::npos) {
           Report(line, true, line.key + ": a \"|\" splits the bootstrapper's text and shifts every later value");
@@ -384,7 +455,7 @@ class Linter {
 }  // namespace
 
 std::string Diagnostic::Format() const {
-  return file + ":" + std::to_string(line) + ": " + (error ? "error" : "warning") + ": " + text;
+  return file + (line == 0 ? "" : ":" + std::to_string(line)) + ": " + (error ? "error" : "warning") + ": " + text;
 }
 
 std::vector<Diagnostic> Lint(const fs::path& dir, const std::string& program) { return Linter(dir, program).Run(); }

@@ -14,7 +14,7 @@ struct Diagnostic {
   bool error = true;
   std::string text;
 
-  // "FILE:LINE: error: text"
+  // "FILE:LINE: error: text", or "FILE: error: text" for the whole file
   std::string Format() const;
 };
 
