@@ -54,8 +54,9 @@ void AddRegistration(BootState& state, const FileRecord& record, const std::stri
 // What the version method reads a compressed source from. The version
 // library would install a stream that ends early without a word and reads
 // no version from a compressed file, so the expansion is checked first:
-// in memory, or for a file too large for that, expanded beside the
-// destination (deleted when the record is done).
+// in memory, or for a file too large for that or whose path is too long
+// for the library, expanded beside the destination (deleted when the
+// record is done).
 class ExpandedSource {
  public:
   explicit ExpandedSource(platform::Platform& os) : os_(os) {}
@@ -151,9 +152,11 @@ enum class Outcome { kDone, kSkipped, kStopped };
 Outcome ExpandForVersions(BootState& state, const std::string& source, const std::string& destination,
                           ExpandedSource& expanded) {
   const std::optional<szdd::Header> header = CompressedHeader(state.Os(), source);
-  if (!header) return Outcome::kDone;
+  // A path too long for the version library's own open is staged too.
+  const bool reachable = source.size() <= platform::kLongestInstallSource;
+  if (!header && reachable) return Outcome::kDone;
   int answer = platform::kIdIgnore;
-  if (header->length <= kWholeFileLimit) {
+  if (header && reachable && header->length <= kWholeFileLimit) {
     expanded.content = ReadExpansion(state.Os(), source);
     if (expanded.content && expanded.content->Size() == header->length) return Outcome::kDone;
     ReportExpansionError(state, source, destination);

@@ -22,9 +22,10 @@ std::string RegisterLibrary(BootState& state, const std::string& path) {
   platform::Platform& os = state.Os();
   platform::Library& toolkit = state.libraries.toolkit;
   if (toolkit == 0) toolkit = LoadAuthorLibrary(state, kToolkitFileName);
-  if (toolkit == 0 || !os.HasOrdinal(toolkit, kToolkitRegister)) return kNoToolkit;
+  const platform::Entry entry = toolkit != 0 ? os.FindEntry(toolkit, nullptr, kToolkitRegister) : 0;
+  if (entry == 0) return kNoToolkit;
   const std::uintptr_t args[] = {reinterpret_cast<std::uintptr_t>(path.c_str())};
-  return Decimal(static_cast<std::int32_t>(os.CallOrdinal(toolkit, kToolkitRegister, args)));
+  return Decimal(static_cast<std::int32_t>(os.CallEntry(entry, args)));
 }
 
 // "100" once the program has ended, or the platform's error of its start.

@@ -163,7 +163,8 @@ class Platform {
   // cannot be read.
   virtual std::optional<VersionInfo> FileVersion(Library versionLibrary,
                                                  const std::string& path) = 0;
-  // The platform's kVif... bits, 0 when installed. `tempName` gives the
+  // The platform's kVif... bits, 0 when installed; kVifCannotReadSrc for
+  // a source path longer than kLongestInstallSource. `tempName` gives the
   // temporary file to reuse under kViffForceInstall and receives the name
   // (without directory) of the one kept when kVifTempFile is set.
   virtual std::uint32_t InstallFile(Library versionLibrary, const InstallRequest& request,
@@ -178,15 +179,12 @@ class Platform {
   // platform cannot.
   virtual bool RestrictLibrarySearch() = 0;
   virtual void FreeLibrary(Library library) = 0;
-  // Calls a stdcall entry looked up by ordinal with one or four arguments.
-  virtual std::intptr_t CallOrdinal(Library library, int ordinal,
-                                    std::span<const std::uintptr_t> args) = 0;
-  virtual bool HasOrdinal(Library library, int ordinal) = 0;
-  // The entry exported as `name`, or else the one at `ordinal`; 0 when the
-  // library has neither.
-  virtual Entry FindEntry(Library library, const std::string& name, int ordinal) = 0;
-  // Calls a stdcall entry with one to four arguments, as many as it takes:
-  // a count it does not take would unbalance the stack. 0 for any other count.
+  // The entry exported as `name` (none: by ordinal alone), or else the
+  // one at `ordinal`; 0 when the library has neither.
+  virtual Entry FindEntry(Library library, const char* name, int ordinal) = 0;
+  // Calls a stdcall entry that FindEntry found with one, two or four
+  // arguments, as many as it takes: another count would unbalance the
+  // stack. 0 for other counts.
   virtual std::intptr_t CallEntry(Entry entry, std::span<const std::uintptr_t> args) = 0;
 
   // Processes.

@@ -6,45 +6,44 @@
 namespace boot {
 namespace {
 
-platform::Entry Find(BootState& state, const Ctl3dEntry& entry) {
-  return state.Os().FindEntry(state.libraries.ctl3d, entry.name, entry.ordinal);
-}
-
-// Calls the entry with its own arguments, or nothing when it is missing.
-std::intptr_t Call(BootState& state, const Ctl3dEntry& entry, std::span<const std::uintptr_t> args) {
-  const platform::Entry found = Find(state, entry);
-  return found != 0 ? state.Os().CallEntry(found, args) : 0;
+// Calls the entry with its own arguments into `result`; false, calling
+// nothing, when the library lacks it.
+bool Call(BootState& state, const Ctl3dEntry& entry, std::span<const std::uintptr_t> args,
+          std::intptr_t& result) {
+  platform::Platform& os = state.Os();
+  const platform::Entry found = os.FindEntry(state.libraries.ctl3d, entry.name, entry.ordinal);
+  if (found == 0) return false;
+  result = os.CallEntry(found, args);
+  return true;
 }
 
 }  // namespace
 
 bool StartCtl3d(BootState& state) {
-  const platform::Entry reg = Find(state, kCtl3dRegister);
-  if (reg == 0) return false;
   const std::array<std::uintptr_t, 1> instance = {state.instance};
   const std::array<std::uintptr_t, 2> dialog = {state.splash.window, kCtl3dAll};
-  state.Os().CallEntry(reg, instance);
-  Call(state, kCtl3dAutoSubclass, instance);
-  Call(state, kCtl3dSubclassDlg, dialog);
+  std::intptr_t ignored = 0;
+  if (!Call(state, kCtl3dRegister, instance, ignored)) return false;
+  Call(state, kCtl3dAutoSubclass, instance, ignored);
+  Call(state, kCtl3dSubclassDlg, dialog, ignored);
   return true;
 }
 
 std::intptr_t Ctl3dFrame(BootState& state, platform::Window window, std::uint32_t message,
                          std::uintptr_t wParam, std::intptr_t lParam) {
-  platform::Platform& os = state.Os();
-  const platform::Entry paint =
-      state.libraries.dialog3d == 1 && state.libraries.ctl3d != 0 ? Find(state, kCtl3dDlgFramePaint) : 0;
-  // Without the library's painter nothing would paint the frame or take activation.
-  if (paint == 0) return os.DefWindowProc(window, message, wParam, lParam);
   const std::array<std::uintptr_t, 4> args = {window, message, wParam, static_cast<std::uintptr_t>(lParam)};
-  return os.CallEntry(paint, args);
+  std::intptr_t result = 0;
+  if (state.libraries.dialog3d == 1 && Call(state, kCtl3dDlgFramePaint, args, result)) return result;
+  // Without the library's painter nothing would paint the frame or take activation.
+  return state.Os().DefWindowProc(window, message, wParam, lParam);
 }
 
 void ReleaseCtl3d(BootState& state) {
+  // Without a library nothing is found and nothing freed.
   platform::Library& library = state.libraries.ctl3d;
-  if (library == 0) return;
   const std::array<std::uintptr_t, 1> instance = {state.instance};
-  Call(state, kCtl3dUnregister, instance);
+  std::intptr_t ignored = 0;
+  Call(state, kCtl3dUnregister, instance, ignored);
   state.Os().FreeLibrary(library);
   library = 0;
 }

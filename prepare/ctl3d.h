@@ -22,8 +22,8 @@ inline constexpr Ctl3dEntry kCtl3dUnregister = {"Ctl3dUnregister", 13};
 inline constexpr std::uintptr_t kCtl3dAll = 0xFFFF;
 
 // Registers the program with the loaded library and subclasses the splash
-// window. False, with nothing called, when the library has no register
-// entry: such a library is not used.
+// window. False, with nothing called, when there is no library or it has
+// no register entry: such a library is not used.
 bool StartCtl3d(BootState& state);
 
 // Frame painting of the splash window: the library's while 3-D controls

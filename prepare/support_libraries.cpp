@@ -41,7 +41,7 @@ void PrepareCtl3d(BootState& state) {
   }
   if (libraries.dialog3d != 1) return;
   libraries.ctl3d = LoadAuthorLibrary(state, kCtl3dLibrary);
-  if (libraries.ctl3d != 0 && StartCtl3d(state)) return;
+  if (StartCtl3d(state)) return;
   // A library that cannot be registered with counts as not loaded.
   state.Os().FreeLibrary(libraries.ctl3d);
   libraries.ctl3d = 0;

@@ -10,15 +10,14 @@
 namespace host {
 namespace {
 
-constexpr std::array<std::string_view, 41> kOperations = {
+constexpr std::array<std::string_view, 39> kOperations = {
     "ReadProfileString", "ReadProfileInt", "WriteProfileString", "NetworkCaps",
     "CreateDirectory", "CreateProtectedDirectory", "RemoveDirectory", "SetCurrentDirectory",
     "SetCurrentDrive", "FileExists", "DeleteFile", "ReadFile",
     "ReplaceFile", "OpenForRead", "CreateForWrite", "ReadBytes",
     "WriteBytes", "SetFileLength", "LastWriteTime", "LzOpenRead", "LzCreate",
     "LzCopy", "LzReadAll", "ExpandedName", "FileVersion", "InstallFile",
-    "LoadLibrary", "LoadSystemLibrary", "RestrictLibrarySearch", "CallOrdinal", "HasOrdinal",
-    "FindEntry", "CallEntry",
+    "LoadLibrary", "LoadSystemLibrary", "RestrictLibrarySearch", "FindEntry", "CallEntry",
     "StartProcess", "ProcessEnded", "RegisterWindowClass", "CreateWindow",
     "SetTimer", "MessageBox", "CreateBitmap", "CreateIcon"};
 
@@ -201,21 +200,12 @@ bool FaultyPlatform::RestrictLibrarySearch() {
   return !Fails("RestrictLibrarySearch") && inner_.RestrictLibrarySearch();
 }
 
-std::intptr_t FaultyPlatform::CallOrdinal(platform::Library library, int ordinal,
-                                          std::span<const std::uintptr_t> args) {
-  return Fails("CallOrdinal") ? 0 : inner_.CallOrdinal(library, ordinal, args);
-}
-
 FaultyPlatform::Started FaultyPlatform::StartProcess(const std::string& commandLine) {
   if (Fails("StartProcess")) return Started{false, 0, error_};
   return inner_.StartProcess(commandLine);
 }
 
-bool FaultyPlatform::HasOrdinal(platform::Library library, int ordinal) {
-  return !Fails("HasOrdinal") && inner_.HasOrdinal(library, ordinal);
-}
-
-platform::Entry FaultyPlatform::FindEntry(platform::Library library, const std::string& name, int ordinal) {
+platform::Entry FaultyPlatform::FindEntry(platform::Library library, const char* name, int ordinal) {
   return Fails("FindEntry") ? 0 : inner_.FindEntry(library, name, ordinal);
 }
 

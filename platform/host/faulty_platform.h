@@ -87,10 +87,7 @@ class FaultyPlatform : public platform::Platform {
   platform::Library LoadSystemLibrary(const std::string& name) override;
   bool RestrictLibrarySearch() override;
   void FreeLibrary(platform::Library library) override { inner_.FreeLibrary(library); }
-  std::intptr_t CallOrdinal(platform::Library library, int ordinal,
-                            std::span<const std::uintptr_t> args) override;
-  bool HasOrdinal(platform::Library library, int ordinal) override;
-  platform::Entry FindEntry(platform::Library library, const std::string& name, int ordinal) override;
+  platform::Entry FindEntry(platform::Library library, const char* name, int ordinal) override;
   std::intptr_t CallEntry(platform::Entry entry, std::span<const std::uintptr_t> args) override;
 
   Started StartProcess(const std::string& commandLine) override;

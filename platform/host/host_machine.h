@@ -101,10 +101,7 @@ class HostMachine : public platform::Platform {
   platform::Library LoadSystemLibrary(const std::string& name) override;
   bool RestrictLibrarySearch() override;
   void FreeLibrary(platform::Library library) override;
-  std::intptr_t CallOrdinal(platform::Library library, int ordinal,
-                            std::span<const std::uintptr_t> args) override;
-  bool HasOrdinal(platform::Library library, int ordinal) override;
-  platform::Entry FindEntry(platform::Library library, const std::string& name, int ordinal) override;
+  platform::Entry FindEntry(platform::Library library, const char* name, int ordinal) override;
   std::intptr_t CallEntry(platform::Entry entry, std::span<const std::uintptr_t> args) override;
 
   Started StartProcess(const std::string& commandLine) override;
@@ -257,7 +254,7 @@ class HostMachine : public platform::Platform {
   platform::Process nextProcess_ = 1;
   std::map<platform::Library, std::string> loaded_;
   platform::Library nextLibrary_ = 1;
-  std::map<platform::Entry, std::string> entries_;  // library path and entry label
+  std::map<platform::Entry, std::pair<std::string, std::string>> entries_;  // library path, entry label
   platform::Entry nextEntry_ = 1;
   unsigned nextTemp_ = 1;  // the next temporary name's number
 

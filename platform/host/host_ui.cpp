@@ -125,17 +125,10 @@ void HostMachine::FreeLibrary(platform::Library library) {
   loaded_.erase(found);
 }
 
-bool HostMachine::HasOrdinal(platform::Library library, int) {
-  const auto found = loaded_.find(library);
-  if (found == loaded_.end()) return false;
-  const std::optional<std::string> content = ReadWhole(found->second);
-  return !content || content->starts_with("MZ");  // a listed system library has no file
-}
-
 // The label of the entry `name` or else `ordinal` in a description of
 // exports ("NAME@ORDINAL" or "@ORDINAL", separated by ";"); empty when
 // neither is there.
-std::string ExportLabel(const std::string& exports, const std::string& name, int ordinal) {
+std::string ExportLabel(const std::string& exports, const char* name, int ordinal) {
   std::string byOrdinal;
   std::size_t start = 0;
   while (start <= exports.size()) {
@@ -143,7 +136,7 @@ std::string ExportLabel(const std::string& exports, const std::string& name, int
     const std::string item = exports.substr(start, end - start);
     const std::size_t at = item.rfind('@');
     if (at != std::string::npos) {
-      if (at > 0 && item.substr(0, at) == name) return name;
+      if (name != nullptr && at > 0 && item.substr(0, at) == name) return name;
       if (item.substr(at + 1) == std::to_string(ordinal)) byOrdinal = "#" + std::to_string(ordinal);
     }
     start = end + 1;
@@ -151,20 +144,31 @@ std::string ExportLabel(const std::string& exports, const std::string& name, int
   return byOrdinal;
 }
 
-platform::Entry HostMachine::FindEntry(platform::Library library, const std::string& name, int ordinal) {
-  if (!HasOrdinal(library, ordinal)) return 0;
-  const std::string& path = loaded_.at(library);
-  // A library the description does not lay out has every entry.
+// A library file that is not a program has no entries; a listed system
+// library has no file and every entry. One the description does not lay
+// out has every entry too.
+platform::Entry HostMachine::FindEntry(platform::Library library, const char* name, int ordinal) {
+  const auto found = loaded_.find(library);
+  if (found == loaded_.end()) return 0;
+  const std::string& path = found->second;
+  const std::optional<std::string> content = ReadWhole(path);
+  if (content && !content->starts_with("MZ")) return 0;
   const std::string exports = Setting("Exports", UpperName(path), "*");
-  const std::string label = exports == "*" ? name : ExportLabel(exports, name, ordinal);
+  const std::string byName = name != nullptr ? name : "#" + std::to_string(ordinal);
+  const std::string label = exports == "*" ? byName : ExportLabel(exports, name, ordinal);
   if (label.empty()) return 0;
-  entries_[nextEntry_] = path + " " + label;
+  entries_[nextEntry_] = {path, label};
   return nextEntry_++;
 }
 
 std::intptr_t HostMachine::CallEntry(platform::Entry entry, std::span<const std::uintptr_t> args) {
   const auto found = entries_.find(entry);
-  std::string line = "call " + (found == entries_.end() ? std::string("(none)") : found->second) + "(";
+  if (found == entries_.end()) return 0;
+  const auto& [path, label] = found->second;
+  if (UpperName(path) == "ZAVEZ432.DLL" && label == "#1" && args.size() == 1) {
+    return RegisterServer(reinterpret_cast<const char*>(args[0]));
+  }
+  std::string line = "call " + path + " " + label + "(";
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (i > 0) line += ',';
     line += Hex(static_cast<std::uint32_t>(args[i]));
@@ -182,22 +186,6 @@ std::intptr_t HostMachine::RegisterServer(const std::string& path) {
   Note("register " + path);
   if (!content) return kModNotFound;
   return content->find("DllRegisterServer") == std::string::npos ? kProcNotFound : 0;
-}
-
-std::intptr_t HostMachine::CallOrdinal(platform::Library library, int ordinal,
-                                       std::span<const std::uintptr_t> args) {
-  const auto found = loaded_.find(library);
-  if (found != loaded_.end() && UpperName(found->second) == "ZAVEZ432.DLL" && ordinal == 1 && args.size() == 1) {
-    return RegisterServer(reinterpret_cast<const char*>(args[0]));
-  }
-  std::string line = "call " + (found == loaded_.end() ? std::string("(none)") : found->second) +
-                     " #" + std::to_string(ordinal) + "(";
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (i > 0) line += ',';
-    line += Hex(static_cast<std::uint32_t>(args[i]));
-  }
-  Note(line + ")");
-  return 0;
 }
 
 bool HostMachine::RegisterWindowClass(platform::Instance, const platform::WindowClass& wc,

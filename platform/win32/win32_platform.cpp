@@ -403,33 +403,18 @@ std::optional<platform::SystemTime> Win32Platform::LastWriteTime(const std::stri
   return platform::SystemTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 
-namespace {
-
-// The file as the LZ library takes it: a handle in an int, as its own
-// opens give them.
-INT LzHandle(HANDLE file) { return static_cast<INT>(reinterpret_cast<INT_PTR>(file)); }
-
-}  // namespace
-
 platform::LzFile Win32Platform::LzOpenRead(const std::string& path) {
   if (!Lz().Ready()) return platform::kLzErrorBadInHandle;
-  // As the library's own open: the compressed twin when the name is not there.
+  // As the library's own open: the compressed twin when the name is not
+  // there, with the twin's error when neither is.
   std::string opened = path;
-  HANDLE file = ::CreateFileA(opened.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    const DWORD error = ::GetLastError();
-    opened = szdd::TwinName(path);
-    file = ::CreateFileA(opened.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-      ::SetLastError(error);
-      return platform::kLzErrorBadInHandle;
-    }
-  }
-  const INT lz = Lz().init(LzHandle(file));
+  platform::File file = OpenForRead(opened);
+  if (file == 0) file = OpenForRead(opened = szdd::TwinName(path));
+  if (file == 0) return platform::kLzErrorBadInHandle;
+  // The library takes a file as a handle in an int, as its own opens give them.
+  const INT lz = Lz().init(static_cast<INT>(file));
   if (lz < 0) {
-    ::CloseHandle(file);
+    CloseFile(file);
     return lz;
   }
   lzSources_[lz] = opened;
@@ -438,9 +423,8 @@ platform::LzFile Win32Platform::LzOpenRead(const std::string& path) {
 
 platform::LzFile Win32Platform::LzCreate(const std::string& path) {
   if (!Lz().Ready()) return platform::kLzErrorBadOutHandle;
-  const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-  return file == INVALID_HANDLE_VALUE ? platform::kLzErrorBadInHandle : LzHandle(file);
+  const platform::File file = CreateForWrite(path);
+  return file == 0 ? platform::kLzErrorBadInHandle : static_cast<INT>(file);
 }
 
 std::int64_t Win32Platform::LzCopy(platform::LzFile source, platform::LzFile destination) {
@@ -512,46 +496,6 @@ std::optional<platform::VersionInfo> Win32Platform::FileVersion(platform::Librar
                                fixed->dwFileSubtype};
 }
 
-namespace {
-
-// The version library opens its source with the LZ library's own open,
-// which keeps the path in 128 characters.
-constexpr std::size_t kLibraryOpenLimit = 127;
-
-// A byte copy of a source whose path is too long for the version library,
-// beside the destination; deleted with this.
-class StagedSource {
- public:
-  StagedSource() = default;
-  ~StagedSource() {
-    if (!path_.empty()) ::DeleteFileA(path_.c_str());
-  }
-  StagedSource(const StagedSource&) = delete;
-  StagedSource& operator=(const StagedSource&) = delete;
-
-  // The kVif... bits of a failure, 0 when the copy is made.
-  std::uint32_t Make(const std::string& source, const std::string& destDir) {
-    char name[kPathCapacity] = {};
-    if (!::GetTempFileNameA(destDir.c_str(), "src", 0, name)) return Failed(platform::kVifCannotCreate);
-    path_ = name;
-    return ::CopyFileA(source.c_str(), name, FALSE) ? 0 : Failed(platform::kVifCannotReadSrc);
-  }
-  std::string Name() const { return path_.substr(path_.rfind('\\') + 1); }
-
- private:
-  static std::uint32_t Failed(std::uint32_t bits) {
-    switch (::GetLastError()) {
-      case ERROR_DISK_FULL: return platform::kVifOutOfSpace;
-      case ERROR_ACCESS_DENIED:
-      case ERROR_WRITE_PROTECT: return platform::kVifCannotCreate | platform::kVifAccessViolation;
-      default: return bits;
-    }
-  }
-  std::string path_;
-};
-
-}  // namespace
-
 std::uint32_t Win32Platform::InstallFile(platform::Library versionLibrary,
                                          const platform::InstallRequest& request,
                                          std::string& tempName) {
@@ -559,22 +503,12 @@ std::uint32_t Win32Platform::InstallFile(platform::Library versionLibrary,
   const HMODULE module = As<HMODULE>(versionLibrary);
   const auto install = module ? Entry<InstallFn>(module, "VerInstallFileA") : nullptr;
   if (!install) return platform::kVifCannotReadSrc;
-  std::string sourceDir = request.sourceDir;
-  std::string sourceName = request.sourceName;
-  StagedSource staged;
-  if (sourceDir.size() + 1 + sourceName.size() > kLibraryOpenLimit) {
-    std::string source = sourceDir;
-    if (!source.empty() && source.back() != '\\') source += '\\';
-    if (const std::uint32_t failed = staged.Make(source + sourceName, request.destDir)) return failed;
-    sourceDir = request.destDir;
-    sourceName = staged.Name();
-  }
   // Room for any name the library may give back, and for the one passed in.
   std::string temp = tempName;
   temp.resize(temp.size() + kPathCapacity, '\0');
   UINT length = static_cast<UINT>(temp.size());
-  const DWORD result = install(request.flags, sourceName.c_str(), request.destName.c_str(),
-                               sourceDir.c_str(), request.destDir.c_str(),
+  const DWORD result = install(request.flags, request.sourceName.c_str(), request.destName.c_str(),
+                               request.sourceDir.c_str(), request.destDir.c_str(),
                                request.currentDir.c_str(), temp.data(), &length);
   if (result & platform::kVifTempFile) tempName = temp.c_str();
   return result;
@@ -599,51 +533,25 @@ void Win32Platform::FreeLibrary(platform::Library library) {
   if (library != 0) ::FreeLibrary(As<HMODULE>(library));
 }
 
-std::intptr_t Win32Platform::CallOrdinal(platform::Library library, int ordinal,
-                                         std::span<const std::uintptr_t> args) {
-  if (library == 0) return 0;
-  using One = LONG_PTR(WINAPI*)(UINT_PTR);
-  using Four = LONG_PTR(WINAPI*)(UINT_PTR, UINT_PTR, UINT_PTR, UINT_PTR);
-  const HMODULE module = As<HMODULE>(library);
-  const LPCSTR name = MAKEINTRESOURCEA(ordinal);
-  if (args.size() == 1) {
-    if (const One entry = Entry<One>(module, name)) return entry(args[0]);
-  } else if (args.size() == 4) {
-    if (const Four entry = Entry<Four>(module, name)) return entry(args[0], args[1], args[2], args[3]);
-  }
-  return 0;
-}
-
-bool Win32Platform::HasOrdinal(platform::Library library, int ordinal) {
-  return library != 0 && ::GetProcAddress(As<HMODULE>(library), MAKEINTRESOURCEA(ordinal)) != nullptr;
-}
-
-platform::Entry Win32Platform::FindEntry(platform::Library library, const std::string& name, int ordinal) {
+platform::Entry Win32Platform::FindEntry(platform::Library library, const char* name, int ordinal) {
   if (library == 0) return 0;
   const HMODULE module = As<HMODULE>(library);
-  FARPROC entry = ::GetProcAddress(module, name.c_str());
+  FARPROC entry = name != nullptr ? ::GetProcAddress(module, name) : nullptr;
   if (entry == nullptr) entry = ::GetProcAddress(module, MAKEINTRESOURCEA(ordinal));
   return reinterpret_cast<platform::Entry>(reinterpret_cast<void*>(entry));
 }
 
 std::intptr_t Win32Platform::CallEntry(platform::Entry entry, std::span<const std::uintptr_t> args) {
-  if (entry == 0) return 0;
+  using One = LONG_PTR(WINAPI*)(UINT_PTR);
+  using Two = LONG_PTR(WINAPI*)(UINT_PTR, UINT_PTR);
+  using Four = LONG_PTR(WINAPI*)(UINT_PTR, UINT_PTR, UINT_PTR, UINT_PTR);
   void* const code = reinterpret_cast<void*>(entry);
   // Every argument takes one stack slot, a WORD too: the count alone
   // decides what the callee pops.
-  switch (args.size()) {
-    case 1:
-      return reinterpret_cast<LONG_PTR(WINAPI*)(UINT_PTR)>(code)(args[0]);
-    case 2:
-      return reinterpret_cast<LONG_PTR(WINAPI*)(UINT_PTR, UINT_PTR)>(code)(args[0], args[1]);
-    case 3:
-      return reinterpret_cast<LONG_PTR(WINAPI*)(UINT_PTR, UINT_PTR, UINT_PTR)>(code)(args[0], args[1], args[2]);
-    case 4:
-      return reinterpret_cast<LONG_PTR(WINAPI*)(UINT_PTR, UINT_PTR, UINT_PTR, UINT_PTR)>(code)(args[0], args[1],
-                                                                                             args[2], args[3]);
-    default:
-      return 0;
-  }
+  if (args.size() == 1) return reinterpret_cast<One>(code)(args[0]);
+  if (args.size() == 2) return reinterpret_cast<Two>(code)(args[0], args[1]);
+  if (args.size() == 4) return reinterpret_cast<Four>(code)(args[0], args[1], args[2], args[3]);
+  return 0;
 }
 
 Win32Platform::Started Win32Platform::StartProcess(const std::string& commandLine) {

@@ -123,8 +123,6 @@ TEST_F(Faults, EveryOperationGivesItsFailureValueWithoutReachingTheMachine) {
       {"LoadLibrary", [](auto& p) { return p.LoadLibrary("C:\\WINDOWS\\SYSTEM\\CTL3D32.DLL") == 0; }},
       {"LoadSystemLibrary", [](auto& p) { return p.LoadSystemLibrary("CTL3D32.DLL") == 0; }},
       {"RestrictLibrarySearch", [](auto& p) { return !p.RestrictLibrarySearch(); }},
-      {"CallOrdinal", [=](auto& p) { return p.CallOrdinal(library, 1, args) == 0; }},
-      {"HasOrdinal", [=](auto& p) { return !p.HasOrdinal(library, 1); }},
       {"FindEntry", [=](auto& p) { return p.FindEntry(library, "Ctl3dRegister", 12) == 0; }},
       {"CallEntry", [=](auto& p) { return p.CallEntry(entry, args) == 0; }},
       {"StartProcess", [](auto& p) { return p.StartProcess("C:\\P.EXE").error == 19u; }},
