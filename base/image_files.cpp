@@ -1,5 +1,7 @@
 #include "image_files.h"
 
+#include <optional>
+
 #include "little_endian.h"
 
 namespace image {
@@ -11,44 +13,102 @@ constexpr std::size_t kIconHeader = 6;
 constexpr std::size_t kIconEntry = 16;
 constexpr std::uint64_t kIconImageLimit = 65536;
 constexpr std::uint32_t kUncompressed = 0;
+constexpr std::uint32_t kRle8 = 1;
+constexpr std::uint32_t kRle4 = 2;
 constexpr std::uint32_t kBitFields = 3;
 constexpr std::uint64_t kMasksSize = 12;
+constexpr std::uint64_t kMostOptionalColours = 256;
 
 std::uint32_t Read(std::string_view bytes, std::size_t at, unsigned size) {
   return boot::ReadLittleEndian(bytes, at, size);
-}
-
-// Bytes of `rows` rows of `width` pixels, each row padded to 32 bits.
-std::uint64_t RowBytes(std::uint64_t bitsPerPixel, std::int64_t width) {
-  return (bitsPerPixel * static_cast<std::uint64_t>(width < 0 ? -width : width) + 31) / 32 * 4;
 }
 
 void PutU32(std::string& bytes, std::size_t at, std::uint32_t value) {
   for (unsigned i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
 }
 
+std::optional<std::uint64_t> Times(std::uint64_t a, std::uint64_t b) {
+  std::uint64_t product = 0;
+  if (__builtin_mul_overflow(a, b, &product)) return std::nullopt;
+  return product;
+}
+
+bool Compressed(std::string_view info) {
+  const std::uint32_t compression = Read(info, 16, 4);
+  return compression != kUncompressed && compression != kBitFields;
+}
+
+// The forms a screen draws; the platform reads any other by rules of its
+// own that the readers do not check.
+bool Drawable(std::string_view info) {
+  const std::uint32_t bits = Read(info, 14, 2);
+  if (Read(info, 12, 2) != 1) return false;
+  switch (Read(info, 16, 4)) {
+    case kUncompressed: return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    case kBitFields: return bits == 16 || bits == 32;
+    case kRle8: return bits == 8;
+    case kRle4: return bits == 4;
+    default: return false;
+  }
+}
+
+// The bytes of bits the platform reads for the header `info`: compressed
+// bits as long as it says, plain rows padded to 32 bits. None for a header
+// the screen cannot draw or a size that does not fit 64 bits.
+std::optional<std::uint64_t> BitsBytes(std::string_view info) {
+  const std::int32_t width = static_cast<std::int32_t>(Read(info, 4, 4));
+  const std::int32_t height = static_cast<std::int32_t>(Read(info, 8, 4));
+  if (!Drawable(info) || width < 1 || height == 0 || height == INT32_MIN) return std::nullopt;
+  if (Compressed(info)) {
+    // Without its length, compressed data would be decoded up to an end
+    // mark that may lie beyond the file; top-down it is not drawn.
+    const std::uint32_t size = Read(info, 20, 4);
+    return height > 0 && size != 0 ? std::optional<std::uint64_t>(size) : std::nullopt;
+  }
+  const std::optional<std::uint64_t> rowBits = Times(Read(info, 14, 2), static_cast<std::uint64_t>(width));
+  if (!rowBits) return std::nullopt;
+  const std::uint64_t rows = height < 0 ? static_cast<std::uint64_t>(-std::int64_t{height}) : height;
+  return Times((*rowBits + 31) / 32 * 4, rows);
+}
+
+// Entries the platform takes from a table of `count`: at most one per
+// colour of a bit depth of 8 or less, else at most the 256 it ever reads.
+std::uint64_t PassedColours(std::uint32_t count, std::uint32_t bitsPerPixel) {
+  const std::uint64_t most = bitsPerPixel <= 8 ? std::uint64_t{1} << bitsPerPixel : kMostOptionalColours;
+  return count < most ? count : most;
+}
+
+enum class Split { kTaken, kNotTaken, kPastEnd };
+
 // The information of a DIB that starts `dib`, as the platform takes it: a
 // 40-byte header (a longer one is cut to it), the three colour masks of a
-// bit-field bitmap, the colour table. `bitsAt` receives where the bits
-// start. False when any of it runs past the end.
-bool SplitDib(std::string_view dib, Dib& out, std::uint64_t& bitsAt) {
-  if (dib.size() < kInfoSize) return false;
+// bit-field bitmap, the colour table, whose count the header then states
+// exactly. `bitsAt` receives where the bits start. kNotTaken for a header
+// shorter than 40 bytes (the 12-byte one of older bitmaps), kPastEnd when
+// any part runs past the end.
+Split SplitDib(std::string_view dib, Dib& out, std::uint64_t& bitsAt) {
+  if (dib.size() < 4) return Split::kPastEnd;
   const std::uint64_t headerSize = Read(dib, 0, 4);
-  if (headerSize < kInfoSize) return false;
+  if (headerSize < kInfoSize) return Split::kNotTaken;
+  if (dib.size() < kInfoSize) return Split::kPastEnd;
   const bool bitFields = Read(dib, 16, 4) == kBitFields;
   // Masks lie inside a longer header, else right after the short one.
   const bool masksInHeader = headerSize >= kInfoSize + kMasksSize;
   const std::uint64_t masksAt = masksInHeader ? kInfoSize : headerSize;
   const std::uint64_t tableAt = headerSize + (bitFields && !masksInHeader ? kMasksSize : 0);
-  bitsAt = tableAt + std::uint64_t{ColorCount(dib)} * 4;
-  if (bitsAt > dib.size()) return false;  // so is all before it
+  const std::uint32_t colours = ColorCount(dib);
+  bitsAt = tableAt + std::uint64_t{colours} * 4;
+  if (bitsAt > dib.size()) return Split::kPastEnd;  // so is all before it
   out.info.assign(dib.substr(0, kInfoSize));
   PutU32(out.info, 0, kInfoSize);
   if (bitFields) out.info.append(dib.substr(masksAt, kMasksSize));
-  out.info.append(dib.substr(tableAt, bitsAt - tableAt));
+  const std::uint64_t passed = PassedColours(colours, Read(dib, 14, 2));
+  out.info.append(dib.substr(tableAt, passed * 4));
+  // The platform takes the whole 32 bits of the count, not its low half.
+  if (Read(dib, 32, 4) != 0) PutU32(out.info, 32, static_cast<std::uint32_t>(passed));
   out.width = static_cast<std::int32_t>(Read(dib, 4, 4));
   out.height = static_cast<std::int32_t>(Read(dib, 8, 4));
-  return true;
+  return Split::kTaken;
 }
 
 Icon Refused(int status) {
@@ -76,18 +136,12 @@ Bitmap ReadBitmap(std::string_view file) {
   if (file.size() < kFileHeader || Read(file, 0, 2) != 0x4D42) return Bitmap{kNotABitmap, {}};
   const std::string_view dib = file.substr(kFileHeader);
   std::uint64_t bitsAt = 0;
-  if (!SplitDib(dib, bitmap.dib, bitsAt)) return Bitmap{kBitmapIncomplete, {}};
-  // Compressed bits are as long as the header says; plain rows as the size.
-  const std::uint32_t compression = Read(dib, 16, 4);
-  const bool plain = compression == kUncompressed || compression == kBitFields;
-  const std::int64_t height = bitmap.dib.height;
-  const std::uint64_t needed = !plain ? Read(dib, 20, 4)
-                                      : RowBytes(Read(dib, 14, 2), bitmap.dib.width) *
-                                            static_cast<std::uint64_t>(height < 0 ? -height : height);
-  // Without its length, compressed data would be decoded up to an end mark
-  // that may lie beyond the file.
-  if ((!plain && needed == 0) || needed > dib.size() - bitsAt) return Bitmap{kBitmapIncomplete, {}};
-  bitmap.dib.bits = dib.substr(bitsAt, needed);
+  const Split split = SplitDib(dib, bitmap.dib, bitsAt);
+  if (split != Split::kTaken) return Bitmap{split == Split::kNotTaken ? kNotABitmap : kBitmapIncomplete, {}};
+  const std::optional<std::uint64_t> needed = BitsBytes(bitmap.dib.info);
+  if (!needed || *needed > dib.size() - bitsAt) return Bitmap{kBitmapIncomplete, {}};
+  PutU32(bitmap.dib.info, 20, static_cast<std::uint32_t>(*needed));
+  bitmap.dib.bits = dib.substr(bitsAt, *needed);
   return bitmap;
 }
 
@@ -100,22 +154,25 @@ Icon ReadIcon(std::string_view file) {
   if (size >= kIconImageLimit || offset > file.size() || size > file.size() - offset) return icon;
   const std::string_view image = file.substr(offset, size);
   std::uint64_t colourAt = 0;
-  if (!SplitDib(image, icon.colour, colourAt)) return Refused(kIconUnusable);
+  if (SplitDib(image, icon.colour, colourAt) != Split::kTaken) return Refused(kIconUnusable);
   // The image holds colour rows and mask rows: its height counts both.
   const int width = icon.colour.width;
   const int height = icon.colour.height / 2;
-  const std::uint64_t colourBytes = RowBytes(Read(image, 14, 2), width) * static_cast<std::uint64_t>(height);
-  const std::uint64_t maskRow = RowBytes(1, width);
-  const bool fits = width >= 1 && width <= kMaxIconSize && height >= 1 && height <= kMaxIconSize &&
-                    colourAt + colourBytes + maskRow * height <= image.size();
-  if (!fits) return Refused(kIconUnusable);
+  if (width < 1 || width > kMaxIconSize || height < 1 || height > kMaxIconSize) return Refused(kIconUnusable);
   icon.colour.height = height;
   PutU32(icon.colour.info, 8, static_cast<std::uint32_t>(height));
-  icon.colour.bits = image.substr(colourAt, colourBytes);
+  // Compressed colour bits would be decoded by their stated size, which
+  // says nothing of where the mask begins.
+  const std::optional<std::uint64_t> colourBytes =
+      Compressed(icon.colour.info) ? std::nullopt : BitsBytes(icon.colour.info);
+  const std::uint64_t maskRow = (static_cast<std::uint64_t>(width) + 31) / 32 * 4;
+  if (!colourBytes || colourAt + *colourBytes + maskRow * height > image.size()) return Refused(kIconUnusable);
+  PutU32(icon.colour.info, 20, static_cast<std::uint32_t>(*colourBytes));
+  icon.colour.bits = image.substr(colourAt, *colourBytes);
   // The file's mask runs bottom-up in 32-bit rows; the platform takes it
   // top-down in rows of 16-bit words.
   const std::size_t wordRow = (static_cast<std::size_t>(width) + 15) / 16 * 2;
-  const std::uint64_t maskAt = colourAt + colourBytes;
+  const std::uint64_t maskAt = colourAt + *colourBytes;
   for (int row = height - 1; row >= 0; --row) {
     icon.mask.append(image.substr(maskAt + maskRow * static_cast<std::uint64_t>(row), wordRow));
   }
