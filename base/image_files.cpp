@@ -1,7 +1,5 @@
 #include "image_files.h"
 
-#include <optional>
-
 #include "little_endian.h"
 
 namespace image {
@@ -17,7 +15,7 @@ constexpr std::uint32_t kRle8 = 1;
 constexpr std::uint32_t kRle4 = 2;
 constexpr std::uint32_t kBitFields = 3;
 constexpr std::uint64_t kMasksSize = 12;
-constexpr std::uint64_t kMostOptionalColours = 256;
+constexpr std::uint32_t kMostOptionalColours = 256;
 
 std::uint32_t Read(std::string_view bytes, std::size_t at, unsigned size) {
   return boot::ReadLittleEndian(bytes, at, size);
@@ -27,54 +25,47 @@ void PutU32(std::string& bytes, std::size_t at, std::uint32_t value) {
   for (unsigned i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
 }
 
-std::optional<std::uint64_t> Times(std::uint64_t a, std::uint64_t b) {
-  std::uint64_t product = 0;
-  if (__builtin_mul_overflow(a, b, &product)) return std::nullopt;
-  return product;
-}
-
 bool Compressed(std::string_view info) {
   const std::uint32_t compression = Read(info, 16, 4);
   return compression != kUncompressed && compression != kBitFields;
 }
 
-// The forms a screen draws; the platform reads any other by rules of its
-// own that the readers do not check.
+// The bit depths a screen draws, by compression: plain, 8-bit and 4-bit
+// run lengths, bit fields. The platform reads any other form by rules of
+// its own that the readers do not check.
+constexpr std::uint64_t kDrawableDepths[] = {
+    1ull << 1 | 1ull << 4 | 1ull << 8 | 1ull << 16 | 1ull << 24 | 1ull << 32, 1ull << 8, 1ull << 4,
+    1ull << 16 | 1ull << 32};
+
 bool Drawable(std::string_view info) {
-  const std::uint32_t bits = Read(info, 14, 2);
-  if (Read(info, 12, 2) != 1) return false;
-  switch (Read(info, 16, 4)) {
-    case kUncompressed: return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
-    case kBitFields: return bits == 16 || bits == 32;
-    case kRle8: return bits == 8;
-    case kRle4: return bits == 4;
-    default: return false;
-  }
+  const std::uint32_t bits = Read(info, 14, 2), compression = Read(info, 16, 4);
+  return compression <= kBitFields && bits <= 32 && (kDrawableDepths[compression] >> bits & 1) != 0;
 }
 
 // The bytes of bits the platform reads for the header `info`: compressed
-// bits as long as it says, plain rows padded to 32 bits. None for a header
-// the screen cannot draw or a size that does not fit 64 bits.
-std::optional<std::uint64_t> BitsBytes(std::string_view info) {
+// bits as long as it says, plain rows padded to 32 bits. Every product is
+// checked; 0 (which no drawable header gives) for a header the screen
+// cannot draw or a size beyond 32 bits.
+std::uint32_t BitsBytes(std::string_view info) {
   const std::int32_t width = static_cast<std::int32_t>(Read(info, 4, 4));
   const std::int32_t height = static_cast<std::int32_t>(Read(info, 8, 4));
-  if (!Drawable(info) || width < 1 || height == 0 || height == INT32_MIN) return std::nullopt;
-  if (Compressed(info)) {
-    // Without its length, compressed data would be decoded up to an end
-    // mark that may lie beyond the file; top-down it is not drawn.
-    const std::uint32_t size = Read(info, 20, 4);
-    return height > 0 && size != 0 ? std::optional<std::uint64_t>(size) : std::nullopt;
-  }
-  const std::optional<std::uint64_t> rowBits = Times(Read(info, 14, 2), static_cast<std::uint64_t>(width));
-  if (!rowBits) return std::nullopt;
-  const std::uint64_t rows = height < 0 ? static_cast<std::uint64_t>(-std::int64_t{height}) : height;
-  return Times((*rowBits + 31) / 32 * 4, rows);
+  if (!Drawable(info) || width < 1) return 0;
+  std::uint32_t size = Read(info, 20, 4);
+  // Without its length, compressed data would be decoded up to an end
+  // mark that may lie beyond the file; top-down it is not drawn.
+  if (Compressed(info)) return height > 0 ? size : 0;
+  // Unsigned: a height of -2^31 is 2^31 rows, whose bytes overflow.
+  const std::uint32_t rows = height < 0 ? 0u - static_cast<std::uint32_t>(height) : static_cast<std::uint32_t>(height);
+  std::uint32_t rowBits = 0;
+  if (__builtin_mul_overflow(Read(info, 14, 2), static_cast<std::uint32_t>(width), &rowBits)) return 0;
+  const std::uint32_t row = rowBits / 32 * 4 + (rowBits % 32 != 0 ? 4 : 0);
+  return __builtin_mul_overflow(row, rows, &size) ? 0 : size;
 }
 
 // Entries the platform takes from a table of `count`: at most one per
 // colour of a bit depth of 8 or less, else at most the 256 it ever reads.
-std::uint64_t PassedColours(std::uint32_t count, std::uint32_t bitsPerPixel) {
-  const std::uint64_t most = bitsPerPixel <= 8 ? std::uint64_t{1} << bitsPerPixel : kMostOptionalColours;
+std::uint32_t PassedColours(std::uint32_t count, std::uint32_t bitsPerPixel) {
+  const std::uint32_t most = bitsPerPixel <= 8 ? 1u << bitsPerPixel : kMostOptionalColours;
   return count < most ? count : most;
 }
 
@@ -102,10 +93,10 @@ Split SplitDib(std::string_view dib, Dib& out, std::uint64_t& bitsAt) {
   out.info.assign(dib.substr(0, kInfoSize));
   PutU32(out.info, 0, kInfoSize);
   if (bitFields) out.info.append(dib.substr(masksAt, kMasksSize));
-  const std::uint64_t passed = PassedColours(colours, Read(dib, 14, 2));
-  out.info.append(dib.substr(tableAt, passed * 4));
+  const std::uint32_t passed = PassedColours(colours, Read(dib, 14, 2));
+  out.info.append(dib.substr(tableAt, std::uint64_t{passed} * 4));
   // The platform takes the whole 32 bits of the count, not its low half.
-  if (Read(dib, 32, 4) != 0) PutU32(out.info, 32, static_cast<std::uint32_t>(passed));
+  if (Read(dib, 32, 4) != 0) PutU32(out.info, 32, passed);
   out.width = static_cast<std::int32_t>(Read(dib, 4, 4));
   out.height = static_cast<std::int32_t>(Read(dib, 8, 4));
   return Split::kTaken;
@@ -138,10 +129,10 @@ Bitmap ReadBitmap(std::string_view file) {
   std::uint64_t bitsAt = 0;
   const Split split = SplitDib(dib, bitmap.dib, bitsAt);
   if (split != Split::kTaken) return Bitmap{split == Split::kNotTaken ? kNotABitmap : kBitmapIncomplete, {}};
-  const std::optional<std::uint64_t> needed = BitsBytes(bitmap.dib.info);
-  if (!needed || *needed > dib.size() - bitsAt) return Bitmap{kBitmapIncomplete, {}};
-  PutU32(bitmap.dib.info, 20, static_cast<std::uint32_t>(*needed));
-  bitmap.dib.bits = dib.substr(bitsAt, *needed);
+  const std::uint32_t needed = BitsBytes(bitmap.dib.info);
+  if (needed == 0 || needed > dib.size() - bitsAt) return Bitmap{kBitmapIncomplete, {}};
+  PutU32(bitmap.dib.info, 20, needed);
+  bitmap.dib.bits = dib.substr(bitsAt, needed);
   return bitmap;
 }
 
@@ -163,16 +154,15 @@ Icon ReadIcon(std::string_view file) {
   PutU32(icon.colour.info, 8, static_cast<std::uint32_t>(height));
   // Compressed colour bits would be decoded by their stated size, which
   // says nothing of where the mask begins.
-  const std::optional<std::uint64_t> colourBytes =
-      Compressed(icon.colour.info) ? std::nullopt : BitsBytes(icon.colour.info);
+  const std::uint32_t colourBytes = Compressed(icon.colour.info) ? 0 : BitsBytes(icon.colour.info);
   const std::uint64_t maskRow = (static_cast<std::uint64_t>(width) + 31) / 32 * 4;
-  if (!colourBytes || colourAt + *colourBytes + maskRow * height > image.size()) return Refused(kIconUnusable);
-  PutU32(icon.colour.info, 20, static_cast<std::uint32_t>(*colourBytes));
-  icon.colour.bits = image.substr(colourAt, *colourBytes);
+  if (colourBytes == 0 || colourAt + colourBytes + maskRow * height > image.size()) return Refused(kIconUnusable);
+  PutU32(icon.colour.info, 20, colourBytes);
+  icon.colour.bits = image.substr(colourAt, colourBytes);
   // The file's mask runs bottom-up in 32-bit rows; the platform takes it
   // top-down in rows of 16-bit words.
   const std::size_t wordRow = (static_cast<std::size_t>(width) + 15) / 16 * 2;
-  const std::uint64_t maskAt = colourAt + *colourBytes;
+  const std::uint64_t maskAt = colourAt + colourBytes;
   for (int row = height - 1; row >= 0; --row) {
     icon.mask.append(image.substr(maskAt + maskRow * static_cast<std::uint64_t>(row), wordRow));
   }

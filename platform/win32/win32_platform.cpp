@@ -683,8 +683,6 @@ platform::Gdi Win32Platform::SelectObject(platform::Dc dc, platform::Gdi object)
 }
 
 platform::Gdi Win32Platform::CreateBitmap(const image::Dib& dib) {
-  // The readers state in the header exactly the table and bits they pass.
-  if (dib.info.size() < sizeof(BITMAPINFOHEADER)) return 0;
   const HDC screen = ::GetDC(nullptr);
   const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.info.data());
   const HBITMAP bitmap =
