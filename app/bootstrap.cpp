@@ -54,6 +54,7 @@ bool RunPhases(BootState& state) {
   if (!CheckRequiredFiles(state)) return false;
   if (!ReadSetupList(state)) return false;
   if (!CollectEntries(state)) return false;
+  if (state.versionCheck == 0) PrepareToolkit(state);
   if (!InstallFiles(state)) return false;
   RegisterInstalledFiles(state);
   LaunchMainSetup(state);

@@ -85,4 +85,8 @@ bool IsRelativePath(std::string_view path) {
   }
 }
 
+std::string QuotedPath(const std::string& path) {
+  return path.find_first_of(" \t") != std::string::npos ? "\"" + path + "\"" : path;
+}
+
 }  // namespace boot

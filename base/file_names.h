@@ -32,4 +32,9 @@ std::string NormalPath(std::string_view path, std::string_view base);
 // True when `path` lies in the directory `dir` (ending in "\") or below.
 bool IsBelow(std::string_view path, std::string_view dir);
 
+// A path as part of a command line: quoted when it holds a blank, since
+// unquoted the platform would split it, or start a program from a
+// shorter path.
+std::string QuotedPath(const std::string& path);
+
 }  // namespace boot

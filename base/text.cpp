@@ -1,5 +1,7 @@
 #include "text.h"
 
+#include <cstdint>
+
 namespace boot {
 
 std::string GetField(std::string_view source, int n, char separator) {
@@ -31,11 +33,25 @@ std::string ToUpperAscii(std::string text) {
 [[gnu::noinline]] std::string Decimal(long long value) {
   char digits[24];
   char* start = digits + sizeof digits;
-  unsigned long long rest = value < 0 ? 0ull - static_cast<unsigned long long>(value) : value;
-  do {
-    *--start = static_cast<char>('0' + rest % 10);
-    rest /= 10;
-  } while (rest != 0);
+  const unsigned long long magnitude = value < 0 ? 0ull - static_cast<unsigned long long>(value) : value;
+  // Four 16-bit pieces divided by 10 in 32-bit steps: a 32-bit target has
+  // no 64-bit division, and the library's routine for it costs 750 bytes.
+  std::uint32_t pieces[4] = {static_cast<std::uint32_t>(magnitude >> 48),
+                             static_cast<std::uint32_t>(magnitude >> 32) & 0xFFFF,
+                             static_cast<std::uint32_t>(magnitude >> 16) & 0xFFFF,
+                             static_cast<std::uint32_t>(magnitude) & 0xFFFF};
+  bool more = true;
+  while (more) {
+    std::uint32_t remainder = 0;
+    more = false;
+    for (std::uint32_t& piece : pieces) {
+      const std::uint32_t part = (remainder << 16) | piece;
+      piece = part / 10;
+      remainder = part % 10;
+      more = more || piece != 0;
+    }
+    *--start = static_cast<char>('0' + remainder);
+  }
   if (value < 0) *--start = '-';
   return std::string(start, digits + sizeof digits);
 }

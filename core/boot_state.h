@@ -63,6 +63,9 @@ struct Log {
   std::vector<std::pair<std::string, std::string>> held;
 };
 
+// The setup toolkit library that registers DLLs; it lies beside the program.
+inline constexpr char kToolkitFileName[] = "ZAVEZ432.DLL";
+
 struct Libraries {
   int dialog3d = 0;
   int ctl3dCopy = 0;  // how the copy of the 3-D library went, for the log

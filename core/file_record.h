@@ -16,6 +16,8 @@ struct FileRecord {
   std::string registration;  // a number of up to two characters, or a registry file
   std::string secondSource;
   int secondDisk = 0;
+  // A sectioned list's last entry marked as split: no second part follows.
+  bool secondPartMissing = false;
 
   // A file split over two disks names its second part.
   bool IsSplit() const { return secondSource.size() >= 2; }

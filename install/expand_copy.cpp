@@ -89,7 +89,7 @@ CopyResult ExpandToStaging(BootState& state, const std::string& source, const st
   // A full disk is the destination's fault, not the media's.
   if (copied == platform::kLzErrorWrite) return failed;
   ReportExpansionError(state, source, destination);
-  return {kCopyFailed, 0, true};
+  return {kCopyFailed};
 }
 
 CopyResult ExpandCopyWithError(BootState& state, const std::string& source, const std::string& destination,
@@ -118,9 +118,10 @@ int ShowInstallError(BootState& state, const std::string& source, const std::str
 }
 
 int ExpandCopyAsking(BootState& state, const std::string& source, const std::string& destination,
-                     bool overwrite, int& answer) {
+                     bool overwrite, int& answer, std::string* staged) {
   while (true) {
-    const CopyResult copy = ExpandCopyWithError(state, source, destination, overwrite);
+    const CopyResult copy = staged ? ExpandToStaging(state, source, destination, overwrite, *staged)
+                                   : ExpandCopyWithError(state, source, destination, overwrite);
     if (copy.result != kDestinationFailed) return copy.result;
     const std::string extra = ReadTextSetting(state, ids::kErrorMessageInstallOther, "*", kExtraTextCapacity);
     answer = ShowInstallError(state, source, destination, InstallErrorDetail(state, copy.error), extra);

@@ -17,7 +17,6 @@ inline constexpr int kDestinationFailed = -2;  // nothing shown yet
 struct CopyResult {
   int result = kNotCopied;
   std::uint32_t error = 0;  // the platform's error of a destination failure
-  bool expansionFailed = false;  // the source opened but did not expand whole
 };
 
 // 1 copied; 0 the destination exists and `overwrite` is false; -1 the
@@ -55,7 +54,9 @@ int ShowInstallError(BootState& state, const std::string& source, const std::str
 // ExpandCopy that shows the install-error box for a destination that
 // cannot be written, with its "400" entry, and copies again while the
 // user retries. For kDestinationFailed, `answer` receives the last answer.
+// With `staged`, the copy stops short of replacing the destination and
+// the staged file's path goes there.
 int ExpandCopyAsking(BootState& state, const std::string& source, const std::string& destination,
-                     bool overwrite, int& answer);
+                     bool overwrite, int& answer, std::string* staged = nullptr);
 
 }  // namespace boot

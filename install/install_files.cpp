@@ -4,7 +4,9 @@
 
 #include "constants.h"
 #include "expand_copy.h"
+#include "file_names.h"
 #include "settings.h"
+#include "setup_list.h"
 #include "setup_log.h"
 #include "source_media.h"
 #include "string_ids.h"
@@ -26,12 +28,6 @@ constexpr char kKeptStatus[] = "102";
 constexpr char kInUseSkippedStatus[] = "300";
 constexpr char kNotNewerStatus[] = "501";
 
-std::string DestinationDirectory(const BootState& state, int destCode) {
-  if (destCode == 0) return state.dirs.dest;
-  if (destCode == 1) return state.useTempDir == 1 ? state.dirs.dest : state.dirs.win;
-  return state.dirs.sys;
-}
-
 // A record without a source name reads the compressed form of its
 // destination name: VER.DLL from VER.DL_.
 std::string SourceName(const FileRecord& record) {
@@ -41,13 +37,17 @@ std::string SourceName(const FileRecord& record) {
   return name;
 }
 
-void AddRegistration(BootState& state, const FileRecord& record, const std::string& destination) {
+// A registry file is imported by its whole path, beside the file this
+// record installed: REGEDIT would look for a bare name in the setup
+// directory and import whatever another product left there.
+void AddRegistration(BootState& state, const FileRecord& record, const std::string& destDir,
+                     const std::string& destination) {
   const std::string& field = record.registration;
   const int kind = RegisterKind(field);
   if (kind <= 0) return;
   const std::string command = kind == 1   ? destination
                               : kind == 2 ? destination + " /REGSERVER"
-                                          : "REGEDIT /S " + field;
+                                          : "REGEDIT /S " + QuotedPath(destDir + field);
   state.registerList += field + ";" + command + "|";
 }
 
@@ -89,22 +89,6 @@ std::optional<Block> ReadExpansion(platform::Platform& os, const std::string& pa
   std::optional<Block> content = os.LzReadAll(file, kWholeFileLimit);
   os.LzClose(file);
   return content;
-}
-
-// The install result a staging failure stands for, so that it gets the
-// version method's own box and log value.
-std::uint32_t StagingResult(std::uint32_t error) {
-  switch (error) {
-    case platform::kErrorDiskFull:
-      return platform::kVifCannotCreate | platform::kVifOutOfSpace;
-    case platform::kErrorAccessDenied:
-    case platform::kErrorWriteProtect:
-      return platform::kVifCannotCreate | platform::kVifAccessViolation;
-    case platform::kErrorSharingViolation:
-      return platform::kVifCannotCreate | platform::kVifSharingViolation;
-    default:
-      return platform::kVifCannotCreate;
-  }
 }
 
 struct Decision {
@@ -159,42 +143,25 @@ int AskAfterVersionInstall(BootState& state, const std::string& source, const st
 
 enum class Outcome { kDone, kSkipped, kStopped };
 
-Outcome AfterAnswer(int answer) {
-  if (answer == platform::kIdRetry) return Outcome::kDone;
-  return answer == platform::kIdIgnore ? Outcome::kSkipped : Outcome::kStopped;
-}
-
-Outcome ExpansionFailed(BootState& state, const std::string& source, const std::string& destination) {
-  ReportExpansionError(state, source, destination);
-  state.installFailed = true;
-  return Outcome::kSkipped;
-}
-
-// Checks that a compressed source expands whole. One that does not is
+// Checks that a compressed source expands whole; one too large to hold in
+// memory is expanded beside the destination. A source that does not
+// expand whole, or a destination that cannot take the expansion, is
 // reported as the other methods report it and keeps the main setup
-// program from starting; a destination that cannot take a staged
-// expansion gets the version method's box.
+// program from starting.
 Outcome ExpandForVersions(BootState& state, const std::string& source, const std::string& destination,
                           ExpandedSource& expanded) {
   const std::optional<szdd::Header> header = CompressedHeader(state.Os(), source);
   if (!header) return Outcome::kDone;
+  int answer = platform::kIdIgnore;
   if (header->length <= kWholeFileLimit) {
     expanded.content = ReadExpansion(state.Os(), source);
-    const bool whole = expanded.content && expanded.content->Size() == header->length;
-    return whole ? Outcome::kDone : ExpansionFailed(state, source, destination);
+    if (expanded.content && expanded.content->Size() == header->length) return Outcome::kDone;
+    ReportExpansionError(state, source, destination);
+  } else if (ExpandCopyAsking(state, source, destination, true, answer, &expanded.staged) == kCopied) {
+    return Outcome::kDone;
   }
-  while (true) {
-    const CopyResult copy = ExpandToStaging(state, source, destination, true, expanded.staged);
-    if (copy.result == kCopied) return Outcome::kDone;
-    if (copy.result == kCopyFailed) {
-      if (!copy.expansionFailed) return Outcome::kStopped;
-      state.installFailed = true;
-      return Outcome::kSkipped;
-    }
-    const InstallError error = DescribeInstallError(state, StagingResult(copy.error));
-    const Outcome outcome = AfterAnswer(AskAfterVersionInstall(state, source, destination, error));
-    if (outcome != Outcome::kDone) return outcome;
-  }
+  state.installFailed = true;
+  return answer == platform::kIdIgnore ? Outcome::kSkipped : Outcome::kStopped;
 }
 
 // The install loop of the version method, from `from`; boxes name the
@@ -207,7 +174,7 @@ bool InstallByVersion(BootState& state, const FileRecord& record, const SourcePl
     if (result == 0) {
       NoteWritten(state, destination);
       WriteLogEntry(state, destination, kInstalledStatus);
-      AddRegistration(state, record, destination);
+      AddRegistration(state, record, destDir, destination);
       return true;
     }
     const bool inUse = (result & platform::kVifFileInUse) != 0;

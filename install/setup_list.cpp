@@ -1,5 +1,7 @@
 #include "setup_list.h"
 
+#include <algorithm>
+
 #include "constants.h"
 #include "expand_copy.h"
 #include "file_names.h"
@@ -15,6 +17,8 @@ constexpr std::size_t kMaxLineStretch = 20;  // a line and its break
 constexpr char kCopiedStatus[] = "101";
 constexpr char kRefusedStatus[] = "403";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool IsLineBreak(char c) { return c == '\n' || c == '\r' || c == '\f' || c == '\x1a'; }
 
@@ -74,8 +78,48 @@ bool AcceptName(BootState& state, const std::string& name, const std::string& li
   return IsPlainFileName(name) || Refuse(state, name, listFile);
 }
 
+// A program is started by its whole name: without an extension the
+// platform would add ".EXE" and start whatever file has that name.
+bool AcceptProgramName(BootState& state, const std::string& name, const std::string& listFile) {
+  return (IsPlainFileName(name) && HasExtension(name)) || Refuse(state, name, listFile);
+}
+
+// `stem`, then `separator` and up to three digits: the staging copies
+// beside a destination (NAME~, NAME~2) and the join and picture copies
+// (NAME.001).
+bool IsNumberedCopy(std::string_view path, std::string_view stem, char separator) {
+  if (!path.starts_with(stem) || path.size() == stem.size() || path[stem.size()] != separator) return false;
+  const std::string_view digits = path.substr(stem.size() + 1);
+  return digits.size() <= 3 && std::all_of(digits.begin(), digits.end(), IsDigit);
+}
+
+// The files a run keeps for itself: its log, its programs and lists, the
+// toolkit, and the copies it makes and deletes.
+bool IsRunOwnFile(BootState& state, const std::string& path) {
+  const std::string normal = NormalPath(path, "");
+  const std::string owned[] = {
+      LogFilePath(state), state.Os().ModuleFileName(), state.listPath, state.list.sourcePath,
+      state.dirs.setup + LoadText(state, ids::kSetupListName), state.dirs.program + kToolkitFileName,
+      state.list.setupFileName.empty() ? std::string() : state.list.programPath, state.splash.imagePath,
+      state.dirs.win + kJoinFileStem};
+  for (const std::string& own : owned) {
+    const std::string ownNormal = NormalPath(own, "");
+    if (!own.empty() && (ownNormal == normal || IsNumberedCopy(normal, ownNormal, '.'))) return true;
+  }
+  return IsNumberedCopy(normal, normal.substr(0, normal.rfind('~')), '~');
+}
+
 bool AcceptRecord(BootState& state, const FileRecord& record, const std::string& listFile) {
   const bool registryFile = record.registration.size() >= 3;
+  // Half a file is never installed as the whole.
+  if (record.secondPartMissing) return Refuse(state, record.destName, listFile);
+  if (RegisterKind(record.registration) == 2 && !AcceptProgramName(state, record.destName, listFile)) {
+    return false;
+  }
+  if (IsPlainFileName(record.destName) &&
+      IsRunOwnFile(state, DestinationDirectory(state, record.destCode) + record.destName)) {
+    return Refuse(state, record.destName, listFile);
+  }
   return AcceptName(state, record.destName, listFile) &&
          (record.sourceName.empty() || AcceptName(state, record.sourceName, listFile)) &&
          (!record.IsSplit() || AcceptName(state, record.secondSource, listFile)) &&
@@ -197,7 +241,7 @@ bool CollectSectionedEntries(BootState& state) {
   list.setupKeyName = os.ReadProfileString(LoadText(state, ids::kSetupSection), LoadText(state, ids::kSetupKey),
                                            "*", kListSetupNameCapacity, list.sourcePath);
   if (IsSet(list.setupKeyName) &&
-      !AcceptName(state, SplitProgramAndSwitches(list.setupKeyName).first, list.sourcePath)) {
+      !AcceptProgramName(state, SplitProgramAndSwitches(list.setupKeyName).first, list.sourcePath)) {
     return false;
   }
   const std::string section = LoadText(state, ids::kBootstrapSection);
@@ -211,6 +255,7 @@ bool CollectSectionedEntries(BootState& state) {
     AddSectionedEntry(list.files, entry, macros, splitPending);
     if (!IsSet(GetField(entry, 4, ','))) break;
   }
+  if (splitPending && !list.files.empty()) list.files.back().secondPartMissing = true;
   return true;
 }
 
@@ -224,6 +269,12 @@ void RefuseUnsafeRecords(BootState& state, const std::string& listFile) {
 }
 
 }  // namespace
+
+std::string DestinationDirectory(const BootState& state, int destCode) {
+  if (destCode == 0) return state.dirs.dest;
+  if (destCode == 1) return state.useTempDir == 1 ? state.dirs.dest : state.dirs.win;
+  return state.dirs.sys;
+}
 
 std::optional<std::size_t> NextLineStart(std::string_view content, std::size_t pos) {
   while (pos < content.size() && !IsLineBreak(content[pos])) ++pos;

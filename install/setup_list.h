@@ -47,6 +47,13 @@ std::pair<std::string, std::string> SplitProgramAndSwitches(std::string_view com
 // the sectioned list) into place. False when the run has ended.
 bool ReadSetupList(BootState& state);
 
+// Split files are joined in the Windows directory as this name with a
+// number extension (.001, ...).
+inline constexpr char kJoinFileStem[] = "SETUP000";
+
+// Where a record's file is installed, by its DestCode.
+std::string DestinationDirectory(const BootState& state, int destCode);
+
 // Reads the records of the own or sectioned list. False when the run has
 // ended.
 bool CollectEntries(BootState& state);

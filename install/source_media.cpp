@@ -6,6 +6,7 @@
 #include "constants.h"
 #include "file_names.h"
 #include "settings.h"
+#include "setup_list.h"
 #include "setup_log.h"
 #include "string_ids.h"
 #include "text.h"
@@ -37,7 +38,7 @@ Search AfterGivingUp(int answer) { return answer == platform::kIdIgnore ? Search
 // never truncates a file that was there before the run.
 std::string FreeJoinName(BootState& state) {
   for (int n = 1; n <= kMaxJoinNames; ++n) {
-    std::string name = WithNumberExtension("SETUP000", n);
+    std::string name = WithNumberExtension(kJoinFileStem, n);
     if (!state.Os().FileExists(state.dirs.win + name)) return name;
   }
   return {};

@@ -1,5 +1,6 @@
 #include "launch.h"
 
+#include "file_names.h"
 #include "settings.h"
 #include "string_ids.h"
 #include "setup_list.h"
@@ -53,13 +54,9 @@ void ReportLaunchFailure(BootState& state, const std::string& commandLine, std::
 
 }  // namespace
 
-std::string QuotedProgram(const std::string& program) {
-  return program.find_first_of(" \t") != std::string::npos ? "\"" + program + "\"" : program;
-}
-
 std::string ComposeCommandLine(const std::string& program, const std::string& switches,
                                const std::string& sourceDir, const std::string& arguments) {
-  std::string line = QuotedProgram(program);
+  std::string line = QuotedPath(program);
   if (!switches.empty()) line += " " + switches;
   line += " " + sourceDir;
   if (!arguments.empty()) line += " " + arguments;

@@ -11,10 +11,6 @@ namespace boot {
 inline constexpr std::uintptr_t kWaitTimerId = 1000;
 inline constexpr unsigned kWaitTimerMs = 1000;
 
-// A program's path as a command line's first part: quoted when it holds
-// a blank, since unquoted the platform could start a program from a
-// shorter path.
-std::string QuotedProgram(const std::string& program);
 
 // The program part, quoted when it holds a blank, then its switches, the
 // source directory and, when there are any, the program's own arguments.

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "file_names.h"
 #include "file_record.h"
 #include "launch.h"
 #include "libraries.h"
@@ -11,7 +12,6 @@
 namespace boot {
 namespace {
 
-constexpr char kToolkitName[] = "ZAVEZ432.DLL";
 constexpr int kToolkitRegister = 1;
 constexpr char kNoToolkit[] = "NoToolkit";
 constexpr std::string_view kServerSwitch = " /REGSERVER";
@@ -21,7 +21,7 @@ constexpr char kEnded[] = "100";
 std::string RegisterLibrary(BootState& state, const std::string& path) {
   platform::Platform& os = state.Os();
   platform::Library& toolkit = state.libraries.toolkit;
-  if (toolkit == 0) toolkit = LoadAuthorLibrary(state, kToolkitName);
+  if (toolkit == 0) toolkit = LoadAuthorLibrary(state, kToolkitFileName);
   if (toolkit == 0 || !os.HasOrdinal(toolkit, kToolkitRegister)) return kNoToolkit;
   const std::uintptr_t args[] = {reinterpret_cast<std::uintptr_t>(path.c_str())};
   return Decimal(static_cast<std::int32_t>(os.CallOrdinal(toolkit, kToolkitRegister, args)));
@@ -44,10 +44,20 @@ std::string RunToEnd(BootState& state, const std::string& commandLine) {
 // A program registering itself: its path quoted as the launch quotes it.
 std::string ServerCommandLine(const std::string& command) {
   if (!command.ends_with(kServerSwitch)) return command;
-  return QuotedProgram(command.substr(0, command.size() - kServerSwitch.size())) + std::string(kServerSwitch);
+  return QuotedPath(command.substr(0, command.size() - kServerSwitch.size())) + std::string(kServerSwitch);
 }
 
 }  // namespace
+
+void PrepareToolkit(BootState& state) {
+  if (state.libraries.toolkit != 0) return;
+  for (const FileRecord& record : state.list.files) {
+    if (RegisterKind(record.registration) == kToolkitRegister) {
+      state.libraries.toolkit = LoadAuthorLibrary(state, kToolkitFileName);
+      return;
+    }
+  }
+}
 
 void RegisterInstalledFiles(BootState& state) {
   for (int n = 1;; ++n) {
@@ -56,7 +66,8 @@ void RegisterInstalledFiles(BootState& state) {
     // A directory may hold ";", a name never: the command is all after the first.
     const std::size_t separator = record.find(';');
     const std::string command = separator == std::string::npos ? std::string() : record.substr(separator + 1);
-    switch (RegisterKind(record.substr(0, separator))) {
+    const std::string field = record.substr(0, separator);
+    switch (RegisterKind(field)) {
       case 1:
         WriteLogEntry(state, command + "(DLLReg)", RegisterLibrary(state, command));
         break;
@@ -64,7 +75,8 @@ void RegisterInstalledFiles(BootState& state) {
         WriteLogEntry(state, command + "(EXEReg)", RunToEnd(state, ServerCommandLine(command)));
         break;
       default:
-        WriteLogEntry(state, command + "(RegEdit)", RunToEnd(state, command));
+        // The entry names the registry file as the list wrote it.
+        WriteLogEntry(state, "REGEDIT /S " + field + "(RegEdit)", RunToEnd(state, command));
         break;
     }
   }

@@ -7,6 +7,10 @@
 
 namespace boot {
 
+// Loads the toolkit library while the first disk is still in the drive,
+// when a record will need it: later the drive may hold another disk.
+void PrepareToolkit(BootState& state);
+
 // Works through the run's registration list once, in install order. The
 // results go to the log only; nothing here stops the run.
 void RegisterInstalledFiles(BootState& state);

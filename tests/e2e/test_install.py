@@ -2,7 +2,8 @@
 a compressed source is compared by the version of its content and by the
 numbers of that version, an older source leaves the installed file and no
 temporary copy, a file split in two parts is joined and installed, and a
-missing file can be skipped."""
+missing file can be skipped; a compressed source cut short is never
+installed."""
 
 import os
 import struct
@@ -82,6 +83,33 @@ class VersionInstall(harness.WineTestCase):
         self.assertEqual(entries.get("C:\\WINDOWS\\NEWER.DLL"), "100")
         self.assertEqual(entries.get("C:\\WINDOWS\\OLDER.DLL"), "200")
         self.assertEqual(entries.get("C:\\WINDOWS\\BIG.DLL"), "100")
+
+    def test_a_cut_source_is_reported_and_the_installed_copy_kept(self):
+        with open(harness.setup_exe(), "rb") as handle:
+            image = handle.read()
+        installed = with_version(image, 1, 0, 0, 0)
+        with open(self.installed("TRUNC.DLL"), "wb") as handle:
+            handle.write(installed)
+        packed = self.put("TRUNC.DLL", with_version(image, 2, 0, 0, 0))
+        with open(packed, "r+b") as handle:
+            handle.truncate(os.path.getsize(packed) * 6 // 10)
+        self.put("GOOD.DLL", image)
+        harness.write_crlf(os.path.join(self.media, "SETUP.LST"),
+                           "[BootSetup]\nVBCompatible=0\nSetupFileName=\n"
+                           "File1=TRUNC.DLL;;1;;0;TRUNC.DL_\n"
+                           "File2=GOOD.DLL;;1;;0;GOOD.DL_\n")
+
+        run = self.start_setup([])
+        box = harness.wait_box(self.prefix, "Setup Error", 60)
+        self.assertEqual(box.text, "General copy error: D:\\TRUNC.DL_")
+        harness.answer_box(self.prefix, "Setup Error", harness.IDOK)
+        self.assertEqual(run.wait(90), 0)
+
+        self.assertEqual(self.read("TRUNC.DLL"), installed)
+        self.assertEqual(self.read("GOOD.DLL"), image)
+        entries = {key.upper(): value for key, value in harness.last_log_section(self.prefix).entries}
+        self.assertEqual(entries.get("C:\\WINDOWS\\TRUNC.DLL"), "400")
+        self.assertEqual(entries.get("C:\\WINDOWS\\GOOD.DLL"), "100")
 
 
 if __name__ == "__main__":

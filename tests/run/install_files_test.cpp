@@ -289,7 +289,7 @@ TEST_F(Install, InstalledFilesThatAskForRegistrationAreListedForIt) {
   }
   EXPECT_TRUE(boot::InstallFiles(state));
   EXPECT_EQ(state.registerList,
-            "1;C:\\WINDOWS\\SYSTEM\\A.DLL|2;C:\\WINDOWS\\SYSTEM\\B.EXE /REGSERVER|APP.REG;REGEDIT /S APP.REG|");
+            "1;C:\\WINDOWS\\SYSTEM\\A.DLL|2;C:\\WINDOWS\\SYSTEM\\B.EXE /REGSERVER|APP.REG;REGEDIT /S C:\\WINDOWS\\SYSTEM\\APP.REG|");
 }
 
 }  // namespace

@@ -50,6 +50,7 @@ struct NameCase {
 
 TEST_F(Ownership, NamesThatAreNotPlainFileNamesAreRefused) {
   const std::string sectioned = "[Bootstrap]\r\nFile1=1,,X.DL_,X.DLL,$(WinPath),,,,,1.0\r\n[Setup]\r\nSetup=";
+  const std::string own = "[BootSetup]\r\nVBCompatible=0\r\nFile1=";
   const NameCase cases[] = {
       {"own record", "[BootSetup]\r\nVBCompatible=0\r\nUseTempDir=1\r\nFile1=..\\WINDOWS\\WIN.INI;;0\r\n",
        "..\\WINDOWS\\WIN.INI", true},
@@ -66,6 +67,16 @@ TEST_F(Ownership, NamesThatAreNotPlainFileNamesAreRefused) {
       {"a folder", "[BootSetup]\r\nVBCompatible=0\r\nSetupFileName=SYSTEM.EXE\r\n", "SYSTEM.EXE", false},
       {"media name", "[BootSetup]\r\nVBCompatible=0\r\nSetupDistName=..\\X.EX_\r\n", "..\\X.EX_", false},
       {"setup key", sectioned + "..\\EVIL.EXE /Q\r\n", "..\\EVIL.EXE", false},
+      {"setup key without extension", sectioned + "MAIN /Q\r\n", "MAIN", false},
+      {"registering program without extension", own + "SRVX;;1;;0;SETUP1.EX_;2\r\n", "SRVX", true},
+      {"the setup log as a record", own + "ZOVURERU.INI;;1;;0;SETUP1.EX_\r\n", "ZOVURERU.INI", true},
+      {"the list's copy", own + "SETUP.LST;;1;;0;SETUP1.EX_\r\n", "SETUP.LST", true},
+      {"the join file", own + "SETUP000.001;;1;;0;SETUP1.EX_\r\n", "SETUP000.001", true},
+      {"a staging copy", own + "WIN.INI~;;1;;0;SETUP1.EX_\r\n", "WIN.INI~", true},
+      {"split mark on the last entry",
+       "[Bootstrap]\r\nFile1=1,,X.DL_,X.DLL,$(WinPath),,,,,1.0\r\nFile2=1,1,X.DL_,Y.DLL,$(WinPath),,,,,1.0\r\n"
+       "[Setup]\r\nSetup=MAIN.EXE\r\n",
+       "Y.DLL", true},
   };
   for (const NameCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -81,7 +92,9 @@ TEST_F(Ownership, NamesThatAreNotPlainFileNamesAreRefused) {
     PutCompressed("D:\\SETUP1.EX_", kProgram);
     PutCompressed("D:\\SETUP1", kProgram);
     PutCompressed("D:\\X.EX_", kProgram);
+    PutCompressed("D:\\X.DL_", kProgram);
     EXPECT_EQ(Run(), 0);
+    EXPECT_FALSE(Exists("C:\\WINDOWS\\Y.DLL"));
     EXPECT_THAT(Journal("box "), ElementsAre(HasSubstr(kRefused + c.badName + "\n\nD:\\SETUP.LST\"")));
     EXPECT_EQ(LogValue(c.badName), "403");
     EXPECT_EQ(Journal("start ").size(), c.runGoesOn ? 1u : 0u);

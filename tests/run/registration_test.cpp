@@ -51,16 +51,21 @@ TEST_F(Scenario, InstalledFilesAreRegisteredByTheirKindAndResultsLogged) {
     EXPECT_EQ(Journal("load D:\\ZAVEZ432.DLL").size(), c.toolkit ? 1u : 0u);
   }
   EXPECT_THAT(Journal("start "), ElementsAre(testing::StartsWith("start \"C:\\WINDOWS\\SYSTEM\\SRV.EXE /REGSERVER\""),
-                                             testing::StartsWith("start \"REGEDIT /S APP.REG\"")));
+                                             testing::StartsWith("start \"REGEDIT /S C:\\WINDOWS\\APP.REG\"")));
 }
 
-TEST_F(Scenario, ARegisteringProgramInAFolderWithABlankIsQuoted) {
+TEST_F(Scenario, RegistrationCommandsNameTheInstalledFileQuoted) {
   Put("D:\\SRV.EX_", szdd::Compress(kProgram, 'E'));
+  Put("D:\\APP.RE_", szdd::Compress("REGEDIT4", 'G'));
+  Put("C:\\WINDOWS\\APP.REG", "REGEDIT4 of another product");
   List("[BootSetup]\r\nVBCompatible=0\r\nSetupFileName=\r\nUseTempDir=1\r\nTempDir=C:\\MY SETUP\r\n"
-       "File1=SRV.EXE;;0;;0;;2\r\n");
+       "File1=SRV.EXE;;0;;0;;2\r\nFile2=APP.REG;;0;;0;;APP.REG\r\n");
   Run();
-  EXPECT_THAT(Journal("start "), ElementsAre(testing::StartsWith("start \"\"C:\\MY SETUP\\SRV.EXE\" /REGSERVER\"")));
+  EXPECT_THAT(Journal("start "),
+              ElementsAre(testing::StartsWith("start \"\"C:\\MY SETUP\\SRV.EXE\" /REGSERVER\""),
+                          testing::StartsWith("start \"REGEDIT /S \"C:\\MY SETUP\\APP.REG\"\"")));
   EXPECT_EQ(LogValue("C:\\MY SETUP\\SRV.EXE /REGSERVER(EXEReg)"), "100");
+  EXPECT_TRUE(LogValue("REGEDIT /S APP.REG(RegEdit)").has_value());
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Text helpers, program and list paths, and the Windows version classes.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "directories.h"
 #include "entry.h"
 #include "file_names.h"
@@ -25,6 +27,14 @@ TEST(GetField, CountsEmptyFieldsAndTheOneAfterATrailingSeparator) {
 TEST(GetField, FieldZeroAndNegativeAreEmpty) {
   EXPECT_EQ(GetField("A;B", 0, ';'), "");
   EXPECT_EQ(GetField("A;B", -3, ';'), "");
+}
+
+TEST(Decimal, WritesEveryLongLongAsPrintfWould) {
+  for (const long long value : {0LL, 7LL, 10LL, -1LL, 65535LL, 65536LL, -2147483648LL, 4294967296LL,
+                                1234567890123456789LL, std::numeric_limits<long long>::max(),
+                                std::numeric_limits<long long>::min()}) {
+    EXPECT_EQ(Decimal(value), std::to_string(value));
+  }
 }
 
 TEST(AddTrailingBackslash, AddsOnlyWhenMissing) {
