@@ -73,6 +73,7 @@ class Tree:
     def __init__(self, root, work):
         self.root = root
         self.work = work
+        self.in_use = []
         with open(harness.setup_exe(), "rb") as handle:
             self.image = handle.read()
 
@@ -91,6 +92,9 @@ class Tree:
             return
         if kind == "readonly":
             os.chmod(path, 0o444)
+            return
+        if kind == "inuse":
+            self.in_use.append(windows_path)
             return
         data = {
             "text": lambda: args[0].encode("latin-1"),
@@ -153,7 +157,7 @@ class SeamAgainstWine(harness.WineTestCase):
             if line[0] == "file":
                 tree.make(*line[1:])
         with open(os.path.join(host_root, "machine.ini"), "w") as handle:
-            handle.write("[Libraries]\nPresent=VERSION.DLL\n")
+            handle.write("[Libraries]\nPresent=VERSION.DLL\n[Files]\nInUse=%s\n" % ";".join(tree.in_use))
         os.rmdir(self.media)
         shutil.copytree(tree.root, self.media)
         self.prefix.map_drive_d(self.media)

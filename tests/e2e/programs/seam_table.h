@@ -119,6 +119,13 @@ class Runner {
     if (op == "isdir") return p_.DirectoryExists(arg(0)) ? "1" : "0";
     if (op == "delete") return Done(p_.DeleteFile(arg(0)));
     if (op == "mkdir") return Done(p_.CreateDirectory(arg(0)));
+    if (op == "protect") {
+      const platform::AccessEntry entries[] = {
+          {platform::Trustee::kAdministrators, platform::Access::kFull},
+          {platform::Trustee::kCreatingUser, platform::Access::kFull},
+          {platform::Trustee::kUsers, platform::Access::kReadExecute}};
+      return Done(p_.CreateProtectedDirectory(arg(0), entries));
+    }
     if (op == "rmdir") return Done(p_.RemoveDirectory(arg(0)));
     if (op == "replace") return Done(p_.ReplaceFile(arg(0), arg(1)));
     if (op == "read") {
