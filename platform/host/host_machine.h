@@ -150,6 +150,7 @@ class HostMachine : public platform::Platform {
     char drive = 'C';
     bool root = false;    // the drive's root directory
     bool device = false;  // CON, NUL, COM1, ...: never a file of the tree
+    bool tooLong = false;  // longer than a path the platform's text calls take
   };
   struct OpenFile {
     Target target;
