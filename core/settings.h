@@ -6,6 +6,7 @@
 #include <string>
 
 #include "boot_state.h"
+#include "string_ids.h"
 
 namespace boot {
 
@@ -27,6 +28,30 @@ inline constexpr std::size_t kSetupFileNameCapacity = 15;
 inline constexpr std::size_t kOwnEntryCapacity = 40;
 inline constexpr std::size_t kSectionedEntryCapacity = 100;
 inline constexpr std::size_t kListSetupNameCapacity = 20;
+
+// Every key of the BootSetup section that the program reads, by the string
+// id of its name; a numbered key (DialogMessage1, File2, Requires3) is read
+// with a decimal suffix from 1 up. The media tools check settings against it.
+struct SettingKey {
+  int id;
+  bool numbered;
+};
+inline constexpr SettingKey kBootSetupKeys[] = {
+    {ids::kDialogTitle, false},          {ids::kDialogColor, false},
+    {ids::kDialogWidth, false},          {ids::kDialogHeight, false},
+    {ids::kDialogMessage, true},         {ids::kDialogStyle, false},
+    {ids::kSetupDistName, false},        {ids::kSetupFileName, false},
+    {ids::kErrorMessageLaunch, false},   {ids::kFile, true},
+    {ids::kErrorMessageInstall, false},  {ids::kVersionCheck, false},
+    {ids::kErrorMessageInstallOther, false}, {ids::kUseTempDir, false},
+    {ids::kErrorMessageTempDir, false},  {ids::kNoIgnore, false},
+    {ids::kTempDir, false},              {ids::kSetupLog, false},
+    {ids::kSetupLogFile, false},         {ids::kDeleteSetup, false},
+    {ids::kImageFile, false},            {ids::kDialog3d, false},
+    {ids::kVBCompatible, false},         {ids::kRequires, true},
+    {ids::kErrorMessageRequires, false}, {ids::kFileSubDir, false},
+    {ids::kExcludeWinOS, false},         {ids::kExcludeWinOSMessage, false},
+};
 
 // A text key of BootSetup; `key` is the key's string id, `suffix` is
 // appended to it for numbered keys.
