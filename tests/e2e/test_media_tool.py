@@ -76,7 +76,7 @@ class MediaTool(harness.WineTestCase):
         iso = os.path.join(media, "DISK1.ISO")
         self.assertIn(f"image {iso}", out)
         self.assertTrue(joliet(iso))
-        self.assertIn("Volume id    : 'E2E_DISKS'", self.tool("xorriso", "-no_rc", "-indev", iso, "-pvd_info"))
+        self.assertIn("Volume Id    : E2E_DISKS\n", self.tool("xorriso", "-no_rc", "-indev", iso, "-pvd_info"))
         taken_out = os.path.join(self.prefix.work_dir, "from-iso")
         self.tool("xorriso", "-no_rc", "-osirrox", "on", "-indev", iso, "-extract", "/", taken_out)
         self.assert_same_files(os.path.join(media, "DISK1"), taken_out)
