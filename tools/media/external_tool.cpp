@@ -1,6 +1,7 @@
 #include "external_tool.h"
 
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -66,16 +67,6 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
   return pointers;
 }
 
-// In the child: only calls that are safe after fork. The exec's errno goes
-// back through `status`, which closes on a successful exec.
-[[noreturn]] void Child(char** argv, char** envp, int output, int status) {
-  if (dup2(output, STDOUT_FILENO) < 0 || dup2(output, STDERR_FILENO) < 0) _exit(127);
-  execvpe(argv[0], argv, envp);
-  const int failure = errno;
-  [[maybe_unused]] const ssize_t ignored = write(status, &failure, sizeof failure);
-  _exit(127);
-}
-
 std::string ReadAll(int fd) {
   std::string text;
   char buffer[4096];
@@ -96,39 +87,49 @@ std::string Ending(const std::string& output) {
   return tail.empty() ? "" : ":\n" + tail;
 }
 
+class SpawnActions {
+ public:
+  SpawnActions() { posix_spawn_file_actions_init(&actions_); }
+  SpawnActions(const SpawnActions&) = delete;
+  SpawnActions& operator=(const SpawnActions&) = delete;
+  ~SpawnActions() { posix_spawn_file_actions_destroy(&actions_); }
+  posix_spawn_file_actions_t* Get() { return &actions_; }
+
+ private:
+  posix_spawn_file_actions_t actions_{};
+};
+
 }  // namespace
 
 bool RunTool(const ToolRun& run, std::string& error) {
   const std::string& program = run.args.at(0);
   std::vector<std::string> args = run.args, environment = Environment(run);
   std::vector<char*> argv = Pointers(args), envp = Pointers(environment);
-  Pipe output, status;
-  if (!output.Open() || !status.Open()) {
+  Pipe output;
+  SpawnActions actions;
+  // The child's output goes into the pipe, for the message when it fails.
+  if (!output.Open() || posix_spawn_file_actions_adddup2(actions.Get(), output.write.Get(), STDOUT_FILENO) != 0 ||
+      posix_spawn_file_actions_adddup2(actions.Get(), output.write.Get(), STDERR_FILENO) != 0) {
     error = "cannot run " + program + ": " + std::strerror(errno);
     return false;
   }
-  const pid_t child = fork();
-  if (child < 0) {
-    error = "cannot run " + program + ": " + std::strerror(errno);
-    return false;
-  }
-  if (child == 0) Child(argv.data(), envp.data(), output.write.Get(), status.write.Get());
+  // A spawn is a fork and exec that shares the memory until the exec, so
+  // a large process does not copy its page tables for every tool.
+  pid_t child = 0;
+  const int failure = posix_spawnp(&child, program.c_str(), actions.Get(), nullptr, argv.data(), envp.data());
   output.write.Close();
-  status.write.Close();
-  const std::string printed = ReadAll(output.read.Get());
-  int failure = 0;
-  const bool execFailed = read(status.read.Get(), &failure, sizeof failure) == sizeof failure;
-  int waitStatus = 0;
-  while (waitpid(child, &waitStatus, 0) < 0 && errno == EINTR) {
-  }
-  if (execFailed) {
+  if (failure != 0) {
     error = failure == ENOENT ? program + " is not installed (it comes with the Debian package " + run.package + ")"
                               : "cannot start " + program + ": " + std::strerror(failure);
     return false;
   }
-  if (WIFEXITED(waitStatus) && WEXITSTATUS(waitStatus) == 0) return true;
-  error = program + (WIFEXITED(waitStatus) ? " failed with exit code " + std::to_string(WEXITSTATUS(waitStatus))
-                                           : " ended by signal " + std::to_string(WTERMSIG(waitStatus))) +
+  const std::string printed = ReadAll(output.read.Get());
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+  error = program + (WIFEXITED(status) ? " failed with exit code " + std::to_string(WEXITSTATUS(status))
+                                       : " ended by signal " + std::to_string(WTERMSIG(status))) +
           Ending(printed);
   return false;
 }

@@ -1,5 +1,5 @@
 // Running another program of the machine (mformat, mcopy, xorriso) by
-// fork and exec, with its arguments as they are: no shell reads them.
+// a spawn (fork and exec), with its arguments as they are: no shell reads them.
 #pragma once
 
 #include <string>

@@ -154,6 +154,7 @@ int Build(const BuildOptions& options) {
   const std::optional<std::int64_t> date = media::MediaDate(inputs, error);
   if (!date || !media::DateMedia(options.out, built->disks, *date, error)) return Fail(error);
   PrintSummary(*built);
+  std::fflush(stdout);  // the table shows while the images are made
   if (kind == media::ImageKind::kNone) return 0;
   const auto images = media::WriteImages(*read.manifest, kind, options.out, built->disks, *date, error);
   if (!images) return Fail(error);

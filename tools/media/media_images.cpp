@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <string_view>
 
 #include "external_tool.h"
@@ -64,10 +63,12 @@ std::string VolumeSerial(const fs::path& folder, const std::vector<DiskFile>& fi
     for (const char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
   };
   add(std::to_string(epoch));
+  std::string bytes;
   for (const DiskFile& file : files) {
     add(file.name);
-    std::ifstream in(folder / file.name, std::ios::binary);
-    add(std::string(std::istreambuf_iterator<char>(in), {}));
+    bytes.resize(file.size);
+    std::ifstream(folder / file.name, std::ios::binary).read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    add(bytes);
   }
   char text[9];
   std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(hash));
