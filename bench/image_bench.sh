@@ -36,11 +36,11 @@ seconds() {  # command...: the wall time of the command, in seconds
 
 # The image step alone: from the table, printed once the folders are
 # written, to the end of the run.
-stamp() { while IFS= read -r line; do printf '%s %s\n' "$(date +%s.%N)" "$line"; done; }
+stamp() { while IFS= read -r line; do printf '%s %s\n' "$EPOCHREALTIME" "$line"; done; }
 image_seconds() {  # build arguments...
   local start end
   "$tool" build "$work/media.ini" "$@" | stamp >"$work/stamps"
-  end=$(date +%s.%N)
+  end=$EPOCHREALTIME
   start=$(grep ' disk(s), ' "$work/stamps" | cut -d' ' -f1)
   echo "$end - $start" | bc
 }

@@ -55,20 +55,20 @@ std::vector<DiskFile> FolderFiles(const fs::path& folder) {
   return files;
 }
 
+std::uint32_t Fnv(std::uint32_t hash, std::string_view bytes) {
+  for (const char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  return hash;
+}
+
 // FNV-1a over the disk's names and bytes and its date: the same disk
 // always gets the same serial number, another disk almost surely another.
 std::string VolumeSerial(const fs::path& folder, const std::vector<DiskFile>& files, std::int64_t epoch) {
-  std::uint32_t hash = 2166136261u;
-  const auto add = [&hash](std::string_view bytes) {
-    for (const char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
-  };
-  add(std::to_string(epoch));
+  std::uint32_t hash = Fnv(2166136261u, std::to_string(epoch));
   std::string bytes;
   for (const DiskFile& file : files) {
-    add(file.name);
     bytes.resize(file.size);
     std::ifstream(folder / file.name, std::ios::binary).read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    add(bytes);
+    hash = Fnv(Fnv(hash, file.name), bytes);
   }
   char text[9];
   std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(hash));
