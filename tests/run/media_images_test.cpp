@@ -103,6 +103,17 @@ TEST_F(MediaImages, AFloppyFilledToItsLastClusterIsMadeAndOneByteMoreIsRefused) 
   EXPECT_FALSE(fs::exists(root_ / "DISK1.IMG"));
 }
 
+TEST_F(MediaImages, AMissingToolIsNamedWithItsPackage) {
+  Put("A.BIN", 1);
+  const std::string path = std::getenv("PATH");
+  setenv("PATH", (root_ / "none").c_str(), 1);
+  std::string error;
+  const bool made = Floppy(error).has_value();
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_FALSE(made);
+  EXPECT_EQ(error, "mformat is not installed (it comes with the Debian package mtools)");
+}
+
 TEST_F(MediaImages, AFloppyWithEveryRootEntryTakenIsMadeAndOneFileMoreIsRefused) {
   for (int n = 0; n < 223; ++n) Put("F" + std::to_string(n) + ".TXT", 0);
   std::string error;
