@@ -23,7 +23,9 @@ inline constexpr int kNotExpanded = -10;
 // Icons are drawn up to this size in either direction.
 inline constexpr int kMaxIconSize = 32;
 
-// A device-independent bitmap as the platform takes it.
+// A device-independent bitmap as the platform takes it. Its header states
+// exactly the colour table and bits it comes with, so the platform reads
+// nothing that was not checked.
 struct Dib {
   std::string info;       // the 40-byte information header and the colour table
   std::string_view bits;  // the pixel rows, bottom row first, inside the file
@@ -32,17 +34,21 @@ struct Dib {
 };
 
 // Entries of the colour table that follows an information header: its
-// colours-used field, else 2, 16 or 256 for 1, 4 or 8 bits per pixel.
+// colours-used field's low 16 bits, else 2, 16 or 256 for 1, 4 or 8 bits per pixel.
 std::uint32_t ColorCount(std::string_view info);
 
 struct Bitmap {
-  int status = kOk;  // kNotABitmap, or kBitmapIncomplete when a part runs past the end
+  // kNotABitmap, also for a header shorter than 40 bytes; kBitmapIncomplete
+  // when a part runs past the end or the header gives no size a screen draws.
+  int status = kOk;
   Dib dib;
 };
 Bitmap ReadBitmap(std::string_view file);
 
 struct Icon {
-  int status = kOk;  // kIconHeaderIncomplete, kNotAnIcon or kIconUnusable
+  // kIconHeaderIncomplete, kNotAnIcon, or kIconUnusable: a part past its
+  // block, larger than 32 x 32, compressed, or a header the screen cannot draw.
+  int status = kOk;
   // False with kOk: the image lies past the end of the file or is 64 KiB
   // or more, which gives no picture and no status.
   bool usable = false;

@@ -123,10 +123,13 @@ std::optional<FixedFileInfo> ReadBlock(Bytes& file, std::uint64_t block, std::ui
   return file.Ok() ? std::optional(info) : std::nullopt;
 }
 
-}  // namespace
+// Where the version resource's data lies in the file, and its size.
+struct VersionData {
+  std::uint64_t block = 0;
+  std::uint32_t size = 0;
+};
 
-std::optional<FixedFileInfo> ReadFixedFileInfo(std::string_view bytes) {
-  Bytes file(bytes);
+std::optional<VersionData> FindVersionData(Bytes& file) {
   const auto image = ReadHeaders(file);
   if (!image) return std::nullopt;
   const auto root = FileOffset(file, *image, image->resourceRva);
@@ -138,7 +141,27 @@ std::optional<FixedFileInfo> ReadFixedFileInfo(std::string_view bytes) {
   if (!file.Ok()) return std::nullopt;
   const auto block = FileOffset(file, *image, dataRva);
   if (!block) return std::nullopt;
-  return ReadBlock(file, *block, dataSize);
+  return VersionData{*block, dataSize};
+}
+
+}  // namespace
+
+std::optional<FixedFileInfo> ReadFixedFileInfo(std::string_view bytes) {
+  Bytes file(bytes);
+  const auto data = FindVersionData(file);
+  return data ? ReadBlock(file, data->block, data->size) : std::nullopt;
+}
+
+std::optional<FixedFileInfo> ReadFixedFileInfoAsLibrary(std::string_view bytes,
+                                                        std::uint32_t& valueLength) {
+  Bytes file(bytes);
+  const auto data = FindVersionData(file);
+  if (!data || data->size < kFixedOffset + kFixedSize || !file.Has(data->block, data->size)) {
+    return std::nullopt;
+  }
+  const std::uint64_t fixed = data->block + kFixedOffset;
+  valueLength = file.U16(data->block + 2);
+  return FixedFileInfo{file.U32(fixed + 8), file.U32(fixed + 12), file.U32(fixed + 36), file.U32(fixed + 40)};
 }
 
 std::string VersionText(std::uint32_t ms, std::uint32_t ls) {

@@ -26,6 +26,13 @@ struct FixedFileInfo {
 // resource. Never reads outside `file`, whatever it holds.
 std::optional<FixedFileInfo> ReadFixedFileInfo(std::string_view file);
 
+// What the platform's version library reads: the fixed part where the
+// version resource's data places it, whatever the block's own lengths and
+// signature say (the library checks none of them); `valueLength` receives
+// the block's value length. Nothing when the data lies outside the file.
+std::optional<FixedFileInfo> ReadFixedFileInfoAsLibrary(std::string_view file,
+                                                        std::uint32_t& valueLength);
+
 // "a.b.c.d", each part in decimal.
 std::string VersionText(std::uint32_t ms, std::uint32_t ls);
 

@@ -93,15 +93,16 @@ bool IsNumberedCopy(std::string_view path, std::string_view stem, char separator
   return digits.size() <= 3 && std::all_of(digits.begin(), digits.end(), IsDigit);
 }
 
-// The files a run keeps for itself: its log, its programs and lists, the
-// toolkit, and the copies it makes and deletes.
+// The files a run keeps for itself while its records are installed: its
+// log, its program and lists, the toolkit, and the copies it makes and
+// deletes. (The splash picture's copy is gone by then.)
 bool IsRunOwnFile(BootState& state, const std::string& path) {
   const std::string normal = NormalPath(path, "");
+  const bool listCopied = state.list.mode == kSectionedList;
   const std::string owned[] = {
       LogFilePath(state), state.Os().ModuleFileName(), state.listPath, state.list.sourcePath,
-      state.dirs.setup + LoadText(state, ids::kSetupListName), state.dirs.program + kToolkitFileName,
-      state.list.setupFileName.empty() ? std::string() : state.list.programPath, state.splash.imagePath,
-      state.dirs.win + kJoinFileStem};
+      listCopied ? state.dirs.setup + LoadText(state, ids::kSetupListName) : std::string(),
+      state.dirs.program + kToolkitFileName, state.dirs.win + kJoinFileStem};
   for (const std::string& own : owned) {
     const std::string ownNormal = NormalPath(own, "");
     if (!own.empty() && (ownNormal == normal || IsNumberedCopy(normal, ownNormal, '.'))) return true;

@@ -77,6 +77,7 @@ inline constexpr std::uint32_t kErrorModNotFound = 126;
 inline constexpr std::uint32_t kErrorDirNotEmpty = 145;
 inline constexpr std::uint32_t kErrorAlreadyExists = 183;
 inline constexpr std::uint32_t kErrorFileTooLarge = 223;
+inline constexpr std::uint32_t kErrorFilenameExcedRange = 206;
 inline constexpr std::uint32_t kErrorDirectory = 267;  // not a directory
 inline constexpr std::uint32_t kErrorResourceDataNotFound = 1812;
 

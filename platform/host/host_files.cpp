@@ -63,6 +63,7 @@ bool HostMachine::IsFull(const Target& target, std::size_t newSize) const {
 
 std::uint32_t HostMachine::ReadRefusal(const Target& target) const {
   std::error_code error;
+  if (target.tooLong) return platform::kErrorFilenameExcedRange;
   if (target.device || fs::is_regular_file(target.host, error)) return 0;
   if (fs::is_directory(target.host, error)) return platform::kErrorAccessDenied;
   return MissingError(target);
@@ -70,6 +71,7 @@ std::uint32_t HostMachine::ReadRefusal(const Target& target) const {
 
 std::uint32_t HostMachine::WriteRefusal(const Target& target) const {
   std::error_code error;
+  if (target.tooLong) return platform::kErrorFilenameExcedRange;
   if (!fs::is_directory(target.host.parent_path(), error)) return platform::kErrorPathNotFound;
   if (IsWriteProtected(target.drive)) return platform::kErrorWriteProtect;
   if (target.root || fs::is_directory(target.host, error)) return platform::kErrorAccessDenied;
@@ -80,7 +82,9 @@ std::uint32_t HostMachine::WriteRefusal(const Target& target) const {
 
 std::uint32_t HostMachine::DeleteRefusal(const Target& target) const {
   std::error_code error;
-  if (target.device) return platform::kErrorAccessDenied;
+  if (target.tooLong) return platform::kErrorFilenameExcedRange;
+  // The platform finds no file to delete behind a device's name.
+  if (target.device) return platform::kErrorFileNotFound;
   if (!fs::exists(target.host, error)) return MissingError(target);
   if (IsWriteProtected(target.drive)) return platform::kErrorWriteProtect;
   if (fs::is_directory(target.host, error) || IsReadOnly(target)) return platform::kErrorAccessDenied;
@@ -320,8 +324,14 @@ platform::LzFile HostMachine::LzOpenRead(const std::string& path) {
 }
 
 platform::LzFile HostMachine::LzCreate(const std::string& path) {
-  const Target target = Locate(path);
-  if (!WriteWholeFile(target, "")) return platform::kLzErrorBadInHandle;
+  Target target = Locate(path);
+  // The platform's LZ open tries the compressed twin's name in every mode,
+  // creating included: a directory or read-only file of the name leaves
+  // the expansion beside it as NAME._ or NAM.EX_.
+  if (!WriteWholeFile(target, "")) {
+    target = Locate(szdd::TwinName(path));
+    if (!WriteWholeFile(target, "")) return platform::kLzErrorBadInHandle;
+  }
   lzFiles_[nextLz_] = {target, true};
   return nextLz_++;
 }
@@ -342,8 +352,10 @@ std::int64_t HostMachine::Expand(platform::LzFile source, platform::LzFile desti
   const auto content = from.device ? std::string() : ReadHostFile(from.host);
   if (!content) return platform::kLzErrorRead;
   const szdd::Expansion expansion = szdd::Expand(*content);
-  if (wholeOnly && !expansion.complete) return platform::kLzErrorRead;
+  // The platform writes what the stream gives; only then does the length
+  // in the header show the stream short or long.
   if (!WriteThrough(out->second.target, expansion.data, false)) return platform::kLzErrorWrite;
+  if (wholeOnly && !expansion.complete) return platform::kLzErrorRead;
   return static_cast<std::int64_t>(expansion.data.size());
 }
 
@@ -358,8 +370,17 @@ std::optional<boot::Block> HostMachine::LzReadAll(platform::LzFile file, std::si
   const Target& from = in->second.target;
   const auto content = from.device ? std::string() : ReadHostFile(from.host);
   if (!content) return std::nullopt;
-  // Like the platform's reads, a stream that ends early gives what it has.
-  return BlockOf(szdd::Expand(*content).data, limit);
+  // The platform reads as much as its header says (where a seek finds the
+  // end), or what the stream gives when it ends before.
+  const std::optional<szdd::Header> header = szdd::ParseHeader(*content);
+  const std::size_t size = header ? header->length : content->size();
+  if (size > limit) {
+    Refuse(platform::kErrorFileTooLarge);
+    return std::nullopt;
+  }
+  std::string data = szdd::Expand(*content).data;
+  if (data.size() > size) data.resize(size);
+  return BlockOf(data, limit);
 }
 
 std::optional<std::string> HostMachine::ExpandedName(const std::string& path) {

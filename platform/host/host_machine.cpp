@@ -17,6 +17,9 @@ namespace host {
 namespace {
 
 constexpr char kMachineSection[] = "Machine";
+// The platform's file calls take a path of up to MAX_PATH characters as
+// text; a longer one is refused before it is looked at.
+constexpr std::size_t kLongestPath = 260;
 
 std::vector<std::string> SplitList(const std::string& text, char separator) {
   std::vector<std::string> items;
@@ -218,6 +221,7 @@ HostMachine::Target HostMachine::Locate(const std::string& windowsPath) const {
   target.root = parts.empty();
   if (target.root) target.path += "\\";
   target.device = !parts.empty() && IsDeviceName(parts.back());
+  target.tooLong = windowsPath.size() > kLongestPath;
   target.key = boot::ToUpperAscii(target.path);
   return target;
 }
@@ -252,6 +256,7 @@ bool HostMachine::IsWriteProtected(char drive) const {
 
 std::uint32_t HostMachine::MakeDirectoryRefusal(const Target& target) const {
   std::error_code error;
+  if (target.tooLong) return platform::kErrorFilenameExcedRange;
   if (target.root) {
     return fs::is_directory(target.host, error) ? platform::kErrorAlreadyExists
                                                 : platform::kErrorPathNotFound;
@@ -264,6 +269,7 @@ std::uint32_t HostMachine::MakeDirectoryRefusal(const Target& target) const {
 
 std::uint32_t HostMachine::RemoveDirectoryRefusal(const Target& target) const {
   std::error_code error;
+  if (target.tooLong) return platform::kErrorFilenameExcedRange;
   if (target.root || target.device) return platform::kErrorAccessDenied;
   if (!fs::exists(target.host, error)) return MissingError(target);
   if (IsWriteProtected(target.drive)) return platform::kErrorWriteProtect;

@@ -149,6 +149,7 @@ class HostMachine : public platform::Platform {
     char drive = 'C';
     bool root = false;    // the drive's root directory
     bool device = false;  // CON, NUL, COM1, ...: never a file of the tree
+    bool tooLong = false;  // longer than a path the platform's text calls take
   };
   struct OpenFile {
     Target target;
@@ -174,6 +175,9 @@ class HostMachine : public platform::Platform {
   void Note(const std::string& line) { journal_.push_back(line); }
   void Fail(const std::string& line);
   bool Refuse(std::uint32_t error);  // sets the last error, gives false
+  // False for a picture the platform refuses or that promises more bytes
+  // than it has (an error: the platform would read past them).
+  bool Drawable(const image::Dib& dib, std::uint64_t maskBytes, std::uint64_t mask);
 
   // Why an act on a target cannot be done, as a Windows error code; 0
   // when it can.

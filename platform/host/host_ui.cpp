@@ -1,9 +1,11 @@
 // The simulated machine's processes, libraries, windows and painting.
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 #include "text.h"
 #include "constants.h"
+#include "dib_reads.h"
 #include "host_machine.h"
 #include "profile_text.h"
 
@@ -350,7 +352,21 @@ platform::Gdi HostMachine::SelectObject(platform::Dc dc, platform::Gdi object) {
   return 0;
 }
 
+bool HostMachine::Drawable(const image::Dib& dib, std::uint64_t maskBytes, std::uint64_t mask) {
+  const DibReads reads = PlatformReads(dib.info);
+  // Past what it was given the platform reads other memory, or faults.
+  if (reads.info > dib.info.size() || reads.bits > dib.bits.size() || maskBytes > mask) {
+    Fail("the picture's header promises more than its bytes: info " + std::to_string(reads.info) + " of " +
+         std::to_string(dib.info.size()) + ", bits " + std::to_string(reads.bits) + " of " +
+         std::to_string(dib.bits.size()) + ", mask " + std::to_string(maskBytes) + " of " + std::to_string(mask));
+    return false;
+  }
+  // The sizes the platform refuses to make a bitmap of.
+  return dib.width > 0 && dib.height != 0 && dib.height != std::numeric_limits<int>::min();
+}
+
 platform::Gdi HostMachine::CreateBitmap(const image::Dib& dib) {
+  if (!Drawable(dib, 0, 0)) return 0;
   const int height = dib.height < 0 ? -dib.height : dib.height;
   Note("bitmap " + std::to_string(dib.width) + "x" + std::to_string(height) +
        " checksum=" + Hex(Checksum({dib.info, dib.bits})));
@@ -359,10 +375,11 @@ platform::Gdi HostMachine::CreateBitmap(const image::Dib& dib) {
 }
 
 platform::Gdi HostMachine::CreateIcon(platform::Instance, const image::Icon& icon) {
-  Note("icon image " + std::to_string(icon.colour.width) + "x" + std::to_string(icon.colour.height) +
-       " checksum=" + Hex(Checksum({icon.colour.info, icon.colour.bits, icon.mask})));
-  images_[nextGdi_] = {0, 0, icon.colour.width, icon.colour.height, icon.colour.info,
-                       std::string(icon.colour.bits), icon.mask, true};
+  const image::Dib& colour = icon.colour;
+  if (!Drawable(colour, MaskBytes(colour.width, colour.height), icon.mask.size()) || colour.height < 0) return 0;
+  Note("icon image " + std::to_string(colour.width) + "x" + std::to_string(colour.height) +
+       " checksum=" + Hex(Checksum({colour.info, colour.bits, icon.mask})));
+  images_[nextGdi_] = {0, 0, colour.width, colour.height, colour.info, std::string(colour.bits), icon.mask, true};
   return nextGdi_++;
 }
 

@@ -15,6 +15,12 @@ namespace {
 
 using namespace platform;
 
+// The fixed part of a version resource, and the longest path (with its
+// end) of the open-file structure through which the library opens its
+// source and creates its copy.
+constexpr std::uint32_t kFixedInfoSize = 52;
+constexpr std::size_t kOpenFilePath = 128;
+
 std::string InDirectory(const std::string& directory, const std::string& name) {
   if (directory.empty()) return name;
   return directory.back() == '\\' ? directory + name : directory + "\\" + name;
@@ -74,16 +80,22 @@ std::optional<VersionInfo> HostMachine::FileVersion(Library versionLibrary,
   const std::optional<std::string> content = ReadWhole(path);
   if (!content) return std::nullopt;
   // Only images carry the resource: a compressed file has none, as the
-  // library maps files as images rather than expanding them.
-  std::optional<VersionInfo> info = pe::ReadFixedFileInfo(*content);
-  if (!info) Refuse(kErrorResourceDataNotFound);
+  // library maps files as images rather than expanding them. Like the
+  // backend, a value too short for the fixed part counts as none.
+  std::uint32_t valueLength = 0;
+  std::optional<VersionInfo> info = pe::ReadFixedFileInfoAsLibrary(*content, valueLength);
+  if (!info || valueLength < kFixedInfoSize) {
+    Refuse(kErrorResourceDataNotFound);
+    return std::nullopt;
+  }
   return info;
 }
 
 std::optional<VersionInfo> HostMachine::VersionOf(const Target& target) const {
   if (target.device) return std::nullopt;
   const std::optional<std::string> content = ReadHostFile(target.host);
-  return content ? pe::ReadFixedFileInfo(*content) : std::nullopt;
+  std::uint32_t valueLength = 0;
+  return content ? pe::ReadFixedFileInfoAsLibrary(*content, valueLength) : std::nullopt;
 }
 
 std::uint32_t HostMachine::InstallFile(Library versionLibrary, const InstallRequest& request,
@@ -117,7 +129,9 @@ std::uint32_t HostMachine::Install(const InstallRequest& request, std::string& t
 
 std::uint32_t HostMachine::MakeTemp(const InstallRequest& request, const Target& destination,
                                     const std::string& tempName, Target& temp) {
-  const LzHandle source(*this, LzOpenRead(InDirectory(request.sourceDir, request.sourceName)));
+  const std::string sourcePath = InDirectory(request.sourceDir, request.sourceName);
+  if (sourcePath.size() >= kOpenFilePath) return kVifCannotReadSrc;
+  const LzHandle source(*this, LzOpenRead(sourcePath));
   if (source.File() < 0) return kVifCannotReadSrc;
   if (IsReadOnly(destination)) return kVifWriteProt;
   const std::string directory = DestinationDirectory(request);
@@ -146,6 +160,11 @@ std::optional<HostMachine::Target> HostMachine::FreeTempName(const std::string& 
 }
 
 std::uint32_t HostMachine::CopyToTemp(LzFile source, const Target& temp) {
+  // The name is reserved by an empty file before the library opens it.
+  if (temp.path.size() >= kOpenFilePath) {
+    WriteWholeFile(temp, "");
+    return kVifCannotCreate;
+  }
   std::uint32_t bits = 0;
   {
     const LzHandle out(*this, LzCreate(temp.path));
@@ -177,7 +196,7 @@ std::uint32_t HostMachine::Compare(const Target& destination, const Target& temp
 
 std::uint32_t HostMachine::Replace(const InstallRequest& request, const Target& temp,
                                    const Target& destination) {
-  if (Exists(destination.host) && !DeleteFile(destination.path)) {
+  if ((destination.device || Exists(destination.host)) && !DeleteFile(destination.path)) {
     const std::uint32_t bits = kVifCannotDelete | CauseBits(lastError_);
     DeleteFile(temp.path);
     return bits;

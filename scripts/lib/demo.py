@@ -97,9 +97,10 @@ def main(demo):
     manifest = manifest_for(build, demo)
     media = os.path.join(demo, "media")
     shutil.rmtree(media, ignore_errors=True)
-    step(f"setup-media build {manifest} -o {media}")
-    if setup_media("build", manifest, "-o", media) != 0:
+    step(f"setup-media build {manifest} -o {media} --images")
+    if setup_media("build", manifest, "-o", media, "--images") != 0:
         return 1
+    print(f"   the floppy image of disk 1: {os.path.join(media, 'DISK1.IMG')} (1.44 MB FAT12)")
     step(f"setup-media lint {media}")
     if setup_media("lint", media) != 0:
         return 1

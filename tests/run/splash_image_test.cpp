@@ -31,6 +31,8 @@ TEST_F(Scenario, SplashImagesAreMadeFromTheMediaOrGetTheirStatus) {
       {"missing from the media", "LOGO.BMP;0;10;20", "", "-10", nullptr},
       {"not a bitmap", "LOGO.BMP;0;0;0", "MB" + bitmap.substr(2), "-2", nullptr},
       {"rows past the end", "LOGO.BMP;0;0;0", bitmap.substr(0, bitmap.size() - 1), "-4", nullptr},
+      {"rows whose size wraps", "LOGO.BMP;0;0;0", Bmp({.width = INT32_MIN, .height = INT32_MIN, .bits = 32}, ""), "-4",
+       nullptr},
       {"icon header cut off", "APP.ICO;1;0;0", icon.substr(0, 10), "-5", nullptr},
       {"a cursor", "APP.ICO;1;0;0", Ico(IconImage(32, 32), 2), "-6", nullptr},
       {"icon too wide", "APP.ICO;1;0;0", Ico(IconImage(48, 32)), "-7", nullptr},

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "media_build.h"
+#include "media_images.h"
 #include "media_lint.h"
 #include "media_machine.h"
 #include "media_sign.h"
@@ -21,21 +22,30 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: setup-media build MANIFEST -o DIR [--disk-size SIZE] [SIGNING]\n"
+    "usage: setup-media build MANIFEST -o DIR [--disk-size SIZE|cd] [--images] [SIGNING]\n"
     "       setup-media lint DIR [--program NAME] [--require-signed]\n"
     "       setup-media simulate DIR [--machine win95|nt4|xp|win10|FILE] [--picture PNG]\n"
     "       setup-media COMMAND --help\n";
 
 constexpr const char* kBuildHelp =
-    "usage: setup-media build MANIFEST -o DIR [--disk-size SIZE] [SIGNING]\n"
+    "usage: setup-media build MANIFEST -o DIR [--disk-size SIZE|cd] [--images] [SIGNING]\n"
     "  Writes DIR/DISK1, DIR/DISK2, ...: SETUP.EXE (with ZAVEZ432.DLL when it lies\n"
     "  beside it), every file of the manifest compressed, and a sectioned\n"
     "  SETUP.LST with versions read from the files. A file that does not fit on\n"
     "  its disk is split into NAME.XX1 and NAME.XX2 on that disk and the next.\n"
-    "  SIZE is in bytes (default 1457664). DIR must not exist or be empty.\n"
+    "  SIZE is in bytes (default 1457664); cd is 650 MB on one disk, nothing\n"
+    "  split. DIR must not exist or be empty.\n"
     "  A file marked skipifinuse makes the list's record form (VBCompatible=0)\n"
     "  instead, the only one that carries it. Values the bootstrapper would\n"
-    "  cut or misread are refused with their key.\n"
+    "  cut or misread are refused with their key; unknown sections and keys,\n"
+    "  and settings the bootstrapper does not read, as FILE:LINE with the\n"
+    "  nearest known name.\n"
+    "  --images also writes DIR/DISK1.IMG, ... (1.44 MB FAT12 floppy images,\n"
+    "  made with mtools, labelled by [Media] Label= or the title and the disk\n"
+    "  number) or, with --disk-size cd, DIR/DISK1.ISO (ISO 9660 with Joliet\n"
+    "  names, made with xorriso). Files then need short (8.3) names.\n"
+    "  Every date is SOURCE_DATE_EPOCH, or else the newest date of the\n"
+    "  manifest and its files, so the same inputs give the same bytes.\n"
     "  SIGNING: --sign-key KEY --sign-cert CERT (PEM, or one PKCS#12 file as KEY)\n"
     "  [--sign-pass-file FILE | --sign-pass-env NAME] [--timestamp-url URL], or\n"
     "  the manifest's [Signing] Key, Certificate, PassFile, PassEnv and\n"
@@ -65,6 +75,8 @@ struct BuildOptions {
   fs::path manifest;
   fs::path out;
   std::uint64_t diskSize = media::kDefaultDiskSize;
+  bool cd = false;
+  bool images = false;
   media::SignOptions sign;
 };
 
@@ -81,7 +93,10 @@ bool ParseBuild(const std::vector<std::string>& args, BuildOptions& options) {
     if (args[i] == "-o" && i + 1 < args.size()) {
       options.out = args[++i];
     } else if (args[i] == "--disk-size" && i + 1 < args.size()) {
-      options.diskSize = std::strtoull(args[++i].c_str(), nullptr, 10);
+      options.cd = args[++i] == "cd";
+      options.diskSize = options.cd ? media::kCdSize : std::strtoull(args[i].c_str(), nullptr, 10);
+    } else if (args[i] == "--images") {
+      options.images = true;
     } else if (fs::path* path = SignFlag(args[i], options.sign); path != nullptr && i + 1 < args.size()) {
       *path = args[++i];
     } else if (args[i] == "--sign-pass-env" && i + 1 < args.size()) {
@@ -142,27 +157,47 @@ int Build(const BuildOptions& options) {
   const std::string text(std::istreambuf_iterator<char>(in), {});
   const media::ManifestResult read =
       media::ReadManifest(text, options.manifest.parent_path(), DefaultProduct());
-  for (const std::string& error : read.errors) std::cerr << options.manifest.string() << ": error: " << error << "\n";
+  const std::string name = options.manifest.string();
+  for (const media::LineError& error : read.lineErrors) std::cerr << name << ":" << error.line << ": error: " << error.text << "\n";
+  for (const std::string& error : read.errors) std::cerr << name << ": error: " << error << "\n";
   if (!read.manifest) return 1;
+  const media::ImageKind kind = !options.images ? media::ImageKind::kNone
+                                : options.cd    ? media::ImageKind::kCd
+                                                : media::ImageKind::kFloppy;
+  const std::vector<std::string> problems = media::ImageProblems(*read.manifest, kind);
+  for (const std::string& problem : problems) std::cerr << name << ": error: " << problem << "\n";
+  if (!problems.empty()) return 1;
   std::error_code ignored;
   if (fs::exists(options.out) && !fs::is_empty(options.out, ignored)) {
     return Fail(options.out.string() + " is not empty");
   }
   std::string error;
+  const std::optional<media::DiskSpace> space = media::SpaceFor(kind, options.diskSize, error);
+  if (!space) return Fail(error);
   media::SignOptions sign = options.sign;
   media::ReadSigningSection(text, options.manifest.parent_path(), sign);
-  media::Signer signer;
+  media::Signer signer;  // its signed copies live until the media are written
   const std::optional<media::Manifest> manifest = sign.Wanted() ? signer.Sign(*read.manifest, sign, error) : read.manifest;
   if (!manifest) return Fail(error);
   const fs::path setupExe = manifest->setupExe;
   // Disk 1 also carries the program and the toolkit beside it.
   const fs::path toolkit = setupExe.parent_path() / "ZAVEZ432.DLL";
-  const std::uint64_t fixed =
-      fs::file_size(setupExe, ignored) + (fs::is_regular_file(toolkit) ? fs::file_size(toolkit, ignored) : 0);
-  const std::optional<media::Media> built = media::LayOut(*manifest, options.diskSize, fixed, error);
+  std::vector<std::uint64_t> fixed{fs::file_size(setupExe, ignored)};
+  if (fs::is_regular_file(toolkit)) fixed.push_back(fs::file_size(toolkit, ignored));
+  const std::optional<media::Media> built = media::LayOut(*manifest, *space, fixed, error);
   if (!built) return Fail(error);
+  if (options.cd && built->disks > 1) return Fail("the files need " + std::to_string(built->disks) + " CDs; cd media hold one");
   if (!media::WriteMedia(*built, setupExe, options.out, error)) return Fail(error);
+  std::vector<fs::path> inputs = media::ManifestInputs(*read.manifest);
+  inputs.push_back(options.manifest);
+  const std::optional<std::int64_t> date = media::MediaDate(inputs, error);
+  if (!date || !media::DateMedia(options.out, built->disks, *date, error)) return Fail(error);
   PrintSummary(*built);
+  std::fflush(stdout);  // the table shows while the images are made
+  if (kind == media::ImageKind::kNone) return 0;
+  const auto images = media::WriteImages(*manifest, kind, options.out, built->disks, *date, error);
+  if (!images) return Fail(error);
+  for (const fs::path& image : *images) std::printf("image %s\n", image.string().c_str());
   return 0;
 }
 

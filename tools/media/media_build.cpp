@@ -193,29 +193,36 @@ std::string SetupListText(const Manifest& manifest, const std::vector<PlacedFile
   return text;
 }
 
+// What a disk holds so far.
+struct Usage {
+  std::uint64_t bytes = 0;
+  std::size_t files = 0;
+};
+
 // Places the compressed files from disk 1 on, splitting one that does not
 // fit into the rest of a disk and the next. False with `error` when a file
 // needs more than two disks.
-bool Place(std::vector<PlacedFile>& files, const std::vector<std::string>& compressed, std::uint64_t diskSize,
-           std::uint64_t firstDiskUsed, std::string& error) {
+bool Place(std::vector<PlacedFile>& files, const std::vector<std::string>& compressed, const DiskSpace& space,
+           Usage used, std::string& error) {
   int disk = 1;
-  std::uint64_t used = firstDiskUsed;
   for (std::size_t i = 0; i < files.size(); ++i) {
     PlacedFile& file = files[i];
     const std::string& bytes = compressed[i];
     const std::string name = szdd::CompressedName(file.source->name);
     file.pieces.clear();
-    if (used >= diskSize) {
+    if (used.bytes >= space.bytes || (space.files != 0 && used.files >= space.files)) {
       ++disk;
-      used = 0;
+      used = {};
     }
-    const std::uint64_t room = diskSize - used;
-    if (bytes.size() <= room) {
+    // A whole number of allocation units, as the disk's bytes are.
+    const std::uint64_t room = space.bytes - used.bytes;
+    if (space.Taken(bytes.size()) <= room) {
       file.pieces.push_back({disk, name, bytes});
-      used += bytes.size();
+      used.bytes += space.Taken(bytes.size());
+      ++used.files;
       continue;
     }
-    if (bytes.size() - room > diskSize) {
+    if (space.Taken(bytes.size() - room) > space.bytes) {
       error = file.source->name + " needs " + std::to_string(bytes.size()) +
               " bytes compressed, more than the rest of a disk and the next";
       return false;
@@ -226,7 +233,7 @@ bool Place(std::vector<PlacedFile>& files, const std::vector<std::string>& compr
     file.pieces.push_back({disk, first, bytes.substr(0, room)});
     file.pieces.push_back({disk + 1, second, bytes.substr(room)});
     ++disk;
-    used = bytes.size() - room;
+    used = {space.Taken(bytes.size() - room), 1};
   }
   return true;
 }
@@ -248,6 +255,8 @@ std::string ImageProblem(std::string_view content, bool icon) {
 
 ManifestResult ReadManifest(const std::string& text, const fs::path& folder, const fs::path& defaultSetupExe) {
   ManifestResult result;
+  result.lineErrors = CheckManifestNames(text);
+  if (!result.lineErrors.empty()) return result;
   Checker check(result.errors);
   const profile::Document document(text);
   const auto read = [&document](const char* section, const std::string& key) {
@@ -256,6 +265,7 @@ ManifestResult ReadManifest(const std::string& text, const fs::path& folder, con
   Manifest manifest;
   manifest.title = read("Media", "Title");
   check.Text("Title", manifest.title, kTextLength);
+  manifest.label = read("Media", "Label");
   const std::string setupExe = read("Media", "SetupExe");
   manifest.setupExe = setupExe.empty() ? defaultSetupExe : folder / setupExe;
   if (!fs::is_regular_file(manifest.setupExe)) check.Error("SetupExe", manifest.setupExe.string() + " is not a file");
@@ -301,8 +311,17 @@ ManifestResult ReadManifest(const std::string& text, const fs::path& folder, con
   return result;
 }
 
+std::uint64_t DiskSpace::Taken(std::uint64_t size) const { return (size + cluster - 1) / cluster * cluster; }
+
+DiskSpace DiskSpace::Bytes(std::uint64_t size) { return {size, 1, 0}; }
+
 std::optional<Media> LayOut(const Manifest& manifest, std::uint64_t diskSize, std::uint64_t firstDiskFiles,
                             std::string& error) {
+  return LayOut(manifest, DiskSpace::Bytes(diskSize), {firstDiskFiles}, error);
+}
+
+std::optional<Media> LayOut(const Manifest& manifest, const DiskSpace& space,
+                            const std::vector<std::uint64_t>& firstDiskFiles, std::string& error) {
   Media media;
   std::vector<std::string> compressed;
   std::vector<const SourceFile*> sources{&manifest.main};
@@ -320,6 +339,8 @@ std::optional<Media> LayOut(const Manifest& manifest, std::uint64_t diskSize, st
     media.files.push_back(std::move(file));
     compressed.push_back(szdd::Compress(*bytes, source->name.back()));
   }
+  Usage fixed;
+  for (const std::uint64_t size : firstDiskFiles) fixed = {fixed.bytes + space.Taken(size), fixed.files + 1};
   if (manifest.image) {
     const std::optional<std::string> bytes = ReadBytes(manifest.image->path);
     if (!bytes) {
@@ -328,19 +349,19 @@ std::optional<Media> LayOut(const Manifest& manifest, std::uint64_t diskSize, st
     }
     const std::string& name = manifest.image->name;
     media.image = Piece{1, szdd::CompressedName(name), szdd::Compress(*bytes, name.back())};
-    firstDiskFiles += media.image->bytes.size();
+    fixed = {fixed.bytes + space.Taken(media.image->bytes.size()), fixed.files + 1};
   }
   // The list lies on disk 1 too, and its entries name the disks: lay out
   // again until its size settles.
   std::uint64_t listSize = 0;
   for (int pass = 0; pass < kListPasses; ++pass) {
-    if (!Place(media.files, compressed, diskSize, firstDiskFiles + listSize, error)) return std::nullopt;
+    if (!Place(media.files, compressed, space, {fixed.bytes + listSize, fixed.files + 1}, error)) return std::nullopt;
     media.setupList = SetupListText(manifest, media.files, error);
     if (!error.empty()) return std::nullopt;
-    if (media.setupList.size() <= listSize) break;
-    listSize = media.setupList.size();
+    if (space.Taken(media.setupList.size()) <= listSize) break;
+    listSize = space.Taken(media.setupList.size());
   }
-  if (firstDiskFiles + listSize > diskSize) {
+  if (fixed.bytes + listSize > space.bytes || (space.files != 0 && fixed.files + 1 > space.files)) {
     error = "SETUP.EXE, the toolkit, the splash image and SETUP.LST alone do not fit on a disk";
     return std::nullopt;
   }

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "manifest_check.h"
+
 namespace media {
 
 // One bootstrap file of the manifest.
@@ -34,6 +36,7 @@ struct SplashImage {
 
 struct Manifest {
   std::string title;
+  std::string label;  // [Media] Label: the volume label of the images, empty for the title
   std::vector<std::string> messages;  // DialogMessage1..4
   std::optional<SplashImage> image;
   std::vector<std::pair<std::string, std::string>> settings;  // further BootSetup keys, as written
@@ -46,10 +49,14 @@ struct Manifest {
   bool RecordForm() const;
 };
 
-// The manifest's text read, with paths relative to `folder`. Every value
-// the bootstrapper would cut, misread or refuse is an error, with its key.
+// The manifest's text read, with paths relative to `folder`. A broken
+// section header, an unknown section or key and a setting the bootstrapper
+// does not read are errors at their line, and nothing further is read;
+// every value the bootstrapper would cut, misread or refuse is an error,
+// with its key.
 struct ManifestResult {
   std::optional<Manifest> manifest;
+  std::vector<LineError> lineErrors;
   std::vector<std::string> errors;
 };
 ManifestResult ReadManifest(const std::string& text, const std::filesystem::path& folder,
@@ -82,10 +89,25 @@ inline constexpr std::uint64_t kDefaultDiskSize = 1457664;
 // empty when it shows one.
 std::string ImageProblem(std::string_view content, bool icon);
 
-// Lays the files out on disks of `diskSize` bytes; disk 1 also holds
-// SETUP.EXE and the toolkit (`firstDiskFiles` bytes), the splash image and
-// SETUP.LST. Nothing
-// when a file needs more than two disks; `error` then says which.
+// What one disk holds: `bytes`, a whole number of allocation units of
+// `cluster` bytes, each file taking whole units; at most `files` files (0:
+// any number).
+struct DiskSpace {
+  std::uint64_t bytes = kDefaultDiskSize;
+  std::uint64_t cluster = 1;
+  std::size_t files = 0;
+
+  std::uint64_t Taken(std::uint64_t size) const;  // rounded up to whole units
+  static DiskSpace Bytes(std::uint64_t size);      // counted in bytes, any number of files
+};
+
+// Lays the files out on disks of `space`; disk 1 also holds SETUP.EXE and
+// the toolkit (the files of `firstDiskFiles` bytes), the splash image and
+// SETUP.LST. Nothing when a file needs more than two disks; `error` then
+// says which.
+std::optional<Media> LayOut(const Manifest& manifest, const DiskSpace& space,
+                            const std::vector<std::uint64_t>& firstDiskFiles, std::string& error);
+// Disks of `diskSize` bytes; the other files of disk 1 take `firstDiskFiles`.
 std::optional<Media> LayOut(const Manifest& manifest, std::uint64_t diskSize, std::uint64_t firstDiskFiles,
                             std::string& error);
 

@@ -10,6 +10,7 @@
 #include "file_names.h"
 #include "image_files.h"
 #include "media_build.h"
+#include "manifest_check.h"
 #include "nearest_name.h"
 #include "pe_version.h"
 #include "settings.h"
@@ -212,20 +213,19 @@ class Linter {
   void CheckKeys() {
     const auto found = settings_.find("BOOTSETUP");
     if (found == settings_.end()) return;
-    std::vector<std::string> plain, numbered;
-    for (const boot::SettingKey& key : boot::kSettingKeys) {
-      (key.numbered ? numbered : plain).push_back(resources::LookUpString(key.id).value_or(""));
-    }
+    const SettingNames names = BootstrapperSettings();
+    const std::vector<std::string>& plain = names.plain;
+    const std::vector<std::string>& numbered = names.numbered;
     for (const Line& line : found->second) {
       if (Known(line.key, plain, numbered)) continue;
-      std::string hint = NearestName(line.key, plain);
+      std::string hint = boot::NearestName(line.key, plain);
       const std::size_t digits = line.key.find_last_not_of("0123456789") + 1;
       if (digits < line.key.size()) {
-        if (const std::string stem = NearestName(line.key.substr(0, digits), numbered); !stem.empty()) {
+        if (const std::string stem = boot::NearestName(line.key.substr(0, digits), numbered); !stem.empty()) {
           hint = stem + line.key.substr(digits);
         }
       } else if (hint.empty()) {
-        const std::string stem = NearestName(line.key, numbered);
+        const std::string stem = boot::NearestName(line.key, numbered);
         if (!stem.empty()) hint = stem + "1";
       }
       if (boot::ToUpperAscii(hint) == boot::ToUpperAscii(line.key)) hint = line.key.substr(0, digits) + "1";

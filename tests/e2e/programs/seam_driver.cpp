@@ -1,0 +1,38 @@
+// Runs the seam table (seam_table.h) through the real Windows backend.
+// Usage: seam_driver.exe TABLE; one line per row on stdout.
+// First: the backend's header decides how <windows.h> names meet the seam's.
+#include "win32_platform.h"
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "seam_table.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fputs("usage: seam_driver TABLE\n", stderr);
+    return 2;
+  }
+  std::ifstream in(argv[1], std::ios::binary);
+  const std::string table((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!in && table.empty()) {
+    std::fprintf(stderr, "cannot read %s\n", argv[1]);
+    return 2;
+  }
+  win32::Win32Platform machine;
+  const platform::Library version = machine.LoadSystemLibrary("VERSION.DLL");
+  std::string out;
+  {
+    seam_table::Runner runner(machine, version);
+    out = runner.Run(table);
+  }
+  machine.FreeLibrary(version);
+  _setmode(_fileno(stdout), _O_BINARY);
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return 0;
+}

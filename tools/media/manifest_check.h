@@ -1,0 +1,27 @@
+// The names of a manifest checked line by line before its values are read:
+// a section header without its "]", a section or key the builder does not
+// know, a setting the bootstrapper never reads. Each finding names the line
+// and, where one is near, the name that was probably meant.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace media {
+
+struct LineError {
+  int line = 0;  // from 1
+  std::string text;
+};
+
+std::vector<LineError> CheckManifestNames(const std::string& text);
+
+// The BootSetup keys the bootstrapper reads, from its own catalogue and
+// string table; a numbered key is listed by its name without the number.
+struct SettingNames {
+  std::vector<std::string> plain;
+  std::vector<std::string> numbered;
+};
+SettingNames BootstrapperSettings();
+
+}  // namespace media
