@@ -108,9 +108,8 @@ std::string CompressedName(const std::string& name) {
 }
 
 std::string TwinName(const std::string& path) {
-  const std::size_t slash = path.rfind('\\');
-  const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
-  const std::size_t dot = path.find('.', base);
+  // No backslash: npos + 1 is the start.
+  const std::size_t dot = path.find('.', path.rfind('\\') + 1);
   if (dot == std::string::npos) return path + "._";
   if (path.size() - dot - 1 < 3) return path + "_";
   return CompressedName(path);
@@ -118,29 +117,24 @@ std::string TwinName(const std::string& path) {
 
 std::string ExpandedName(const std::string& path, std::string_view content) {
   const std::optional<Header> header = ParseHeader(content);
-  if (!header) return path;
-  const std::size_t separator = path.find_last_of("/\\:");
-  const std::size_t base = separator == std::string::npos ? 0 : separator + 1;
-  if (base == path.size()) return path;
-
-  char stored = header->storedChar;
-  if (IsAsciiLetter(stored)) {
-    const auto lastLetter = std::find_if(path.rbegin(), path.rend(), IsAsciiLetter);
-    const bool lower = lastLetter == path.rend() || IsAsciiLower(*lastLetter);
-    stored = lower ? ToAsciiLower(stored) : ToAsciiUpper(stored);
-  }
-
+  // The first dot of the base name; none without a separator: npos + 1 is the start.
+  const std::size_t dot = path.find('.', path.find_last_of("/\\:") + 1);
   std::string result = path;
-  const std::size_t dot = result.find('.', base);
-  if (dot == std::string::npos) return result;
-  if (dot + 1 == result.size()) {
+  if (!header || dot == std::string::npos) return result;
+  char stored = header->storedChar;
+  if (dot + 1 == result.size() || (result.back() == '_' && stored == '\0')) {
     result.pop_back();
   } else if (result.back() == '_') {
-    if (stored == '\0') {
-      result.pop_back();
-    } else {
-      result.back() = stored;
+    // A letter takes the case of the name's last letter.
+    bool lower = true;
+    for (auto at = path.rbegin(); at != path.rend(); ++at) {
+      if (IsAsciiLetter(*at)) {
+        lower = IsAsciiLower(*at);
+        break;
+      }
     }
+    if (IsAsciiLetter(stored)) stored = lower ? ToAsciiLower(stored) : ToAsciiUpper(stored);
+    result.back() = stored;
   }
   return result;
 }

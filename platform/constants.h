@@ -60,8 +60,9 @@ inline constexpr unsigned kDtNoPrefix = 0x800;
 // The longest path that the platform's file calls take: MAX_PATH less
 // its terminator. Shorter limits of older calls are not the seam's.
 inline constexpr std::size_t kLongestPath = 259;
-// The longest source path that the version library's install opens: it
-// opens with the LZ library's own open, which keeps a path in 128.
+// The longest source path that the version library's install is sure to
+// open: Windows' opens it with the LZ library's own open, which keeps a
+// path in 128 characters (Wine's takes longer ones).
 inline constexpr std::size_t kLongestInstallSource = 127;
 
 // Error codes.

@@ -163,8 +163,8 @@ class Platform {
   // cannot be read.
   virtual std::optional<VersionInfo> FileVersion(Library versionLibrary,
                                                  const std::string& path) = 0;
-  // The platform's kVif... bits, 0 when installed; kVifCannotReadSrc for
-  // a source path longer than kLongestInstallSource. `tempName` gives the
+  // The platform's kVif... bits, 0 when installed; kVifCannotReadSrc may
+  // come for a source path longer than kLongestInstallSource. `tempName` gives the
   // temporary file to reuse under kViffForceInstall and receives the name
   // (without directory) of the one kept when kVifTempFile is set.
   virtual std::uint32_t InstallFile(Library versionLibrary, const InstallRequest& request,

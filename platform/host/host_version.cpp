@@ -101,10 +101,8 @@ std::optional<VersionInfo> HostMachine::VersionOf(const Target& target) const {
 std::uint32_t HostMachine::InstallFile(Library versionLibrary, const InstallRequest& request,
                                        std::string& tempName) {
   // Without the library's entry nothing is read, let alone installed.
-  // nor a source whose path the library's own open cannot hold.
-  const bool reachable = InDirectory(request.sourceDir, request.sourceName).size() <= platform::kLongestInstallSource;
   const std::uint32_t result =
-      loaded_.contains(versionLibrary) && reachable ? Install(request, tempName) : kVifCannotReadSrc;
+      loaded_.contains(versionLibrary) ? Install(request, tempName) : kVifCannotReadSrc;
   Note("install " + InDirectory(request.sourceDir, request.sourceName) + " -> " +
        InDirectory(DestinationDirectory(request), request.destName) + " result=" + Hex(result));
   return result;
