@@ -168,6 +168,10 @@ bool HostMachine::FileExists(const std::string& path) {
   if (path.empty()) return false;
   const Target target = Locate(path);
   if (target.device) return Refuse(platform::kErrorFileNotFound);
+  // A directory is there but is no file: the platform's test finds it
+  // without an error.
+  std::error_code error;
+  if (fs::is_directory(target.host, error)) return Refuse(0);
   const std::uint32_t refusal = ReadRefusal(target);
   return refusal == 0 || Refuse(refusal);
 }
@@ -324,14 +328,10 @@ platform::LzFile HostMachine::LzOpenRead(const std::string& path) {
 }
 
 platform::LzFile HostMachine::LzCreate(const std::string& path) {
-  Target target = Locate(path);
-  // The platform's LZ open tries the compressed twin's name in every mode,
-  // creating included: a directory or read-only file of the name leaves
-  // the expansion beside it as NAME._ or NAM.EX_.
-  if (!WriteWholeFile(target, "")) {
-    target = Locate(szdd::TwinName(path));
-    if (!WriteWholeFile(target, "")) return platform::kLzErrorBadInHandle;
-  }
+  // Created by the name given alone: the compressed twin is tried only
+  // when reading.
+  const Target target = Locate(path);
+  if (!WriteWholeFile(target, "")) return platform::kLzErrorBadInHandle;
   lzFiles_[nextLz_] = {target, true};
   return nextLz_++;
 }

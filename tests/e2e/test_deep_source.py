@@ -28,7 +28,7 @@ def deep_folder(length):
     parts, size = [], len("D:\\")
     while size < length:
         room = length - size
-        part = "SoftwareDistribution" + "X" * 19 if room > 41 else "DISK1" + "Y" * (room - 6)
+        part = "SoftwareDistribution" + "X" * 19 if room > 46 else "DISK1" + "Y" * (room - 6)
         parts.append(part)
         size += len(part) + 1
     return parts
