@@ -188,7 +188,6 @@ TEST_F(StrictMachine, FailingCallsSetTheWindowsErrorAndChangeNothing) {
       {"open in use", [](HostMachine& m) { return m.CreateForWrite("C:\\BUSY.DLL") != 0; }, 32},
       {"create protected", [](HostMachine& m) { return m.CreateForWrite("A:\\NEW") != 0; }, 19},
       {"create in missing dir", [](HostMachine& m) { return m.CreateForWrite("C:\\NO\\N") != 0; }, 3},
-      // The twin's name is tried too, as the platform's LZ open does.
       {"LZ on protected drive", [](HostMachine& m) { return m.LzCreate("A:\\FLOPPY.TXT") >= 0; }, 19},
       {"profile into read-only",
        [](HostMachine& m) { return m.WriteProfileString("s", "k", "v", "C:\\KEEP.TXT"); }, 5},
