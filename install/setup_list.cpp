@@ -85,8 +85,7 @@ bool AcceptProgramName(BootState& state, const std::string& name, const std::str
 }
 
 // `stem`, then `separator` and up to three digits: the staging copies
-// beside a destination (NAME~, NAME~2) and the join and picture copies
-// (NAME.001).
+// beside a destination (NAME~, NAME~2) and the join files (SETUP000.001).
 bool IsNumberedCopy(std::string_view path, std::string_view stem, char separator) {
   if (!path.starts_with(stem) || path.size() == stem.size() || path[stem.size()] != separator) return false;
   const std::string_view digits = path.substr(stem.size() + 1);
