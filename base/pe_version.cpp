@@ -47,10 +47,13 @@ class Bytes {
 struct Image {
   std::uint64_t sections = 0;  // offset of the section table
   std::uint32_t sectionCount = 0;
-  std::uint32_t resourceRva = 0;
+  DataDirectory directory;
 };
 
-std::optional<Image> ReadHeaders(Bytes& file) {
+// The headers and the entry `index` of the data directories; nothing when
+// the file is no PE32 or PE32+ image or the entry lies outside the
+// optional header that claims it.
+std::optional<Image> ReadHeaders(Bytes& file, std::uint32_t index) {
   if (file.U16(0) != 0x5A4Du) return std::nullopt;  // "MZ"
   const std::uint32_t peOffset = file.U32(0x3C);
   if (file.U32(peOffset) != kPeSignature) return std::nullopt;
@@ -61,14 +64,12 @@ std::optional<Image> ReadHeaders(Bytes& file) {
   const std::uint32_t magic = file.U16(optional);
   if (magic != kMagicPe32 && magic != kMagicPe32Plus) return std::nullopt;
   const std::uint64_t countField = magic == kMagicPe32 ? 92 : 108;
-  const std::uint64_t entry = countField + 4 + 8 * kResourceDirectory;
-  // The resource entry must lie inside the optional header that claims it.
+  const std::uint64_t entry = countField + 4 + 8 * std::uint64_t{index};
   if (entry + 8 > optionalSize) return std::nullopt;
   const std::uint32_t rvaCount = file.U32(optional + countField);
-  const std::uint32_t rva = file.U32(optional + entry);
-  const std::uint32_t size = file.U32(optional + entry + 4);
-  if (!file.Ok() || rvaCount <= kResourceDirectory || size == 0) return std::nullopt;
-  return Image{optional + optionalSize, count, rva};
+  const DataDirectory directory{file.U32(optional + entry), file.U32(optional + entry + 4)};
+  if (!file.Ok() || rvaCount <= index) return std::nullopt;
+  return Image{optional + optionalSize, count, directory};
 }
 
 std::optional<std::uint64_t> FileOffset(Bytes& file, const Image& image, std::uint32_t rva) {
@@ -130,9 +131,9 @@ struct VersionData {
 };
 
 std::optional<VersionData> FindVersionData(Bytes& file) {
-  const auto image = ReadHeaders(file);
-  if (!image) return std::nullopt;
-  const auto root = FileOffset(file, *image, image->resourceRva);
+  const auto image = ReadHeaders(file, kResourceDirectory);
+  if (!image || image->directory.size == 0) return std::nullopt;
+  const auto root = FileOffset(file, *image, image->directory.address);
   if (!root) return std::nullopt;
   const auto entry = VersionDataEntry(file, *root);
   if (!entry) return std::nullopt;
@@ -145,6 +146,12 @@ std::optional<VersionData> FindVersionData(Bytes& file) {
 }
 
 }  // namespace
+
+std::optional<DataDirectory> FindDataDirectory(std::string_view file, std::uint32_t index) {
+  Bytes bytes(file);
+  const auto image = ReadHeaders(bytes, index);
+  return image ? std::optional(image->directory) : std::nullopt;
+}
 
 std::optional<FixedFileInfo> ReadFixedFileInfo(std::string_view bytes) {
   Bytes file(bytes);

@@ -33,6 +33,15 @@ std::optional<FixedFileInfo> ReadFixedFileInfo(std::string_view file);
 std::optional<FixedFileInfo> ReadFixedFileInfoAsLibrary(std::string_view file,
                                                         std::uint32_t& valueLength);
 
+// Entry `index` of a PE32 or PE32+ image's data directories: an address
+// (relative to the image; a file offset for the security directory) and a
+// size. Nothing when the file is no image or has no such entry.
+struct DataDirectory {
+  std::uint32_t address = 0;
+  std::uint32_t size = 0;
+};
+std::optional<DataDirectory> FindDataDirectory(std::string_view file, std::uint32_t index);
+
 // "a.b.c.d", each part in decimal.
 std::string VersionText(std::uint32_t ms, std::uint32_t ls);
 

@@ -12,20 +12,9 @@ tool=$root/build/host/bin/setup-media
 work=${TMPDIR:-/tmp}/setup-image-bench
 rm -rf "$work"
 mkdir -p "$work/files"
-n=0
-{
-  printf '[Media]\nTitle=Bench\n[Main]\nFile=files/F000.EXE\n[Files]\n'
-  while IFS= read -r file; do
-    n=$((n + 1))
-    name=$(printf 'F%03d.DLL' "$n")
-    cp "$file" "$work/files/$name"
-    printf 'File%d=files/%s\n' "$n" "$name"
-    [ "$n" -ge 100 ] && break
-  done < <(find /usr/lib/x86_64-linux-gnu -maxdepth 1 -type f -size +100k -size -2M | sort)
-} >"$work/media.ini"
-cp "$work/files/F001.DLL" "$work/files/F000.EXE"
+. "$root/bench/corpus.sh"
+make_corpus "$work"
 export SOURCE_DATE_EPOCH=1000000000 MTOOLSRC=/dev/null MTOOLS_SKIP_CHECK=1 TZ=UTC0
-echo "corpus: $n files, $(du -cb "$work"/files/F*.DLL | tail -1 | cut -f1) bytes"
 
 seconds() {  # command...: the wall time of the command, in seconds
   local start

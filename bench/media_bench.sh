@@ -11,22 +11,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 work=${TMPDIR:-/tmp}/setup-media-bench
 rm -rf "$work"
 mkdir -p "$work/files" "$work/hand"
-# The corpus: the first 100 libraries of the machine in that size range,
-# under 8.3 names.
-n=0
-{
-  printf '[Media]\nTitle=Bench\n[Main]\nFile=files/F000.EXE\n[Files]\n'
-  while IFS= read -r file; do
-    n=$((n + 1))
-    name=$(printf 'F%03d.DLL' "$n")
-    cp "$file" "$work/files/$name"
-    printf 'File%d=files/%s\n' "$n" "$name"
-    [ "$n" -ge 100 ] && break
-  done < <(find /usr/lib/x86_64-linux-gnu -maxdepth 1 -type f -size +100k -size -2M | sort)
-} >"$work/media.ini"
-cp "$work/files/F001.DLL" "$work/files/F000.EXE"
-total=$(du -cb "$work"/files/F*.DLL | tail -1 | cut -f1)
-echo "corpus: $n files, $total bytes"
+. "$root/bench/corpus.sh"
+make_corpus "$work"
 
 start=$(date +%s.%N)
 "$root/build/host/bin/setup-media" build "$work/media.ini" -o "$work/media" | tail -1

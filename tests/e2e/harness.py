@@ -222,6 +222,15 @@ def observer(name):
     return _built(WIN64_DIR, os.path.join("programs", name + ".exe"))
 
 
+def read_record(path):
+    """The fake main setup program's record: cmdline, cwd, pid, ended."""
+    if not os.path.isfile(path):
+        return None
+    with open(path, "rb") as handle:
+        lines = handle.read().decode("latin-1").split("\r\n")
+    return dict(line.split("=", 1) for line in lines if "=" in line)
+
+
 def compress(source, media_dir, name):
     """Puts source on the media as NAME compressed, e.g. name SETUP1.EXE gives
     SETUP1.EX_ (the compressor stores the replaced character in the header)."""

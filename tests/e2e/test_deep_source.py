@@ -34,14 +34,6 @@ def deep_folder(length):
     return parts
 
 
-def read_record(path):
-    if not os.path.isfile(path):
-        return None
-    with open(path, "rb") as handle:
-        lines = handle.read().decode("latin-1").split("\r\n")
-    return dict(line.split("=", 1) for line in lines if "=" in line)
-
-
 class DeepSource(harness.WineTestCase):
     def test_list_main_program_and_a_bootstrap_file_from_a_folder_of_125_characters(self):
         parts = deep_folder(125)
@@ -61,10 +53,10 @@ class DeepSource(harness.WineTestCase):
         env = {"SETUP_E2E_RECORD": RECORD, "SETUP_E2E_RELEASE": RELEASE}
         run = harness.start_setup(self.prefix, [], program_path=source + "SETUP.EXE", env=env)
         record_path = self.prefix.unix_path(RECORD)
-        harness.poll(lambda: read_record(record_path) or not run.running(), 60,
+        harness.poll(lambda: harness.read_record(record_path) or not run.running(), 60,
                      what="the main setup program to start")
         self.assertTrue(run.running(), f"ended before its main setup program: {run.traced_boxes()}")
-        self.assertEqual(read_record(record_path)["cmdline"], "C:\\WINDOWS\\SETUP1.EXE " + source)
+        self.assertEqual(harness.read_record(record_path)["cmdline"], "C:\\WINDOWS\\SETUP1.EXE " + source)
         open(self.prefix.unix_path(RELEASE), "w").close()
         self.assertEqual(run.wait(60), 0)
         self.assertEqual(run.traced_boxes(), [])

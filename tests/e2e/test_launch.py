@@ -35,15 +35,6 @@ Setup=MAIN.EXE /Q
 MAIN = WINDIR + "MAIN.EXE"
 
 
-def read_record(path):
-    """The fake main setup program's record: cmdline, cwd, pid, ended."""
-    if not os.path.isfile(path):
-        return None
-    with open(path, "rb") as handle:
-        lines = handle.read().decode("latin-1").split("\r\n")
-    return dict(line.split("=", 1) for line in lines if "=" in line)
-
-
 class LaunchForms(harness.WineTestCase):
     """One list form a test; the main setup program is the fake one, held
     running until the test releases it, so the wait is seen, not raced."""
@@ -63,7 +54,7 @@ class LaunchForms(harness.WineTestCase):
 
     def wait_started(self, run):
         """Waits until the main setup program runs and the bootstrapper hides."""
-        harness.poll(lambda: read_record(self.record_path()) or not run.running(), 60,
+        harness.poll(lambda: harness.read_record(self.record_path()) or not run.running(), 60,
                      what="the main setup program to start")
         self.assertTrue(run.running(), f"ended before its main setup program: {run.traced_boxes()}")
         harness.wait_window_gone(self.prefix, "SetupWClass", "*", 20)
@@ -71,12 +62,12 @@ class LaunchForms(harness.WineTestCase):
         self.assertEqual([w.visible for w in hidden], [False])
 
     def release_and_finish(self, run):
-        record = read_record(self.record_path())
+        record = harness.read_record(self.record_path())
         self.assertNotIn("ended", record)
         self.assertTrue(run.running(), "the bootstrapper did not wait")
         open(self.prefix.unix_path(RELEASE), "w").close()
         self.assertEqual(run.wait(60), 0)
-        record = read_record(self.record_path())
+        record = harness.read_record(self.record_path())
         self.assertEqual(record.get("ended"), "1")
         self.assertEqual(run.traced_boxes(), [])
         return record
@@ -107,7 +98,7 @@ class LaunchForms(harness.WineTestCase):
         run = self.launch(["/X", "ARG"], list_text=FORM0_LIST)
         self.wait_started(run)
         self.assert_expanded_copy()
-        self.assertEqual(read_record(self.record_path())["cmdline"], "C:\\WINDOWS\\SETUP1.EXE D:\\ /X ARG")
+        self.assertEqual(harness.read_record(self.record_path())["cmdline"], "C:\\WINDOWS\\SETUP1.EXE D:\\ /X ARG")
         record = self.release_and_finish(run)
         self.assertEqual(record["cwd"].rstrip("\\").upper(), "C:\\WINDOWS")
         self.assertFalse(os.path.exists(self.prefix.unix_path(PROGRAM)))
@@ -123,7 +114,7 @@ class LaunchForms(harness.WineTestCase):
         self.put_main_program()
         run = self.launch([], list_text=FORM0_LIST + "UseTempDir=1\nTempDir=E2ETEMP\n")
         self.wait_started(run)
-        record = read_record(self.record_path())
+        record = harness.read_record(self.record_path())
         self.assertEqual(record["cmdline"], "C:\\E2ETEMP.001\\SETUP1.EXE D:\\")
         self.release_and_finish(run)
         self.assertFalse(os.path.exists(self.prefix.unix_path("C:\\E2ETEMP.001")))
@@ -137,7 +128,7 @@ class LaunchForms(harness.WineTestCase):
                           program="INSTALL.EXE")
         self.wait_started(run)
         self.release_and_finish(run)
-        self.assertEqual(read_record(self.record_path())["cmdline"], "C:\\WINDOWS\\SETUP1.EXE D:\\")
+        self.assertEqual(harness.read_record(self.record_path())["cmdline"], "C:\\WINDOWS\\SETUP1.EXE D:\\")
         self.assert_log(self.header("E2E Install") + [
             ("3", "D:\\"), (PROGRAM, "101"), ("Cmd", "C:\\WINDOWS\\SETUP1.EXE D:\\"), ("C", "1"),
             ("DS", "1")])

@@ -15,6 +15,13 @@ constexpr char kSys[] = "C:\\WINDOWS\\SYSTEM\\";
 class SupportLibraries : public Scenario {
  protected:
   void Remove(const std::string& windowsPath) { std::filesystem::remove(Path(windowsPath)); }
+  // A system for which the 3-D controls are used, with the list asking for them.
+  void ThreeDRun() {
+    Machine("Version=3.10");
+    Machine("Family=NT");
+    MachineSection("[Boxes]\r\nAnswers=1\r\n");
+    List("[BootSetup]\r\nSetupFileName=\r\nDialog3d=1\r\n");
+  }
   std::vector<std::string> Loads() const {
     std::vector<std::string> loads;
     for (const std::string& line : Journal("load ")) loads.push_back(line.substr(5));
@@ -38,10 +45,7 @@ TEST_F(SupportLibraries, ThreeDControlsArePresentCopiedOrGoneWithoutThem) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Reset();
-    Machine("Version=3.10");
-    Machine("Family=NT");
-    MachineSection("[Boxes]\r\nAnswers=1\r\n");
-    List("[BootSetup]\r\nSetupFileName=\r\nDialog3d=1\r\n");
+    ThreeDRun();
     bool library = true;
     for (const std::string& file : c.files) {
       if (file == "-CTL3D32") library = false;
@@ -71,17 +75,15 @@ TEST_F(SupportLibraries, ThreeDControlsAreCalledAtTheirDocumentedEntries) {
     std::vector<std::string> calls;
     bool platformFrame;  // the frame left to the platform
   };
+  const std::vector<std::string> kEveryCall = {
+      "Ctl3dRegister(0x400000)", "Ctl3dAutoSubclass(0x400000)", "Ctl3dSubclassDlg(0x1,0xFFFF)",
+      "Ctl3dDlgFramePaint(0x1,0x85,0x1,0x0)", "Ctl3dUnregister(0x400000)"};
   const Case cases[] = {
-      {"every entry", nullptr,
-       {"Ctl3dRegister(0x400000)", "Ctl3dAutoSubclass(0x400000)", "Ctl3dSubclassDlg(0x1,0xFFFF)",
-        "Ctl3dDlgFramePaint(0x1,0x85,0x1,0x0)", "Ctl3dUnregister(0x400000)"},
-       false},
+      {"every entry", nullptr, kEveryCall, false},
       {"the named table with its other ordinals",
        "StaticWndProc3d@11;Ctl3dSubclassDlg@2;Ctl3dSetStyle@19;Ctl3dRegister@12;Ctl3dUnregister@13;"
        "Ctl3dAutoSubclass@16;Ctl3dDlgFramePaint@20",
-       {"Ctl3dRegister(0x400000)", "Ctl3dAutoSubclass(0x400000)", "Ctl3dSubclassDlg(0x1,0xFFFF)",
-        "Ctl3dDlgFramePaint(0x1,0x85,0x1,0x0)", "Ctl3dUnregister(0x400000)"},
-       false},
+       kEveryCall, false},
       {"ordinals without names", "@11;@12;@13;@15;@16;@19;@2;@20",
        {"#12(0x400000)", "#16(0x400000)", "#2(0x1,0xFFFF)", "#20(0x1,0x85,0x1,0x0)", "#13(0x400000)"}, false},
       {"no frame painter or subclassing", "Ctl3dRegister@12;Ctl3dUnregister@13",
@@ -92,12 +94,8 @@ TEST_F(SupportLibraries, ThreeDControlsAreCalledAtTheirDocumentedEntries) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Reset();
-    // A version for which the 3-D controls are used.
-    Machine("Version=3.10");
-    Machine("Family=NT");
-    MachineSection("[Boxes]\r\nAnswers=1\r\n");
+    ThreeDRun();
     if (c.exports != nullptr) MachineSection(std::string("[Exports]\r\nCTL3D32.DLL=") + c.exports + "\r\n");
-    List("[BootSetup]\r\nSetupFileName=\r\nDialog3d=1\r\n");
     Put(std::string(kSys) + "CTL3DV2.DLL", "MZ");
     Put(std::string(kSys) + "CTL3D32.DLL", "MZ");
     Run();
