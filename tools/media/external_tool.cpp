@@ -107,8 +107,10 @@ bool RunTool(const ToolRun& run, std::string& error) {
   std::vector<char*> argv = Pointers(args), envp = Pointers(environment);
   Pipe output;
   SpawnActions actions;
+  // No terminal to answer a question on (a pass-phrase): it fails instead.
   // The child's output goes into the pipe, for the message when it fails.
-  if (!output.Open() || posix_spawn_file_actions_adddup2(actions.Get(), output.write.Get(), STDOUT_FILENO) != 0 ||
+  if (!output.Open() ||
+      posix_spawn_file_actions_addopen(actions.Get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0) != 0 || posix_spawn_file_actions_adddup2(actions.Get(), output.write.Get(), STDOUT_FILENO) != 0 ||
       posix_spawn_file_actions_adddup2(actions.Get(), output.write.Get(), STDERR_FILENO) != 0) {
     error = "cannot run " + program + ": " + std::strerror(errno);
     return false;

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +13,7 @@
 #include <iterator>
 #include <map>
 
+#include "external_tool.h"
 #include "pe_signature.h"
 #include "profile_text.h"
 #include "szdd.h"
@@ -24,7 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kSigningTool = "osslsigncode";
-constexpr std::size_t kLogTail = 600;  // of the tool's output, in an error
 
 std::optional<std::string> ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -46,41 +45,6 @@ std::string SigningTime(const fs::path& file) {
   struct stat status {};
   if (stat(file.c_str(), &status) != 0) return "0";
   return std::to_string(static_cast<long long>(status.st_mtime));
-}
-
-// Runs argv[0] found on PATH with no shell, its output into `log`. The
-// exit status, or -1 when it could not run.
-int Run(const std::vector<std::string>& args, const fs::path& log) {
-  std::vector<char*> argv;
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  const pid_t child = fork();
-  if (child < 0) return -1;
-  if (child == 0) {
-    // Only async-signal-safe calls between fork and exec.
-    // No terminal to ask for a pass-phrase on: a wrong one fails.
-    const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (in >= 0) dup2(in, STDIN_FILENO);
-    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (out >= 0) {
-      dup2(out, STDOUT_FILENO);
-      dup2(out, STDERR_FILENO);
-    }
-    execvp(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) return -1;
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string Tail(const fs::path& log) {
-  std::string text = ReadBytes(log).value_or("");
-  if (text.size() > kLogTail) text = "..." + text.substr(text.size() - kLogTail);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  return text;
 }
 
 // The first line of a pass-phrase's source.
@@ -180,11 +144,9 @@ bool Signer::SignFile(const fs::path& from, const fs::path& to, std::string& err
   const std::vector<std::string> key = KeyArguments();
   args.insert(args.end(), key.begin(), key.end());
   args.insert(args.end(), {"-in", from.string(), "-out", to.string()});
-  const fs::path log = scratch_ / "osslsigncode.log";
-  const int status = Run(args, log);
-  if (status == 0 && fs::is_regular_file(to)) return true;
-  error = status == 127 ? std::string("cannot run ") + kSigningTool + ": is it installed?"
-                        : "cannot sign " + from.string() + ": " + Tail(log);
+  std::string failure;
+  if (RunTool({args, {}, kSigningTool}, failure) && fs::is_regular_file(to)) return true;
+  error = "cannot sign " + from.string() + ": " + failure;
   return false;
 }
 
