@@ -36,14 +36,14 @@ void ReadSettingsBlock(BootState& state) {
 }
 
 void ShowSplash(BootState& state) {
-  state.Os().ShowWindow(state.splash.window, state.showCommand);
-  state.Os().UpdateWindow(state.splash.window);
+  state.Os().windows->ShowWindow(state.splash.window, state.showCommand);
+  state.Os().windows->UpdateWindow(state.splash.window);
 }
 
 // The phases after the window exists; false when one has ended the run.
 bool RunPhases(BootState& state) {
   ShowSplash(state);
-  const WinVersion version = GetWinVersion(state.Os());
+  const WinVersion version = GetWinVersion(*state.Os().system);
   state.winVersionCode = version.code;
   state.winVersionText = version.text;
   StartLog(state);
@@ -73,14 +73,14 @@ bool RunBootstrap(BootState& state, platform::Instance instance, const std::stri
   ReadSplashSettings(state);
   ReadSettingsBlock(state);
   if (!PrepareDirectories(state)) {
-    state.Os().PostQuit(0);
+    state.Os().windows->PostQuit(0);
     return true;
   }
   LoadSplashImage(state);
   state.splash.window = CreateSplashWindow(state);
   if (state.splash.window == 0) return false;
   PrepareCtl3d(state);
-  if (!RunPhases(state)) state.Os().PostQuit(0);
+  if (!RunPhases(state)) state.Os().windows->PostQuit(0);
   return true;
 }
 

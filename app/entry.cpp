@@ -26,17 +26,17 @@ bool RegisterSplashClass(BootState& state, bool buttonFace) {
   wc.style = platform::kClassStyle;
   wc.icon = "SetupIco";
   wc.background = (buttonFace ? platform::kColorBtnFace : platform::kColorWindow) + 1;
-  return state.Os().RegisterWindowClass(state.instance, wc, SplashWndProc);
+  return state.Os().windows->RegisterWindowClass(state.instance, wc, SplashWndProc);
 }
 
 void RunTail(BootState& state) {
-  platform::Platform& os = state.Os();
+  const platform::Os& os = state.Os();
   Libraries& libraries = state.libraries;
-  if (state.splash.image != 0 && state.splash.imageIsIcon == 0) os.DeleteObject(state.splash.image);
+  if (state.splash.image != 0 && state.splash.imageIsIcon == 0) os.painting->DeleteObject(state.splash.image);
   if (state.useTempDir == 1 || state.deleteSetup == 1) CleanUpAfterSetup(state);
   if (libraries.dialog3d == 1 && !libraries.released) ReleaseCtl3d(state);
-  if (libraries.version != 0 && !libraries.released) os.FreeLibrary(libraries.version);
-  if (libraries.toolkit != 0) os.FreeLibrary(libraries.toolkit);
+  if (libraries.version != 0 && !libraries.released) os.libraries->FreeLibrary(libraries.version);
+  if (libraries.toolkit != 0) os.libraries->FreeLibrary(libraries.toolkit);
 }
 
 }  // namespace
@@ -59,18 +59,18 @@ std::string SourceDirFor(const std::string& programPath, const std::string& file
 }
 
 bool InitApplication(BootState& state, platform::Instance instance) {
-  platform::Platform& os = state.Os();
+  const platform::Os& os = state.Os();
   state.instance = instance;
-  state.sectionName = os.LoadString(instance, ids::kBootSetup, kSectionNameCapacity);
+  state.sectionName = os.system->LoadString(instance, ids::kBootSetup, kSectionNameCapacity);
   const std::string extension = LoadText(state, ids::kListExtension);
-  const std::string program = os.ModuleFileName();
+  const std::string program = os.system->ModuleFileName();
   state.listPath = ListPathFor(program, extension);
   const std::string fileSubDir =
       ReadTextSetting(state, ids::kFileSubDir, "*", kFileSubDirCapacity);
   state.dirs.program = DirectoryOf(program);
   state.dirs.source = SourceDirFor(program, fileSubDir);
   state.dialogColor = ReadIntSetting(state, ids::kDialogColor, 0);
-  const bool win95Family = GetWinVersion(os).code == kWin95;
+  const bool win95Family = GetWinVersion(*os.system).code == kWin95;
   if (!win95Family) {
     state.libraries.dialog3d = ReadIntSetting(state, ids::kDialog3d, 0);
     if (state.libraries.dialog3d == 1) state.dialogColor = 1;
@@ -78,17 +78,17 @@ bool InitApplication(BootState& state, platform::Instance instance) {
   return RegisterSplashClass(state, state.dialogColor != 0 || win95Family);
 }
 
-int RunProgram(platform::Platform& os, platform::Instance instance, const std::string& commandLine,
+int RunProgram(const platform::Os& os, platform::Instance instance, const std::string& commandLine,
                int showCommand) {
   // Libraries that Windows loads for the program come from the system
   // directory only, never from beside SETUP.EXE on the media.
-  os.RestrictLibrarySearch();
+  os.libraries->RestrictLibrarySearch();
   BootState state;
-  state.os = &os;
+  state.os = os;
   const SplashStateScope scope(state);
   if (!InitApplication(state, instance)) return 0;
   if (!RunBootstrap(state, instance, commandLine, showCommand)) return 0;
-  const int exitCode = os.RunMessageLoop();
+  const int exitCode = os.windows->RunMessageLoop();
   RunTail(state);
   return exitCode;
 }

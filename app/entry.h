@@ -17,7 +17,7 @@ std::string SourceDirFor(const std::string& programPath, const std::string& file
 bool InitApplication(BootState& state, platform::Instance instance);
 
 // Runs the whole program; the result is its exit code, always 0.
-int RunProgram(platform::Platform& os, platform::Instance instance, const std::string& commandLine,
+int RunProgram(const platform::Os& os, platform::Instance instance, const std::string& commandLine,
                int showCommand);
 
 }  // namespace boot

@@ -30,7 +30,7 @@ double TimeRun(const fs::path& source, const fs::path& scratch) {
   fs::copy(source, scratch, fs::copy_options::recursive);
   const auto start = std::chrono::steady_clock::now();
   host::HostMachine machine(scratch);
-  boot::RunProgram(machine, kInstance, machine.CommandLine(), 1);
+  boot::RunProgram(machine.Os(), kInstance, machine.CommandLine(), 1);
   const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
   return took.count();
 }

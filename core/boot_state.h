@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "file_record.h"
-#include "platform.h"
+#include "os.h"
 
 namespace boot {
 
@@ -76,7 +76,7 @@ struct Libraries {
 };
 
 struct BootState {
-  platform::Platform* os = nullptr;
+  platform::Os os;
   platform::Instance instance = 0;
   std::string sectionName;
   std::string listPath;
@@ -109,7 +109,7 @@ struct BootState {
   // Files this run created or replaced; the clean-up deletes no others.
   std::vector<std::string> written;
 
-  platform::Platform& Os() const { return *os; }
+  const platform::Os& Os() const { return os; }
 };
 
 // Records that this run wrote the file at `path`.

@@ -9,12 +9,12 @@ constexpr std::size_t kResourceCapacity = 256;
 }  // namespace
 
 std::string LoadText(const BootState& state, int id) {
-  return state.Os().LoadString(state.instance, id, kResourceCapacity);
+  return state.Os().system->LoadString(state.instance, id, kResourceCapacity);
 }
 
 std::string ReadTextSetting(const BootState& state, int key, const std::string& defaultText,
                             std::size_t capacity, const std::string& suffix) {
-  return state.Os().ReadProfileString(state.sectionName, LoadText(state, key) + suffix,
+  return state.Os().profiles->ReadProfileString(state.sectionName, LoadText(state, key) + suffix,
                                       defaultText, capacity, state.listPath);
 }
 
@@ -25,7 +25,7 @@ std::string ReadTextSettingById(const BootState& state, int key, int defaultId,
 
 int ReadIntSetting(const BootState& state, int key, int defaultValue) {
   return static_cast<int>(
-      state.Os().ReadProfileInt(state.sectionName, LoadText(state, key), defaultValue, state.listPath));
+      state.Os().profiles->ReadProfileInt(state.sectionName, LoadText(state, key), defaultValue, state.listPath));
 }
 
 }  // namespace boot

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform.h"
+#include "os_system.h"
 #include "text.h"
 
 namespace boot {
@@ -47,8 +47,8 @@ WinVersion ClassifyWinVersion(
   return result;
 }
 
-WinVersion GetWinVersion(platform::Platform& os) {
-  return ClassifyWinVersion(os.Version(), [&os] { return os.NetworkCaps(kNetworkTypeQuery); });
+WinVersion GetWinVersion(platform::SystemFacts& system) {
+  return ClassifyWinVersion(system.Version(), [&system] { return system.NetworkCaps(kNetworkTypeQuery); });
 }
 
 }  // namespace boot

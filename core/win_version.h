@@ -7,7 +7,7 @@
 #include <string>
 
 namespace platform {
-class Platform;
+class SystemFacts;
 }
 
 namespace boot {
@@ -29,6 +29,6 @@ WinVersion ClassifyWinVersion(
     std::uint32_t version,
     const std::function<std::optional<std::uint16_t>()>& networkCaps);
 
-WinVersion GetWinVersion(platform::Platform& os);
+WinVersion GetWinVersion(platform::SystemFacts& system);
 
 }  // namespace boot

@@ -19,20 +19,20 @@ void ReportFailure(BootState& state, int messageId, const std::string& source,
   std::string text = LoadText(state, messageId) + source;
   WriteLogEntry(state, destination, kCopyFailedStatus);
   if (IsSet(extra)) text += "\n\n" + extra;
-  state.Os().MessageBox(text, state.errorCaption, platform::kMbOk | platform::kMbIconError);
+  state.Os().windows->MessageBox(text, state.errorCaption, platform::kMbOk | platform::kMbIconError);
 }
 
 // A name beside the destination that no file has yet, so that staging
 // never overwrites a file of the machine.
-std::string FreeStagingName(platform::Platform& os, const std::string& destination) {
+std::string FreeStagingName(const platform::Os& os, const std::string& destination) {
   for (int n = 1; n <= kMaxStagingNames; ++n) {
     const std::string name = destination + "~" + (n == 1 ? std::string() : Decimal(n));
-    if (!os.FileExists(name)) return name;
+    if (!os.files->FileExists(name)) return name;
   }
   return {};
 }
 
-CopyResult DestinationFailed(platform::Platform& os) { return {kDestinationFailed, os.LastError()}; }
+CopyResult DestinationFailed(const platform::Os& os) { return {kDestinationFailed, os.system->LastError()}; }
 
 std::string InstallErrorDetail(const BootState& state, std::uint32_t error) {
   switch (error) {
@@ -64,32 +64,32 @@ void ReportCopyError(BootState& state, const std::string& source, const std::str
 
 CopyResult ExpandToStaging(BootState& state, const std::string& source, const std::string& destination,
                            bool overwrite, std::string& staging) {
-  platform::Platform& os = state.Os();
-  const platform::LzFile in = os.LzOpenRead(source);
+  const platform::Os& os = state.Os();
+  const platform::LzFile in = os.lz->LzOpenRead(source);
   if (in < 0) {
     ReportCopyError(state, source, destination);
     return {kCopyFailed};
   }
-  if (!overwrite && os.FileExists(destination)) {
-    os.LzClose(in);
+  if (!overwrite && os.files->FileExists(destination)) {
+    os.lz->LzClose(in);
     return {kNotCopied};
   }
   const std::string name = FreeStagingName(os, destination);
-  const platform::LzFile out = name.empty() ? platform::kLzErrorBadOutHandle : os.LzCreate(name);
+  const platform::LzFile out = name.empty() ? platform::kLzErrorBadOutHandle : os.lz->LzCreate(name);
   if (out < 0) {
     const CopyResult failed = DestinationFailed(os);
-    os.LzClose(in);
+    os.lz->LzClose(in);
     return failed;
   }
-  const std::int64_t copied = os.LzCopy(in, out);
+  const std::int64_t copied = os.lz->LzCopy(in, out);
   const CopyResult failed = DestinationFailed(os);
-  os.LzClose(out);
-  os.LzClose(in);
+  os.lz->LzClose(out);
+  os.lz->LzClose(in);
   if (copied >= 0) {
     staging = name;
     return {kCopied};
   }
-  os.DeleteFile(name);
+  os.files->DeleteFile(name);
   // A full disk is the destination's fault, not the media's.
   if (copied == platform::kLzErrorWrite) return failed;
   ReportExpansionError(state, source, destination);
@@ -101,10 +101,10 @@ CopyResult ExpandCopyWithError(BootState& state, const std::string& source, cons
   std::string staging;
   const CopyResult staged = ExpandToStaging(state, source, destination, overwrite, staging);
   if (staged.result != kCopied) return staged;
-  platform::Platform& os = state.Os();
-  if (!os.ReplaceFile(staging, destination)) {
+  const platform::Os& os = state.Os();
+  if (!os.files->ReplaceFile(staging, destination)) {
     const CopyResult notReplaced = DestinationFailed(os);
-    os.DeleteFile(staging);
+    os.files->DeleteFile(staging);
     return notReplaced;
   }
   NoteWritten(state, destination);
@@ -118,7 +118,7 @@ int ShowInstallError(BootState& state, const std::string& source, const std::str
   if (IsSet(extra)) text += "\n\n" + extra;
   const unsigned type =
       state.noIgnore != 0 ? platform::kMbRetryCancelWarning : platform::kMbAbortRetryIgnoreWarning;
-  return state.Os().MessageBox(text, state.errorCaption, type);
+  return state.Os().windows->MessageBox(text, state.errorCaption, type);
 }
 
 int ExpandCopyAsking(BootState& state, const std::string& source, const std::string& destination,

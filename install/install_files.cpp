@@ -59,11 +59,11 @@ void AddRegistration(BootState& state, const FileRecord& record, const std::stri
 // record is done).
 class ExpandedSource {
  public:
-  explicit ExpandedSource(platform::Platform& os) : os_(os) {}
+  explicit ExpandedSource(const platform::Os& os) : os_(os) {}
   ExpandedSource(const ExpandedSource&) = delete;
   ExpandedSource& operator=(const ExpandedSource&) = delete;
   ~ExpandedSource() {
-    if (!staged.empty()) os_.DeleteFile(staged);
+    if (!staged.empty()) os_.files->DeleteFile(staged);
   }
   SourcePlace From(const SourcePlace& source, const std::string& destDir) const {
     return staged.empty() ? source : SourcePlace{destDir, staged.substr(destDir.size())};
@@ -73,22 +73,22 @@ class ExpandedSource {
   std::optional<Block> content;
 
  private:
-  platform::Platform& os_;
+  const platform::Os& os_;
 };
 
-std::optional<szdd::Header> CompressedHeader(platform::Platform& os, const std::string& path) {
-  const platform::File file = os.OpenForRead(path);
+std::optional<szdd::Header> CompressedHeader(const platform::Os& os, const std::string& path) {
+  const platform::File file = os.files->OpenForRead(path);
   if (file == 0) return std::nullopt;
-  const std::optional<std::string> head = os.ReadBytes(file, szdd::kHeaderSize);
-  os.CloseFile(file);
+  const std::optional<std::string> head = os.files->ReadBytes(file, szdd::kHeaderSize);
+  os.files->CloseFile(file);
   return head ? szdd::ParseHeader(*head) : std::nullopt;
 }
 
-std::optional<Block> ReadExpansion(platform::Platform& os, const std::string& path) {
-  const platform::LzFile file = os.LzOpenRead(path);
+std::optional<Block> ReadExpansion(const platform::Os& os, const std::string& path) {
+  const platform::LzFile file = os.lz->LzOpenRead(path);
   if (file < 0) return std::nullopt;
-  std::optional<Block> content = os.LzReadAll(file, kWholeFileLimit);
-  os.LzClose(file);
+  std::optional<Block> content = os.lz->LzReadAll(file, kWholeFileLimit);
+  os.lz->LzClose(file);
   return content;
 }
 
@@ -219,7 +219,7 @@ bool InstallWithVersions(BootState& state, const FileRecord& record, const Sourc
     }
   }
   const bool goOn = InstallByVersion(state, record, source, from, destDir);
-  state.Os().UpdateWindow(state.splash.window);
+  state.Os().windows->UpdateWindow(state.splash.window);
   return goOn;
 }
 

@@ -66,7 +66,7 @@ PlainScan ScanContent(std::string_view content) {
 
 // The box naming a refused name and its list, and the "403" entry.
 bool Refuse(BootState& state, const std::string& name, const std::string& listFile) {
-  state.Os().MessageBox(LoadText(state, ids::kNotAPlainFileName) + name + "\n\n" + listFile,
+  state.Os().windows->MessageBox(LoadText(state, ids::kNotAPlainFileName) + name + "\n\n" + listFile,
                         state.errorCaption, platform::kMbOk | platform::kMbIconError);
   WriteLogEntry(state, name, kRefusedStatus);
   return false;
@@ -99,7 +99,7 @@ bool IsRunOwnFile(BootState& state, const std::string& path) {
   const std::string normal = NormalPath(path, "");
   const bool listCopied = state.list.mode == kSectionedList;
   const std::string owned[] = {
-      LogFilePath(state), state.Os().ModuleFileName(), state.listPath, state.list.sourcePath,
+      LogFilePath(state), state.Os().system->ModuleFileName(), state.listPath, state.list.sourcePath,
       listCopied ? state.dirs.setup + LoadText(state, ids::kSetupListName) : std::string(),
       state.dirs.program + kToolkitFileName, state.dirs.win + kJoinFileStem};
   for (const std::string& own : owned) {
@@ -141,7 +141,7 @@ bool TakePlainNames(BootState& state, std::string& joined, std::string& mainSour
       if (isMain) return false;
       continue;
     }
-    const auto name = state.Os().ExpandedName(state.dirs.source + item);
+    const auto name = state.Os().lz->ExpandedName(state.dirs.source + item);
     if (name && !name->empty()) {
       item.back() = name->back();
       FileRecord record;
@@ -157,10 +157,10 @@ bool TakePlainNames(BootState& state, std::string& joined, std::string& mainSour
 
 // A list too large to read whole, or one that no memory can hold, is
 // reported as the scan's no-memory result.
-PlainScan ScanListFile(platform::Platform& os, const std::string& path) {
-  const std::optional<Block> content = os.ReadFile(path, kWholeFileLimit);
+PlainScan ScanListFile(const platform::Os& os, const std::string& path) {
+  const std::optional<Block> content = os.files->ReadFile(path, kWholeFileLimit);
   if (!content) {
-    const std::uint32_t error = os.LastError();
+    const std::uint32_t error = os.system->LastError();
     const bool tooLarge = error == platform::kErrorFileTooLarge || error == platform::kErrorNotEnoughMemory;
     return tooLarge ? PlainScan{kScanNoMemory, {}} : PlainScan{};
   }
@@ -194,7 +194,7 @@ bool AcceptSetupFileName(BootState& state) {
   if (name.empty()) return true;
   const bool acceptable = IsPlainFileName(name) && HasExtension(name) &&
                           NormalPath(state.list.programPath, state.dirs.win) != LogFilePath(state) &&
-                          !state.Os().DirectoryExists(state.list.programPath);
+                          !state.Os().files->DirectoryExists(state.list.programPath);
   return acceptable || Refuse(state, name, state.listPath);
 }
 
@@ -236,9 +236,9 @@ void CollectOwnEntries(BootState& state) {
 
 // False when the program its Setup key names is not a plain file name.
 bool CollectSectionedEntries(BootState& state) {
-  platform::Platform& os = state.Os();
+  const platform::Os& os = state.Os();
   SetupList& list = state.list;
-  list.setupKeyName = os.ReadProfileString(LoadText(state, ids::kSetupSection), LoadText(state, ids::kSetupKey),
+  list.setupKeyName = os.profiles->ReadProfileString(LoadText(state, ids::kSetupSection), LoadText(state, ids::kSetupKey),
                                            "*", kListSetupNameCapacity, list.sourcePath);
   if (IsSet(list.setupKeyName) &&
       !AcceptProgramName(state, SplitProgramAndSwitches(list.setupKeyName).first, list.sourcePath)) {
@@ -250,7 +250,7 @@ bool CollectSectionedEntries(BootState& state) {
   bool splitPending = false;
   for (int n = 1;; ++n) {
     const std::string entry =
-        os.ReadProfileString(section, key + Decimal(n), "*", kSectionedEntryCapacity, list.sourcePath);
+        os.profiles->ReadProfileString(section, key + Decimal(n), "*", kSectionedEntryCapacity, list.sourcePath);
     if (!IsSet(entry)) break;
     AddSectionedEntry(list.files, entry, macros, splitPending);
     if (!IsSet(GetField(entry, 4, ','))) break;
@@ -332,7 +332,7 @@ bool ReadSetupList(BootState& state) {
   list.files.clear();
   list.sourcePath = state.dirs.source + LoadText(state, ids::kSetupListName);
   std::string plainSource;
-  if (state.Os().FileExists(list.sourcePath) && !DetermineListMode(state, plainSource)) return false;
+  if (state.Os().files->FileExists(list.sourcePath) && !DetermineListMode(state, plainSource)) return false;
 
   list.setupFileName = ReadTextSettingById(state, ids::kSetupFileName, ids::kDefaultSetupFileName,
                                            kSetupFileNameCapacity);

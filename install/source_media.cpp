@@ -31,7 +31,7 @@ std::string TwinName(const std::string& name, const std::string& destName) {
 // True when the user has put the disk in and answers OK.
 bool AskForDisk(BootState& state, int disk) {
   const std::string text = LoadText(state, ids::kInsertDisk) + Decimal(disk);
-  return state.Os().MessageBox(text, state.splash.title, platform::kMbOkCancelWarning) == platform::kIdOk;
+  return state.Os().windows->MessageBox(text, state.splash.title, platform::kMbOkCancelWarning) == platform::kIdOk;
 }
 
 Search AfterGivingUp(int answer) { return answer == platform::kIdIgnore ? Search::kSkipped : Search::kStopped; }
@@ -41,7 +41,7 @@ Search AfterGivingUp(int answer) { return answer == platform::kIdIgnore ? Search
 std::string FreeJoinName(BootState& state) {
   for (int n = 1; n <= kMaxJoinNames; ++n) {
     std::string name = WithNumberExtension(kJoinFileStem, n);
-    if (!state.Os().FileExists(state.dirs.win + name)) return name;
+    if (!state.Os().files->FileExists(state.dirs.win + name)) return name;
   }
   return {};
 }
@@ -77,7 +77,7 @@ bool JoinFile::Open() {
     if (name.empty()) return false;
     path = state_.dirs.win + name;
   }
-  file_ = state_.Os().CreateForWrite(path);
+  file_ = state_.Os().files->CreateForWrite(path);
   if (file_ == 0) {
     // The next try looks for a free name again.
     if (!WasWritten(state_, path)) path.clear();
@@ -89,33 +89,33 @@ bool JoinFile::Open() {
 }
 
 void JoinFile::Close() {
-  if (file_ != 0) state_.Os().CloseFile(file_);
+  if (file_ != 0) state_.Os().files->CloseFile(file_);
   file_ = 0;
 }
 
 bool JoinFile::CopyFrom(platform::File in, std::uint64_t& added) {
-  platform::Platform& os = state_.Os();
+  const platform::Os& os = state_.Os();
   while (true) {
-    const std::optional<std::string> piece = os.ReadBytes(in, kJoinPiece);
+    const std::optional<std::string> piece = os.files->ReadBytes(in, kJoinPiece);
     if (!piece) return false;
     if (piece->empty()) return true;
-    if (!os.WriteBytes(file_, *piece)) return false;
+    if (!os.files->WriteBytes(file_, *piece)) return false;
     added += piece->size();
   }
 }
 
 bool JoinFile::Append(const std::string& path) {
   if (broken_ || !Open()) return false;
-  platform::Platform& os = state_.Os();
-  const platform::File in = os.OpenForRead(path);
+  const platform::Os& os = state_.Os();
+  const platform::File in = os.files->OpenForRead(path);
   std::uint64_t added = 0;
   const bool whole = in != 0 && CopyFrom(in, added);
-  if (in != 0) os.CloseFile(in);
+  if (in != 0) os.files->CloseFile(in);
   if (whole) {
     length_ += added;
     return true;
   }
-  if (added > 0 && !os.SetFileLength(file_, length_)) {
+  if (added > 0 && !os.files->SetFileLength(file_, length_)) {
     // A first part is simply copied again into a new file; a later one
     // cannot be, as its earlier parts are on another disk.
     Close();
@@ -130,17 +130,17 @@ int AskMissingSource(BootState& state, const std::string& path) {
   WriteLogEntry(state, path, path.size() > platform::kLongestPath ? kTooLongStatus : kMissingStatus);
   const unsigned type =
       state.noIgnore != 0 ? platform::kMbRetryCancelWarning : platform::kMbAbortRetryIgnoreWarning;
-  return state.Os().MessageBox(LoadText(state, SourceFailureId(path)) + path, state.errorCaption, type);
+  return state.Os().windows->MessageBox(LoadText(state, SourceFailureId(path)) + path, state.errorCaption, type);
 }
 
 Search FindSource(BootState& state, const Drive& drive, int disk, const std::string& destName,
                   std::string& name) {
-  platform::Platform& os = state.Os();
+  const platform::Os& os = state.Os();
   const std::string& dir = state.dirs.source;
   while (true) {
-    if (os.FileExists(dir + name)) return Search::kFound;
+    if (os.files->FileExists(dir + name)) return Search::kFound;
     const std::string twin = TwinName(name, destName);
-    if (!twin.empty() && os.FileExists(dir + twin)) {
+    if (!twin.empty() && os.files->FileExists(dir + twin)) {
       name = twin;
       return Search::kFound;
     }

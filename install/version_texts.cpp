@@ -28,11 +28,11 @@ VersionTexts TextsOf(const platform::VersionInfo& info) {
 
 // The version of the content a compressed file expands to, read with the
 // program's own reader.
-std::optional<platform::VersionInfo> ExpandedVersion(platform::Platform& os, const std::string& path) {
-  const platform::LzFile file = os.LzOpenRead(path);
+std::optional<platform::VersionInfo> ExpandedVersion(const platform::Os& os, const std::string& path) {
+  const platform::LzFile file = os.lz->LzOpenRead(path);
   if (file < 0) return std::nullopt;
-  const std::optional<Block> content = os.LzReadAll(file, kWholeFileLimit);
-  os.LzClose(file);
+  const std::optional<Block> content = os.lz->LzReadAll(file, kWholeFileLimit);
+  os.lz->LzClose(file);
   return content ? pe::ReadFixedFileInfo(content->View()) : std::nullopt;
 }
 
@@ -41,7 +41,7 @@ std::optional<platform::VersionInfo> ExpandedVersion(platform::Platform& os, con
 VersionTexts GetFileVersionText(BootState& state, const std::string& path) {
   const platform::Library library = state.libraries.version;
   if (library == 0) return {};
-  const std::optional<platform::VersionInfo> info = state.Os().FileVersion(library, path);
+  const std::optional<platform::VersionInfo> info = state.Os().versions->FileVersion(library, path);
   return info ? TextsOf(*info) : VersionTexts{};
 }
 
@@ -55,7 +55,7 @@ VersionTexts GetSourceVersionText(BootState& state, const std::string& path,
 }
 
 std::string GetFileDateText(BootState& state, const std::string& path) {
-  const std::optional<platform::SystemTime> time = state.Os().LastWriteTime(path);
+  const std::optional<platform::SystemTime> time = state.Os().files->LastWriteTime(path);
   if (!time) return {};
   return Decimal(time->year) + TwoDigits(time->month) + TwoDigits(time->day) + TwoDigits(time->hour) +
          TwoDigits(time->minute);
@@ -70,11 +70,11 @@ std::uint32_t VersionInstall(BootState& state, const std::string& sourceDir, con
   request.sourceDir = sourceDir;
   request.destDir = destDir;
   std::string tempName;
-  const std::uint32_t result = state.Os().InstallFile(state.libraries.version, request, tempName);
+  const std::uint32_t result = state.Os().versions->InstallFile(state.libraries.version, request, tempName);
   // The library keeps a newer or refused copy for a later install; this
   // run never makes that install, so the copy would only be left behind.
   if ((result & platform::kVifTempFile) != 0 && IsPlainFileName(tempName)) {
-    state.Os().DeleteFile(destDir + tempName);
+    state.Os().files->DeleteFile(destDir + tempName);
   }
   return result;
 }

@@ -12,7 +12,7 @@ namespace {
 // Only what this run wrote: a file that was there before stays, whatever
 // a list says about it.
 void DeleteIfWritten(BootState& state, const std::string& path) {
-  if (WasWritten(state, path)) state.Os().DeleteFile(path);
+  if (WasWritten(state, path)) state.Os().files->DeleteFile(path);
 }
 
 // Files of records whose destination is the temporary directory.
@@ -23,17 +23,17 @@ void DeleteTempDirFiles(BootState& state) {
 }
 
 void RemoveTempDir(BootState& state) {
-  platform::Platform& os = state.Os();
+  const platform::Os& os = state.Os();
   const std::string& tempDir = state.dirs.temp;
-  os.SetCurrentDirectory("C:\\");
-  os.SetCurrentDrive(3);
-  if (os.RemoveDirectory(tempDir.substr(0, tempDir.size() - 1))) {
+  os.files->SetCurrentDirectory("C:\\");
+  os.files->SetCurrentDrive(3);
+  if (os.files->RemoveDirectory(tempDir.substr(0, tempDir.size() - 1))) {
     WriteLogEntry(state, "DT", "1");
     return;
   }
   const std::string text = LoadText(state, ids::kUnableToDeleteTempDir) + "\n\n" + tempDir + "\n\n" +
                            state.tempDirMessage;
-  os.MessageBox(text, state.errorCaption, platform::kMbOk | platform::kMbIconError);
+  os.windows->MessageBox(text, state.errorCaption, platform::kMbOk | platform::kMbIconError);
   WriteLogEntry(state, "DT", "0");
 }
 

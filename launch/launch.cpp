@@ -19,25 +19,25 @@ void ReleaseLibrariesBeforeWait(BootState& state) {
     libraries.dialog3d = 0;
   }
   if (libraries.version != 0) {
-    state.Os().FreeLibrary(libraries.version);
+    state.Os().libraries->FreeLibrary(libraries.version);
     libraries.version = 0;
   }
   libraries.released = true;
 }
 
 void WaitOrEnd(BootState& state) {
-  platform::Platform& os = state.Os();
+  const platform::Os& os = state.Os();
   if (state.useTempDir != 1 && state.deleteSetup != 1) {
     WriteLogEntry(state, "C", "1");
-    os.PostQuit(0);
+    os.windows->PostQuit(0);
     return;
   }
-  if (!os.SetTimer(state.splash.window, kWaitTimerId, kWaitTimerMs)) {
+  if (!os.windows->SetTimer(state.splash.window, kWaitTimerId, kWaitTimerMs)) {
     WriteLogEntry(state, "T", "0");
-    os.PostQuit(0);
+    os.windows->PostQuit(0);
     return;
   }
-  os.ShowWindow(state.splash.window, platform::kSwHide);
+  os.windows->ShowWindow(state.splash.window, platform::kSwHide);
   ReleaseLibrariesBeforeWait(state);
 }
 
@@ -48,7 +48,7 @@ void ReportLaunchFailure(BootState& state, const std::string& commandLine, std::
   const std::string text = LoadText(state, ids::kErrorLaunching) + state.list.programPath + "\n\n" +
                            extra + "\n\n" + LoadText(state, ids::kErrorPrefix) + code + "\n\n" +
                            commandLine;
-  state.Os().MessageBox(text, state.errorCaption, platform::kMbOk | platform::kMbIconError);
+  state.Os().windows->MessageBox(text, state.errorCaption, platform::kMbOk | platform::kMbIconError);
   WriteLogEntry(state, "L", code);
 }
 
@@ -64,9 +64,9 @@ std::string ComposeCommandLine(const std::string& program, const std::string& sw
 }
 
 void LaunchMainSetup(BootState& state) {
-  platform::Platform& os = state.Os();
+  const platform::Os& os = state.Os();
   if (state.installFailed) {
-    os.PostQuit(0);
+    os.windows->PostQuit(0);
     return;
   }
   std::string program;
@@ -79,16 +79,16 @@ void LaunchMainSetup(BootState& state) {
     // Only the copy this run placed is started, never a file left from before.
     program = state.list.programPath;
     if (state.list.setupFileName.empty() || !WasWritten(state, program)) {
-      os.PostQuit(0);
+      os.windows->PostQuit(0);
       return;
     }
   }
   const std::string commandLine = ComposeCommandLine(program, switches, state.dirs.source, state.commandLine);
   WriteLogEntry(state, "Cmd", commandLine);
-  const platform::Platform::Started started = os.StartProcess(commandLine);
+  const platform::Processes::Started started = os.processes->StartProcess(commandLine);
   if (!started.ok) {
     ReportLaunchFailure(state, commandLine, started.error);
-    os.PostQuit(0);
+    os.windows->PostQuit(0);
     return;
   }
   state.setupProcess = started.process;
@@ -96,11 +96,11 @@ void LaunchMainSetup(BootState& state) {
 }
 
 void OnWaitTimer(BootState& state, platform::Window window) {
-  platform::Platform& os = state.Os();
-  if (!os.ProcessEnded(state.setupProcess)) return;
-  os.KillTimer(window, kWaitTimerId);
+  const platform::Os& os = state.Os();
+  if (!os.processes->ProcessEnded(state.setupProcess)) return;
+  os.windows->KillTimer(window, kWaitTimerId);
   WriteLogEntry(state, "C", "1");
-  os.PostQuit(0);
+  os.windows->PostQuit(0);
 }
 
 }  // namespace boot

@@ -19,25 +19,25 @@ constexpr char kEnded[] = "100";
 
 // The toolkit's result for the DLL at `path`: 0, or the failure it reports.
 std::string RegisterLibrary(BootState& state, const std::string& path) {
-  platform::Platform& os = state.Os();
+  const platform::Os& os = state.Os();
   platform::Library& toolkit = state.libraries.toolkit;
   if (toolkit == 0) toolkit = LoadAuthorLibrary(state, kToolkitFileName);
-  const platform::Entry entry = toolkit != 0 ? os.FindEntry(toolkit, nullptr, kToolkitRegister) : 0;
+  const platform::Entry entry = toolkit != 0 ? os.libraries->FindEntry(toolkit, nullptr, kToolkitRegister) : 0;
   if (entry == 0) return kNoToolkit;
   const std::uintptr_t args[] = {reinterpret_cast<std::uintptr_t>(path.c_str())};
-  return Decimal(static_cast<std::int32_t>(os.CallEntry(entry, args)));
+  return Decimal(static_cast<std::int32_t>(os.libraries->CallEntry(entry, args)));
 }
 
 // "100" once the program has ended, or the platform's error of its start.
 // The wait sleeps until the program ends or a message comes, and the
 // splash window's messages are dispatched meanwhile.
 std::string RunToEnd(BootState& state, const std::string& commandLine) {
-  platform::Platform& os = state.Os();
-  const platform::Platform::Started started = os.StartProcess(commandLine);
+  const platform::Os& os = state.Os();
+  const platform::Processes::Started started = os.processes->StartProcess(commandLine);
   if (!started.ok) return Decimal(started.error);
-  while (!os.ProcessEnded(started.process)) {
-    os.WaitForProcessOrMessage(started.process);
-    os.PumpMessages();
+  while (!os.processes->ProcessEnded(started.process)) {
+    os.processes->WaitForProcessOrMessage(started.process);
+    os.windows->PumpMessages();
   }
   return kEnded;
 }

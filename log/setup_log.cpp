@@ -37,7 +37,7 @@ void StartLog(BootState& state) {
   Log& log = state.log;
   if (log.enabled != 1) return;
   log.path = LogFilePath(state);
-  log.section = LogSectionName(state.Os().SystemTimeUtc());
+  log.section = LogSectionName(state.Os().system->SystemTimeUtc());
   WriteLogEntry(state, "A", state.splash.title);
   WriteLogEntry(state, "V", state.winVersionText + " (" + VersionLabel() + ")");
   for (const auto& [key, value] : log.held) WriteLogEntry(state, key, value);
@@ -51,7 +51,7 @@ void WriteLogEntry(BootState& state, const std::string& key, const std::string& 
     log.held.emplace_back(key, value);
     return;
   }
-  state.Os().WriteProfileString(log.section, key, value, log.path);
+  state.Os().profiles->WriteProfileString(log.section, key, value, log.path);
 }
 
 }  // namespace boot

@@ -10,10 +10,10 @@ namespace {
 // nothing, when the library lacks it.
 bool Call(BootState& state, const Ctl3dEntry& entry, std::span<const std::uintptr_t> args,
           std::intptr_t& result) {
-  platform::Platform& os = state.Os();
-  const platform::Entry found = os.FindEntry(state.libraries.ctl3d, entry.name, entry.ordinal);
+  const platform::Os& os = state.Os();
+  const platform::Entry found = os.libraries->FindEntry(state.libraries.ctl3d, entry.name, entry.ordinal);
   if (found == 0) return false;
-  result = os.CallEntry(found, args);
+  result = os.libraries->CallEntry(found, args);
   return true;
 }
 
@@ -35,7 +35,7 @@ std::intptr_t Ctl3dFrame(BootState& state, platform::Window window, std::uint32_
   std::intptr_t result = 0;
   if (state.libraries.dialog3d == 1 && Call(state, kCtl3dDlgFramePaint, args, result)) return result;
   // Without the library's painter nothing would paint the frame or take activation.
-  return state.Os().DefWindowProc(window, message, wParam, lParam);
+  return state.Os().windows->DefWindowProc(window, message, wParam, lParam);
 }
 
 void ReleaseCtl3d(BootState& state) {
@@ -44,7 +44,7 @@ void ReleaseCtl3d(BootState& state) {
   const std::array<std::uintptr_t, 1> instance = {state.instance};
   std::intptr_t ignored = 0;
   Call(state, kCtl3dUnregister, instance, ignored);
-  state.Os().FreeLibrary(library);
+  state.Os().libraries->FreeLibrary(library);
   library = 0;
 }
 

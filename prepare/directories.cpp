@@ -30,11 +30,11 @@ bool IsDriveLetterPath(const std::string& path) {
 }
 
 // Enters a directory, and its drive when the path names one.
-void EnterDirectory(platform::Platform& os, const std::string& path) {
-  os.SetCurrentDirectory(path);
+void EnterDirectory(const platform::Os& os, const std::string& path) {
+  os.files->SetCurrentDirectory(path);
   const char letter = ToUpperAscii(path.substr(0, 1)).c_str()[0];
   if (path.size() > 1 && path[1] == ':' && letter >= 'A' && letter <= 'Z') {
-    os.SetCurrentDrive(letter - 'A' + 1);
+    os.files->SetCurrentDrive(letter - 'A' + 1);
   }
 }
 
@@ -42,25 +42,25 @@ std::string Suffixed(const std::string& path, int n) { return n == 0 ? path : Wi
 
 // The first of the candidate names that this run could create; empty when
 // none could be.
-std::string CreateNewTempDir(platform::Platform& os, const std::string& path) {
+std::string CreateNewTempDir(const platform::Os& os, const std::string& path) {
   for (int n = 0; n <= kMaxTempDirSuffix; ++n) {
     const std::string candidate = Suffixed(path, n);
-    if (os.CreateProtectedDirectory(candidate, kTempDirAccess)) return candidate;
-    if (os.LastError() != platform::kErrorAlreadyExists) break;
+    if (os.files->CreateProtectedDirectory(candidate, kTempDirAccess)) return candidate;
+    if (os.system->LastError() != platform::kErrorAlreadyExists) break;
   }
   return {};
 }
 
 void ReportNoTempDir(BootState& state, const std::string& path) {
-  state.Os().MessageBox(LoadText(state, ids::kUnableToCreateTempDir) + path, state.errorCaption,
+  state.Os().windows->MessageBox(LoadText(state, ids::kUnableToCreateTempDir) + path, state.errorCaption,
                         platform::kMbOk | platform::kMbIconError);
 }
 
 void FindSystemDirectories(BootState& state) {
-  platform::Platform& os = state.Os();
+  const platform::Os& os = state.Os();
   Directories& dirs = state.dirs;
-  dirs.win = ToUpperAscii(os.WindowsDirectory());
-  dirs.osSys = os.SystemDirectory();
+  dirs.win = ToUpperAscii(os.system->WindowsDirectory());
+  dirs.osSys = os.system->SystemDirectory();
   // Real systems report both in mixed case, so case must not matter here.
   dirs.sys = IsBelow(dirs.osSys, dirs.win) ? dirs.osSys : dirs.win;
   AddTrailingBackslash(dirs.win);
@@ -92,7 +92,7 @@ std::optional<std::string> TempDirFromSetting(const std::string& setting, const 
 }
 
 bool PrepareDirectories(BootState& state) {
-  platform::Platform& os = state.Os();
+  const platform::Os& os = state.Os();
   Directories& dirs = state.dirs;
   FindSystemDirectories(state);
   if (state.useTempDir != 1) {
@@ -103,7 +103,7 @@ bool PrepareDirectories(BootState& state) {
   }
   const std::optional<std::string> named =
       IsSet(state.tempDirSetting) ? TempDirFromSetting(state.tempDirSetting, dirs) : std::nullopt;
-  const std::string wanted = named ? *named : GeneratedTempDir(os.SystemTimeUtc());
+  const std::string wanted = named ? *named : GeneratedTempDir(os.system->SystemTimeUtc());
   std::string path = CreateNewTempDir(os, wanted);
   if (path.empty()) {
     ReportNoTempDir(state, wanted);

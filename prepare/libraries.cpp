@@ -3,11 +3,11 @@
 namespace boot {
 
 platform::Library LoadAuthorLibrary(BootState& state, const std::string& name) {
-  platform::Platform& os = state.Os();
+  const platform::Os& os = state.Os();
   const Directories& dirs = state.dirs;
   for (const std::string* dir : {&dirs.program, &dirs.osSys, &dirs.win, &dirs.setup}) {
-    if (dir->empty() || !os.FileExists(*dir + name)) continue;
-    if (const platform::Library library = os.LoadLibrary(*dir + name)) return library;
+    if (dir->empty() || !os.files->FileExists(*dir + name)) continue;
+    if (const platform::Library library = os.libraries->LoadLibrary(*dir + name)) return library;
   }
   return 0;
 }

@@ -18,7 +18,7 @@ constexpr std::size_t kRequiresMessageCapacity = 100;
 // anywhere, and such a file counts as missing.
 bool Present(BootState& state, const std::string& name) {
   return IsPlainFileName(name) &&
-         (state.Os().FileExists(state.dirs.osSys + name) || state.Os().FileExists(state.dirs.win + name));
+         (state.Os().files->FileExists(state.dirs.osSys + name) || state.Os().files->FileExists(state.dirs.win + name));
 }
 
 }  // namespace
@@ -34,7 +34,7 @@ bool CheckExcludedVersion(BootState& state) {
   if (IsSet(extra)) text += "\n\n" + extra;
   if (mayContinue) text += "\n\n" + LoadText(state, ids::kContinueAnyway);
   const unsigned type = mayContinue ? platform::kMbYesNoWarning : platform::kMbOkWarning;
-  const int answer = state.Os().MessageBox(text, state.errorCaption, type);
+  const int answer = state.Os().windows->MessageBox(text, state.errorCaption, type);
   WriteLogEntry(state, "OS", "1");
   return answer == platform::kIdYes;
 }
@@ -50,7 +50,7 @@ bool CheckRequiredFiles(BootState& state) {
     while (!Present(state, name)) {
       std::string text = LoadText(state, ids::kRequiredFileMissing) + "\n\n" + name;
       if (IsSet(extra)) text += "\n\n" + extra;
-      const int answer = state.Os().MessageBox(text, state.errorCaption, type);
+      const int answer = state.Os().windows->MessageBox(text, state.errorCaption, type);
       // The last place looked at, after every box.
       WriteLogEntry(state, LoadText(state, ids::kRequires) + number, state.dirs.win + name);
       if (answer == platform::kIdIgnore) break;

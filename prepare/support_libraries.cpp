@@ -17,8 +17,8 @@ constexpr char kCopiedStatus[] = "101";
 constexpr char kCopyFailedStatus[] = "400";
 
 bool Present(BootState& state, const std::string& name) {
-  platform::Platform& os = state.Os();
-  return os.FileExists(state.dirs.osSys + name) || os.FileExists(state.dirs.win + name);
+  const platform::Os& os = state.Os();
+  return os.files->FileExists(state.dirs.osSys + name) || os.files->FileExists(state.dirs.win + name);
 }
 
 // Expands the compressed copy from the media into the system directory,
@@ -43,7 +43,7 @@ void PrepareCtl3d(BootState& state) {
   libraries.ctl3d = LoadAuthorLibrary(state, kCtl3dLibrary);
   if (StartCtl3d(state)) return;
   // A library that cannot be registered with counts as not loaded.
-  state.Os().FreeLibrary(libraries.ctl3d);
+  state.Os().libraries->FreeLibrary(libraries.ctl3d);
   libraries.ctl3d = 0;
   libraries.dialog3d = 0;
 }
@@ -61,7 +61,7 @@ void PrepareVersionLibrary(BootState& state) {
     WriteLogEntry(state, "Ver," + state.dirs.sys + kVerFile, copy == kCopied ? kCopiedStatus : kCopyFailedStatus);
   }
   if (state.versionCheck != 0) return;
-  state.libraries.version = state.Os().LoadSystemLibrary(kVersionLibrary);
+  state.libraries.version = state.Os().libraries->LoadSystemLibrary(kVersionLibrary);
   if (state.libraries.version != 0) return;
   // Versions cannot be read without the library: dates decide instead.
   state.versionCheck = 1;

@@ -1,37 +1,22 @@
 #include "faulty_platform.h"
 
 #include <algorithm>
-#include <array>
 #include <stdexcept>
 
 #include "constants.h"
 #include "profile_text.h"
 
 namespace host {
-namespace {
 
-constexpr std::array<std::string_view, 39> kOperations = {
-    "ReadProfileString", "ReadProfileInt", "WriteProfileString", "NetworkCaps",
-    "CreateDirectory", "CreateProtectedDirectory", "RemoveDirectory", "SetCurrentDirectory",
-    "SetCurrentDrive", "FileExists", "DeleteFile", "ReadFile",
-    "ReplaceFile", "OpenForRead", "CreateForWrite", "ReadBytes",
-    "WriteBytes", "SetFileLength", "LastWriteTime", "LzOpenRead", "LzCreate",
-    "LzCopy", "LzReadAll", "ExpandedName", "FileVersion", "InstallFile",
-    "LoadLibrary", "LoadSystemLibrary", "RestrictLibrarySearch", "FindEntry", "CallEntry",
-    "StartProcess", "ProcessEnded", "RegisterWindowClass", "CreateWindow",
-    "SetTimer", "MessageBox", "CreateBitmap", "CreateIcon"};
-
-bool IsOperation(std::string_view name) {
-  return std::find(kOperations.begin(), kOperations.end(), name) != kOperations.end();
+std::vector<std::string> FaultyPlatform::CalledOperations() const {
+  std::vector<std::string> names;
+  for (const auto& [name, count] : calls_) names.push_back(name);
+  return names;
 }
-
-}  // namespace
-
-std::span<const std::string_view> FaultyPlatform::Operations() { return kOperations; }
 
 void FaultyPlatform::FailCall(std::string_view operation, int n, Repeat repeat,
                               std::uint32_t error) {
-  if (!IsOperation(operation) || n < 1) {
+  if (n < 1) {
     throw std::invalid_argument("no call " + std::to_string(n) + " of " +
                                 std::string(operation) + " can be made to fail");
   }
@@ -65,118 +50,114 @@ std::string FaultyPlatform::ReadProfileString(const std::string& section, const 
                                               const std::string& defaultText,
                                               std::size_t capacity, const std::string& file) {
   // A file that cannot be read gives what a missing one gives.
-  if (Fails("ReadProfileString")) {
+  if (Fails(__func__)) {
     return profile::ReadString(std::nullopt, section, key, defaultText, capacity);
   }
-  return inner_.ReadProfileString(section, key, defaultText, capacity, file);
+  return inner_.profiles->ReadProfileString(section, key, defaultText, capacity, file);
 }
 
 std::uint32_t FaultyPlatform::ReadProfileInt(const std::string& section, const std::string& key,
                                              int defaultValue, const std::string& file) {
-  if (Fails("ReadProfileInt")) return static_cast<std::uint32_t>(defaultValue);
-  return inner_.ReadProfileInt(section, key, defaultValue, file);
+  if (Fails(__func__)) return static_cast<std::uint32_t>(defaultValue);
+  return inner_.profiles->ReadProfileInt(section, key, defaultValue, file);
 }
 
 bool FaultyPlatform::WriteProfileString(const std::string& section, const std::string& key,
                                         const std::string& value, const std::string& file) {
-  return !Fails("WriteProfileString") && inner_.WriteProfileString(section, key, value, file);
+  return !Fails(__func__) && inner_.profiles->WriteProfileString(section, key, value, file);
 }
 
 std::optional<std::uint16_t> FaultyPlatform::NetworkCaps(int index) {
-  if (Fails("NetworkCaps")) return std::nullopt;
-  return inner_.NetworkCaps(index);
-}
-
-bool FaultyPlatform::CreateDirectory(const std::string& path) {
-  return !Fails("CreateDirectory") && inner_.CreateDirectory(path);
+  if (Fails(__func__)) return std::nullopt;
+  return inner_.system->NetworkCaps(index);
 }
 
 bool FaultyPlatform::CreateProtectedDirectory(const std::string& path,
                                               std::span<const platform::AccessEntry> entries) {
-  return !Fails("CreateProtectedDirectory") && inner_.CreateProtectedDirectory(path, entries);
+  return !Fails(__func__) && inner_.files->CreateProtectedDirectory(path, entries);
 }
 
 bool FaultyPlatform::RemoveDirectory(const std::string& path) {
-  return !Fails("RemoveDirectory") && inner_.RemoveDirectory(path);
+  return !Fails(__func__) && inner_.files->RemoveDirectory(path);
 }
 
 bool FaultyPlatform::SetCurrentDirectory(const std::string& path) {
-  return !Fails("SetCurrentDirectory") && inner_.SetCurrentDirectory(path);
+  return !Fails(__func__) && inner_.files->SetCurrentDirectory(path);
 }
 
 bool FaultyPlatform::SetCurrentDrive(int drive) {
-  return !Fails("SetCurrentDrive") && inner_.SetCurrentDrive(drive);
+  return !Fails(__func__) && inner_.files->SetCurrentDrive(drive);
 }
 
 bool FaultyPlatform::FileExists(const std::string& path) {
-  return !Fails("FileExists") && inner_.FileExists(path);
+  return !Fails(__func__) && inner_.files->FileExists(path);
 }
 
 bool FaultyPlatform::DeleteFile(const std::string& path) {
-  return !Fails("DeleteFile") && inner_.DeleteFile(path);
+  return !Fails(__func__) && inner_.files->DeleteFile(path);
 }
 
 std::optional<boot::Block> FaultyPlatform::ReadFile(const std::string& path, std::size_t limit) {
-  if (Fails("ReadFile")) return std::nullopt;
-  return inner_.ReadFile(path, limit);
+  if (Fails(__func__)) return std::nullopt;
+  return inner_.files->ReadFile(path, limit);
 }
 
 bool FaultyPlatform::ReplaceFile(const std::string& from, const std::string& to) {
-  return !Fails("ReplaceFile") && inner_.ReplaceFile(from, to);
+  return !Fails(__func__) && inner_.files->ReplaceFile(from, to);
 }
 
 platform::File FaultyPlatform::OpenForRead(const std::string& path) {
-  return Fails("OpenForRead") ? 0 : inner_.OpenForRead(path);
+  return Fails(__func__) ? 0 : inner_.files->OpenForRead(path);
 }
 
 platform::File FaultyPlatform::CreateForWrite(const std::string& path) {
-  return Fails("CreateForWrite") ? 0 : inner_.CreateForWrite(path);
+  return Fails(__func__) ? 0 : inner_.files->CreateForWrite(path);
 }
 
 std::optional<std::string> FaultyPlatform::ReadBytes(platform::File file, std::size_t count) {
-  if (Fails("ReadBytes")) return std::nullopt;
-  return inner_.ReadBytes(file, count);
+  if (Fails(__func__)) return std::nullopt;
+  return inner_.files->ReadBytes(file, count);
 }
 
 bool FaultyPlatform::WriteBytes(platform::File file, const std::string& bytes) {
-  return !Fails("WriteBytes") && inner_.WriteBytes(file, bytes);
+  return !Fails(__func__) && inner_.files->WriteBytes(file, bytes);
 }
 
 std::optional<platform::SystemTime> FaultyPlatform::LastWriteTime(const std::string& path) {
-  if (Fails("LastWriteTime")) return std::nullopt;
-  return inner_.LastWriteTime(path);
+  if (Fails(__func__)) return std::nullopt;
+  return inner_.files->LastWriteTime(path);
 }
 
 platform::LzFile FaultyPlatform::LzOpenRead(const std::string& path) {
-  return Fails("LzOpenRead") ? platform::kLzErrorRead : inner_.LzOpenRead(path);
+  return Fails(__func__) ? platform::kLzErrorRead : inner_.lz->LzOpenRead(path);
 }
 
 platform::LzFile FaultyPlatform::LzCreate(const std::string& path) {
-  return Fails("LzCreate") ? platform::kLzErrorRead : inner_.LzCreate(path);
+  return Fails(__func__) ? platform::kLzErrorRead : inner_.lz->LzCreate(path);
 }
 
 std::int64_t FaultyPlatform::LzCopy(platform::LzFile source, platform::LzFile destination) {
-  return Fails("LzCopy") ? platform::kLzErrorWrite : inner_.LzCopy(source, destination);
+  return Fails(__func__) ? platform::kLzErrorWrite : inner_.lz->LzCopy(source, destination);
 }
 
 bool FaultyPlatform::SetFileLength(platform::File file, std::uint64_t length) {
-  return !Fails("SetFileLength") && inner_.SetFileLength(file, length);
+  return !Fails(__func__) && inner_.files->SetFileLength(file, length);
 }
 
 std::optional<boot::Block> FaultyPlatform::LzReadAll(platform::LzFile file, std::size_t limit) {
-  if (Fails("LzReadAll")) return std::nullopt;
-  return inner_.LzReadAll(file, limit);
+  if (Fails(__func__)) return std::nullopt;
+  return inner_.lz->LzReadAll(file, limit);
 }
 
 std::optional<std::string> FaultyPlatform::ExpandedName(const std::string& path) {
-  if (Fails("ExpandedName")) return std::nullopt;
-  return inner_.ExpandedName(path);
+  if (Fails(__func__)) return std::nullopt;
+  return inner_.lz->ExpandedName(path);
 }
 
 std::optional<platform::VersionInfo> FaultyPlatform::FileVersion(platform::Library versionLibrary,
                                                                  const std::string& path) {
-  if (Fails("FileVersion")) return std::nullopt;
-  return inner_.FileVersion(versionLibrary, path);
+  if (Fails(__func__)) return std::nullopt;
+  return inner_.versions->FileVersion(versionLibrary, path);
 }
 
 // A failed install has touched nothing, as when its source cannot be read:
@@ -184,70 +165,70 @@ std::optional<platform::VersionInfo> FaultyPlatform::FileVersion(platform::Libra
 std::uint32_t FaultyPlatform::InstallFile(platform::Library versionLibrary,
                                           const platform::InstallRequest& request,
                                           std::string& tempName) {
-  if (Fails("InstallFile")) return platform::kVifCannotReadSrc;
-  return inner_.InstallFile(versionLibrary, request, tempName);
+  if (Fails(__func__)) return platform::kVifCannotReadSrc;
+  return inner_.versions->InstallFile(versionLibrary, request, tempName);
 }
 
 platform::Library FaultyPlatform::LoadLibrary(const std::string& path) {
-  return Fails("LoadLibrary") ? 0 : inner_.LoadLibrary(path);
+  return Fails(__func__) ? 0 : inner_.libraries->LoadLibrary(path);
 }
 
 platform::Library FaultyPlatform::LoadSystemLibrary(const std::string& name) {
-  return Fails("LoadSystemLibrary") ? 0 : inner_.LoadSystemLibrary(name);
+  return Fails(__func__) ? 0 : inner_.libraries->LoadSystemLibrary(name);
 }
 
 bool FaultyPlatform::RestrictLibrarySearch() {
-  return !Fails("RestrictLibrarySearch") && inner_.RestrictLibrarySearch();
+  return !Fails(__func__) && inner_.libraries->RestrictLibrarySearch();
 }
 
 FaultyPlatform::Started FaultyPlatform::StartProcess(const std::string& commandLine) {
-  if (Fails("StartProcess")) return Started{false, 0, error_};
-  return inner_.StartProcess(commandLine);
+  if (Fails(__func__)) return Started{false, 0, error_};
+  return inner_.processes->StartProcess(commandLine);
 }
 
 platform::Entry FaultyPlatform::FindEntry(platform::Library library, const char* name, int ordinal) {
-  return Fails("FindEntry") ? 0 : inner_.FindEntry(library, name, ordinal);
+  return Fails(__func__) ? 0 : inner_.libraries->FindEntry(library, name, ordinal);
 }
 
 std::intptr_t FaultyPlatform::CallEntry(platform::Entry entry, std::span<const std::uintptr_t> args) {
-  return Fails("CallEntry") ? 0 : inner_.CallEntry(entry, args);
+  return Fails(__func__) ? 0 : inner_.libraries->CallEntry(entry, args);
 }
 
 void FaultyPlatform::WaitForProcessOrMessage(platform::Process process) {
-  inner_.WaitForProcessOrMessage(process);
+  inner_.processes->WaitForProcessOrMessage(process);
 }
 
 bool FaultyPlatform::ProcessEnded(platform::Process process) {
   // A wait that fails reports the process as ended, as the real backend does.
-  return Fails("ProcessEnded") || inner_.ProcessEnded(process);
+  return Fails(__func__) || inner_.processes->ProcessEnded(process);
 }
 
 bool FaultyPlatform::RegisterWindowClass(platform::Instance instance,
                                          const platform::WindowClass& wc,
                                          platform::WindowProc proc) {
-  return !Fails("RegisterWindowClass") && inner_.RegisterWindowClass(instance, wc, proc);
+  return !Fails(__func__) && inner_.windows->RegisterWindowClass(instance, wc, proc);
 }
 
 platform::Window FaultyPlatform::CreateWindow(platform::Instance instance,
                                               const platform::WindowParams& params) {
-  return Fails("CreateWindow") ? 0 : inner_.CreateWindow(instance, params);
+  return Fails(__func__) ? 0 : inner_.windows->CreateWindow(instance, params);
 }
 
 bool FaultyPlatform::SetTimer(platform::Window window, std::uintptr_t id, unsigned ms) {
-  return !Fails("SetTimer") && inner_.SetTimer(window, id, ms);
+  return !Fails(__func__) && inner_.windows->SetTimer(window, id, ms);
 }
 
 int FaultyPlatform::MessageBox(const std::string& text, const std::string& caption,
                                unsigned type) {
-  return Fails("MessageBox") ? 0 : inner_.MessageBox(text, caption, type);
+  return Fails(__func__) ? 0 : inner_.windows->MessageBox(text, caption, type);
 }
 
 platform::Gdi FaultyPlatform::CreateBitmap(const image::Dib& dib) {
-  return Fails("CreateBitmap") ? 0 : inner_.CreateBitmap(dib);
+  return Fails(__func__) ? 0 : inner_.painting->CreateBitmap(dib);
 }
 
 platform::Gdi FaultyPlatform::CreateIcon(platform::Instance instance, const image::Icon& icon) {
-  return Fails("CreateIcon") ? 0 : inner_.CreateIcon(instance, icon);
+  return Fails(__func__) ? 0 : inner_.painting->CreateIcon(instance, icon);
 }
 
 }  // namespace host

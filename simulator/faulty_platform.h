@@ -12,22 +12,39 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "platform.h"
+#include "os.h"
 
 namespace host {
 
-class FaultyPlatform : public platform::Platform {
+class FaultyPlatform final : public platform::ProfileFiles,
+                             public platform::SystemFacts,
+                             public platform::FileSystem,
+                             public platform::LzFiles,
+                             public platform::Versions,
+                             public platform::Libraries,
+                             public platform::Processes,
+                             public platform::Windowing,
+                             public platform::Painting {
  public:
   enum class Repeat { kOnce, kFromThenOn };
 
-  explicit FaultyPlatform(platform::Platform& inner) : inner_(inner) {}
+  explicit FaultyPlatform(const platform::Os& inner) : inner_(inner) {}
 
-  // Throws std::invalid_argument for an operation that cannot fail.
+  // This object as the seam's bundle, every part of it.
+  platform::Os Os() {
+    return {this, this, this, this, this, this, this, this, this};
+  }
+
+
+  // Throws std::invalid_argument for a call number below 1. An operation
+  // that cannot fail is never failed: Failures() stays 0.
   void FailCall(std::string_view operation, int n, Repeat repeat = Repeat::kOnce,
                 std::uint32_t error = 5);
-  // The operations that can be made to fail; the others always forward.
-  static std::span<const std::string_view> Operations();
+  // The operations called so far that can be made to fail, each named as
+  // its function: the others always forward.
+  std::vector<std::string> CalledOperations() const;
   int Calls(std::string_view operation) const;
   int Failures() const { return failures_; }
 
@@ -39,18 +56,17 @@ class FaultyPlatform : public platform::Platform {
   bool WriteProfileString(const std::string& section, const std::string& key,
                           const std::string& value, const std::string& file) override;
   std::string LoadString(platform::Instance instance, int id, std::size_t capacity) override {
-    return inner_.LoadString(instance, id, capacity);
+    return inner_.system->LoadString(instance, id, capacity);
   }
 
-  std::string ModuleFileName() override { return inner_.ModuleFileName(); }
-  std::string WindowsDirectory() override { return inner_.WindowsDirectory(); }
-  std::string SystemDirectory() override { return inner_.SystemDirectory(); }
-  std::uint32_t Version() override { return inner_.Version(); }
+  std::string ModuleFileName() override { return inner_.system->ModuleFileName(); }
+  std::string WindowsDirectory() override { return inner_.system->WindowsDirectory(); }
+  std::string SystemDirectory() override { return inner_.system->SystemDirectory(); }
+  std::uint32_t Version() override { return inner_.system->Version(); }
   std::optional<std::uint16_t> NetworkCaps(int index) override;
-  platform::SystemTime SystemTimeUtc() override { return inner_.SystemTimeUtc(); }
-  std::uint32_t LastError() override { return injected_ ? *injected_ : inner_.LastError(); }
+  platform::SystemTime SystemTimeUtc() override { return inner_.system->SystemTimeUtc(); }
+  std::uint32_t LastError() override { return injected_ ? *injected_ : inner_.system->LastError(); }
 
-  bool CreateDirectory(const std::string& path) override;
   bool CreateProtectedDirectory(const std::string& path,
                                 std::span<const platform::AccessEntry> entries) override;
   bool RemoveDirectory(const std::string& path) override;
@@ -58,7 +74,7 @@ class FaultyPlatform : public platform::Platform {
   bool SetCurrentDrive(int drive) override;
 
   bool FileExists(const std::string& path) override;
-  bool DirectoryExists(const std::string& path) override { return inner_.DirectoryExists(path); }
+  bool DirectoryExists(const std::string& path) override { return inner_.files->DirectoryExists(path); }
   bool DeleteFile(const std::string& path) override;
   std::optional<boot::Block> ReadFile(const std::string& path, std::size_t limit) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;
@@ -67,13 +83,13 @@ class FaultyPlatform : public platform::Platform {
   std::optional<std::string> ReadBytes(platform::File file, std::size_t count) override;
   bool WriteBytes(platform::File file, const std::string& bytes) override;
   bool SetFileLength(platform::File file, std::uint64_t length) override;
-  void CloseFile(platform::File file) override { inner_.CloseFile(file); }
+  void CloseFile(platform::File file) override { inner_.files->CloseFile(file); }
   std::optional<platform::SystemTime> LastWriteTime(const std::string& path) override;
 
   platform::LzFile LzOpenRead(const std::string& path) override;
   platform::LzFile LzCreate(const std::string& path) override;
   std::int64_t LzCopy(platform::LzFile source, platform::LzFile destination) override;
-  void LzClose(platform::LzFile file) override { inner_.LzClose(file); }
+  void LzClose(platform::LzFile file) override { inner_.lz->LzClose(file); }
   std::optional<std::string> ExpandedName(const std::string& path) override;
   std::optional<boot::Block> LzReadAll(platform::LzFile file, std::size_t limit) override;
 
@@ -86,7 +102,7 @@ class FaultyPlatform : public platform::Platform {
   platform::Library LoadLibrary(const std::string& path) override;
   platform::Library LoadSystemLibrary(const std::string& name) override;
   bool RestrictLibrarySearch() override;
-  void FreeLibrary(platform::Library library) override { inner_.FreeLibrary(library); }
+  void FreeLibrary(platform::Library library) override { inner_.libraries->FreeLibrary(library); }
   platform::Entry FindEntry(platform::Library library, const char* name, int ordinal) override;
   std::intptr_t CallEntry(platform::Entry entry, std::span<const std::uintptr_t> args) override;
 
@@ -99,54 +115,54 @@ class FaultyPlatform : public platform::Platform {
   platform::Window CreateWindow(platform::Instance instance,
                                 const platform::WindowParams& params) override;
   void ShowWindow(platform::Window window, int command) override {
-    inner_.ShowWindow(window, command);
+    inner_.windows->ShowWindow(window, command);
   }
-  void UpdateWindow(platform::Window window) override { inner_.UpdateWindow(window); }
+  void UpdateWindow(platform::Window window) override { inner_.windows->UpdateWindow(window); }
   std::intptr_t DefWindowProc(platform::Window window, std::uint32_t message,
                               std::uintptr_t wParam, std::intptr_t lParam) override {
-    return inner_.DefWindowProc(window, message, wParam, lParam);
+    return inner_.windows->DefWindowProc(window, message, wParam, lParam);
   }
   bool SetTimer(platform::Window window, std::uintptr_t id, unsigned ms) override;
   void KillTimer(platform::Window window, std::uintptr_t id) override {
-    inner_.KillTimer(window, id);
+    inner_.windows->KillTimer(window, id);
   }
-  void PostQuit(int exitCode) override { inner_.PostQuit(exitCode); }
-  int RunMessageLoop() override { return inner_.RunMessageLoop(); }
-  void PumpMessages() override { inner_.PumpMessages(); }
-  int SystemMetric(int index) override { return inner_.SystemMetric(index); }
+  void PostQuit(int exitCode) override { inner_.windows->PostQuit(exitCode); }
+  int RunMessageLoop() override { return inner_.windows->RunMessageLoop(); }
+  void PumpMessages() override { inner_.windows->PumpMessages(); }
+  int SystemMetric(int index) override { return inner_.windows->SystemMetric(index); }
   int MessageBox(const std::string& text, const std::string& caption, unsigned type) override;
 
-  platform::Dc BeginPaint(platform::Window window) override { return inner_.BeginPaint(window); }
-  void EndPaint(platform::Window window, platform::Dc dc) override { inner_.EndPaint(window, dc); }
-  void SetBkMode(platform::Dc dc, int mode) override { inner_.SetBkMode(dc, mode); }
+  platform::Dc BeginPaint(platform::Window window) override { return inner_.painting->BeginPaint(window); }
+  void EndPaint(platform::Window window, platform::Dc dc) override { inner_.painting->EndPaint(window, dc); }
+  void SetBkMode(platform::Dc dc, int mode) override { inner_.painting->SetBkMode(dc, mode); }
   int DrawText(platform::Dc dc, const std::string& text, const platform::Rect& box,
                unsigned format) override {
-    return inner_.DrawText(dc, text, box, format);
+    return inner_.painting->DrawText(dc, text, box, format);
   }
   bool DrawIcon(platform::Dc dc, int x, int y, platform::Gdi icon) override {
-    return inner_.DrawIcon(dc, x, y, icon);
+    return inner_.painting->DrawIcon(dc, x, y, icon);
   }
-  platform::Dc CreateCompatibleDc(platform::Dc dc) override { return inner_.CreateCompatibleDc(dc); }
+  platform::Dc CreateCompatibleDc(platform::Dc dc) override { return inner_.painting->CreateCompatibleDc(dc); }
   platform::Gdi SelectObject(platform::Dc dc, platform::Gdi object) override {
-    return inner_.SelectObject(dc, object);
+    return inner_.painting->SelectObject(dc, object);
   }
   platform::Gdi CreateBitmap(const image::Dib& dib) override;
   platform::Gdi CreateIcon(platform::Instance instance, const image::Icon& icon) override;
   std::optional<std::pair<int, int>> BitmapSize(platform::Gdi bitmap) override {
-    return inner_.BitmapSize(bitmap);
+    return inner_.painting->BitmapSize(bitmap);
   }
   bool BitBlt(platform::Dc dc, int x, int y, int width, int height, platform::Dc source, int sx,
               int sy, std::uint32_t rop) override {
-    return inner_.BitBlt(dc, x, y, width, height, source, sx, sy, rop);
+    return inner_.painting->BitBlt(dc, x, y, width, height, source, sx, sy, rop);
   }
-  void DeleteDc(platform::Dc dc) override { inner_.DeleteDc(dc); }
-  void DeleteObject(platform::Gdi object) override { inner_.DeleteObject(object); }
+  void DeleteDc(platform::Dc dc) override { inner_.painting->DeleteDc(dc); }
+  void DeleteObject(platform::Gdi object) override { inner_.painting->DeleteObject(object); }
 
  private:
   // Counts a call of `operation`; true when this call is to fail.
   bool Fails(std::string_view operation);
 
-  platform::Platform& inner_;
+  platform::Os inner_;
   std::map<std::string, int, std::less<>> calls_;
   std::string target_;
   int n_ = 0;

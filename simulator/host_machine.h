@@ -14,14 +14,27 @@
 #include <string>
 #include <vector>
 
-#include "platform.h"
+#include "os.h"
 #include "profile_text.h"
 #include "window_picture.h"
 
 namespace host {
 
-class HostMachine : public platform::Platform {
+class HostMachine : public platform::ProfileFiles,
+                          public platform::SystemFacts,
+                          public platform::FileSystem,
+                          public platform::LzFiles,
+                          public platform::Versions,
+                          public platform::Libraries,
+                          public platform::Processes,
+                          public platform::Windowing,
+                          public platform::Painting {
  public:
+  // This object as the seam's bundle, every part of it.
+  platform::Os Os() {
+    return {this, this, this, this, this, this, this, this, this};
+  }
+
   explicit HostMachine(std::filesystem::path root);
 
   const std::vector<std::string>& Journal() const { return journal_; }
@@ -62,7 +75,7 @@ class HostMachine : public platform::Platform {
   platform::SystemTime SystemTimeUtc() override { return clock_; }
   std::uint32_t LastError() override { return lastError_; }
 
-  bool CreateDirectory(const std::string& path) override;
+  bool CreateDirectory(const std::string& path);
   bool CreateProtectedDirectory(const std::string& path,
                                 std::span<const platform::AccessEntry> entries) override;
   bool RemoveDirectory(const std::string& path) override;

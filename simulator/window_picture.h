@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform.h"
+#include "os_types.h"
 
 namespace host {
 

@@ -21,21 +21,21 @@ constexpr int kMaxCopyNames = 99;
 
 // The described name when no file has it, else a free variant beside it:
 // the copy is deleted afterwards, so it must never be a file of the machine.
-std::string NewFileName(platform::Platform& os, const std::string& path) {
-  if (!os.FileExists(path)) return path;
+std::string NewFileName(const platform::Os& os, const std::string& path) {
+  if (!os.files->FileExists(path)) return path;
   for (int n = 1; n <= kMaxCopyNames; ++n) {
     std::string variant = WithNumberExtension(path, n);
-    if (!os.FileExists(variant)) return variant;
+    if (!os.files->FileExists(variant)) return variant;
   }
   return {};
 }
 
 // The file's bytes; nothing, with the reader's status, when they cannot be had.
 std::optional<Block> ReadImageFile(BootState& state, const std::string& path, bool icon) {
-  platform::Platform& os = state.Os();
-  std::optional<Block> content = os.ReadFile(path, kWholeFileLimit);
+  const platform::Os& os = state.Os();
+  std::optional<Block> content = os.files->ReadFile(path, kWholeFileLimit);
   if (!content) {
-    const std::uint32_t error = os.LastError();
+    const std::uint32_t error = os.system->LastError();
     const bool tooLarge = error == platform::kErrorFileTooLarge || error == platform::kErrorNotEnoughMemory;
     state.splash.imageStatus = icon ? (tooLarge ? image::kIconUnusable : image::kIconHeaderIncomplete)
                                     : (tooLarge ? image::kNoMemory : image::kCannotOpen);
@@ -45,18 +45,18 @@ std::optional<Block> ReadImageFile(BootState& state, const std::string& path, bo
 
 void MakePicture(BootState& state, std::string_view file) {
   Splash& splash = state.splash;
-  platform::Platform& os = state.Os();
+  const platform::Os& os = state.Os();
   if (splash.imageIsIcon != 0) {
     const image::Icon icon = image::ReadIcon(file);
     splash.imageStatus = icon.status;
-    if (icon.usable) splash.image = os.CreateIcon(state.instance, icon);
+    if (icon.usable) splash.image = os.painting->CreateIcon(state.instance, icon);
     return;
   }
   const image::Bitmap bitmap = image::ReadBitmap(file);
   splash.imageStatus = bitmap.status;
   if (bitmap.status != image::kOk) return;
-  splash.image = os.CreateBitmap(bitmap.dib);
-  const auto size = splash.image != 0 ? os.BitmapSize(splash.image) : std::nullopt;
+  splash.image = os.painting->CreateBitmap(bitmap.dib);
+  const auto size = splash.image != 0 ? os.painting->BitmapSize(splash.image) : std::nullopt;
   if (size && splash.style == kFitToBitmap) {
     splash.width = size->first;
     splash.height = size->second;
@@ -81,7 +81,7 @@ void LoadSplashImage(BootState& state) {
     splash.imageStatus = image::kNotExpanded;
     return;
   }
-  platform::Platform& os = state.Os();
+  const platform::Os& os = state.Os();
   const std::string copy = NewFileName(os, splash.imagePath);
   const std::string source = state.dirs.source + name.substr(0, name.size() - 1) + "_";
   if (copy.empty() || ExpandCopy(state, source, copy, false) != kCopied) {
@@ -91,7 +91,7 @@ void LoadSplashImage(BootState& state) {
   if (const std::optional<Block> file = ReadImageFile(state, copy, splash.imageIsIcon != 0)) {
     MakePicture(state, file->View());
   }
-  os.DeleteFile(copy);
+  os.files->DeleteFile(copy);
 }
 
 void LogSplashImage(BootState& state) {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform.h"
+#include "os.h"
 
 namespace boot {
 

@@ -19,19 +19,19 @@ BootState* g_state = nullptr;
 constexpr std::size_t kSplashLines = 4;
 
 void Paint(BootState& state, platform::Window window) {
-  platform::Platform& os = state.Os();
+  const platform::Os& os = state.Os();
   const Splash& splash = state.splash;
-  const platform::Dc dc = os.BeginPaint(window);
-  os.SetBkMode(dc, platform::kTransparent);
+  const platform::Dc dc = os.painting->BeginPaint(window);
+  os.painting->SetBkMode(dc, platform::kTransparent);
   if (splash.image != 0) {
     if (splash.imageIsIcon != 0) {
-      os.DrawIcon(dc, splash.imageX, splash.imageY, splash.image);
+      os.painting->DrawIcon(dc, splash.imageX, splash.imageY, splash.image);
     } else {
       DrawBitmap(os, dc, splash.imageX, splash.imageY, splash.image, platform::kSrcCopy);
     }
   }
   for (const std::string& line : splash.lines) DrawSplashLine(state, dc, line);
-  os.EndPaint(window, dc);
+  os.painting->EndPaint(window, dc);
 }
 
 // Integer settings may hold any 32-bit value; the window's size must not
@@ -83,11 +83,11 @@ SplashPlacement PlaceSplashWindow(int dialogStyle, int width, int height, int sc
 }
 
 platform::Window CreateSplashWindow(BootState& state) {
-  platform::Platform& os = state.Os();
+  const platform::Os& os = state.Os();
   Splash& splash = state.splash;
   const SplashPlacement placement =
-      PlaceSplashWindow(splash.style, splash.width, splash.height, os.SystemMetric(platform::kSmCxScreen),
-                        os.SystemMetric(platform::kSmCyScreen));
+      PlaceSplashWindow(splash.style, splash.width, splash.height, os.windows->SystemMetric(platform::kSmCxScreen),
+                        os.windows->SystemMetric(platform::kSmCyScreen));
   platform::WindowParams params;
   params.exStyle = placement.exStyle;
   params.className = kSplashClass;
@@ -97,9 +97,9 @@ platform::Window CreateSplashWindow(BootState& state) {
   params.y = placement.y;
   params.width = splash.width;
   params.height = splash.height;
-  const platform::Window window = os.CreateWindow(state.instance, params);
+  const platform::Window window = os.windows->CreateWindow(state.instance, params);
   if (window == 0) return 0;
-  if (splash.style < 2) splash.height = ClampedDifference(splash.height, os.SystemMetric(platform::kSmCyCaption));
+  if (splash.style < 2) splash.height = ClampedDifference(splash.height, os.windows->SystemMetric(platform::kSmCyCaption));
   return window;
 }
 
@@ -112,7 +112,7 @@ std::intptr_t SplashWndProc(platform::Window window, std::uint32_t message, std:
       Paint(state, window);
       return 0;
     case platform::kWmDestroy:
-      state.Os().PostQuit(0);
+      state.Os().windows->PostQuit(0);
       return 0;
     case platform::kWmNcPaint:
     case platform::kWmNcActivate:
@@ -121,26 +121,26 @@ std::intptr_t SplashWndProc(platform::Window window, std::uint32_t message, std:
       OnWaitTimer(state, window);
       return 0;
     default:
-      return state.Os().DefWindowProc(window, message, wParam, lParam);
+      return state.Os().windows->DefWindowProc(window, message, wParam, lParam);
   }
 }
 
 void DrawSplashLine(BootState& state, platform::Dc dc, const std::string& line) {
   const auto layout = LayOutSplashLine(line, state.splash.width, state.splash.height);
   if (!layout) return;
-  state.Os().DrawText(dc, layout->text, layout->box, layout->format);
+  state.Os().painting->DrawText(dc, layout->text, layout->box, layout->format);
 }
 
-int DrawBitmap(platform::Platform& os, platform::Dc dc, int x, int y, platform::Gdi bitmap,
+int DrawBitmap(const platform::Os& os, platform::Dc dc, int x, int y, platform::Gdi bitmap,
                std::uint32_t rop) {
   if (dc == 0 || bitmap == 0) return 0;
-  const platform::Dc memory = os.CreateCompatibleDc(dc);
-  const auto size = os.BitmapSize(bitmap);
-  os.SelectObject(memory, bitmap);
+  const platform::Dc memory = os.painting->CreateCompatibleDc(dc);
+  const auto size = os.painting->BitmapSize(bitmap);
+  os.painting->SelectObject(memory, bitmap);
   const int width = size ? size->first : 0;
   const int height = size ? size->second : 0;
-  const bool result = os.BitBlt(dc, x, y, width, height, memory, 0, 0, rop);
-  os.DeleteDc(memory);
+  const bool result = os.painting->BitBlt(dc, x, y, width, height, memory, 0, 0, rop);
+  os.painting->DeleteDc(memory);
   return result ? 1 : 0;
 }
 

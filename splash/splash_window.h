@@ -39,7 +39,7 @@ std::intptr_t SplashWndProc(platform::Window window, std::uint32_t message, std:
                             std::intptr_t lParam);
 
 void DrawSplashLine(BootState& state, platform::Dc dc, const std::string& line);
-int DrawBitmap(platform::Platform& os, platform::Dc dc, int x, int y, platform::Gdi bitmap,
+int DrawBitmap(const platform::Os& os, platform::Dc dc, int x, int y, platform::Gdi bitmap,
                std::uint32_t rop);
 
 }  // namespace boot

@@ -394,7 +394,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   LayOut(picks, machine);
   const runcheck::Snapshot before = runcheck::TakeSnapshot(machine.Root());
   host::HostMachine host(machine.Root());
-  const int exitCode = boot::RunProgram(host, 0x400000, host.CommandLine(), 1);
+  const int exitCode = boot::RunProgram(host.Os(), 0x400000, host.CommandLine(), 1);
   const std::vector<std::string> problems = runcheck::CheckRun(before, {machine.Root(), host, exitCode});
   if (!problems.empty()) Report(problems, machine, host);
   return 0;

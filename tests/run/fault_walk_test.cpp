@@ -51,15 +51,26 @@ class FaultWalk : public Scenario {
  protected:
   // Runs with the nth call of `operation` failing; false once the run no
   // longer reaches that call.
+  // A run with no fault names the operations it calls that can fail.
+  std::vector<std::string> CalledOperations(Layout layout) {
+    Reset();
+    (this->*layout)();
+    MachineSection(CancelAnswers());
+    NewMachine();
+    FaultyPlatform faulty(Host().Os());
+    boot::RunProgram(faulty.Os(), 0x400000, Host().CommandLine(), 1);
+    return faulty.CalledOperations();
+  }
+
   bool RunFailing(Layout layout, std::string_view operation, int n, FaultyPlatform::Repeat repeat) {
     Reset();
     (this->*layout)();
     MachineSection(CancelAnswers());
     const runcheck::Snapshot before = runcheck::TakeSnapshot(root_);
     NewMachine();
-    FaultyPlatform faulty(Host());
+    FaultyPlatform faulty(Host().Os());
     faulty.FailCall(operation, n, repeat);
-    const int exitCode = boot::RunProgram(faulty, 0x400000, Host().CommandLine(), 1);
+    const int exitCode = boot::RunProgram(faulty.Os(), 0x400000, Host().CommandLine(), 1);
     const std::vector<std::string> problems = runcheck::CheckRun(before, {root_, Host(), exitCode});
     EXPECT_TRUE(problems.empty()) << operation << " #" << n << ": " << testing::PrintToString(problems);
     return faulty.Failures() > 0;
@@ -67,7 +78,7 @@ class FaultWalk : public Scenario {
 
   void Walk(Layout layout) {
     int runs = 0;
-    for (const std::string_view operation : FaultyPlatform::Operations()) {
+    for (const std::string& operation : CalledOperations(layout)) {
       for (const auto repeat : {FaultyPlatform::Repeat::kOnce, FaultyPlatform::Repeat::kFromThenOn}) {
         for (int n = 1; RunFailing(layout, operation, n, repeat); ++n) ++runs;
         if (HasFailure()) return;

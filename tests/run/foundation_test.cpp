@@ -136,7 +136,7 @@ class Directories : public Scenario {
   boot::Directories Prepare() {
     Run();
     boot::BootState state;
-    state.os = &Host();
+    state.os = Host().Os();
     state.dirs.source = "D:\\";
     boot::PrepareDirectories(state);
     return state.dirs;
@@ -172,7 +172,7 @@ TEST_F(Log, EntriesFromBeforeTheSectionAreWrittenWhenItStarts) {
   List("[BootSetup]\r\nSetupLog=0\r\nSetupFileName=\r\n");
   Run();  // a machine to write on
   boot::BootState state;
-  state.os = &Host();
+  state.os = Host().Os();
   state.log.enabled = 1;
   state.dirs.win = "C:\\WINDOWS\\";
   boot::WriteLogEntry(state, "Img,C:\\WINDOWS\\SYSTEM\\SPLASH.BMP", "400");
@@ -187,7 +187,7 @@ TEST_F(Log, EntriesFromBeforeTheSectionAreWrittenWhenItStarts) {
 TEST_F(Log, NothingIsHeldWhenTheLogIsOff) {
   Run();
   boot::BootState state;
-  state.os = &Host();
+  state.os = Host().Os();
   state.log.enabled = 0;
   boot::WriteLogEntry(state, "X", "1");
   EXPECT_TRUE(state.log.held.empty());

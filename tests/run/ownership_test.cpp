@@ -219,7 +219,7 @@ TEST_F(Ownership, AuthorLibrariesComeFromTheSafeSearchOrderByFullPath) {
     List("[BootSetup]\r\nSetupFileName=\r\n");
     Run();
     boot::BootState state;
-    state.os = &Host();
+    state.os = Host().Os();
     state.dirs.program = "D:\\";
     state.dirs.win = "C:\\WINDOWS\\";
     state.dirs.osSys = "C:\\WINDOWS\\SYSTEM\\";

@@ -63,7 +63,7 @@ void Scenario::PutOnDisk(int disk, const std::string& name, const std::string& c
 }
 
 void Scenario::PrepareState(boot::BootState& state) {
-  state.os = host_.get();
+  state.os = host_->Os();
   state.dirs.win = "C:\\WINDOWS\\";
   state.dirs.sys = state.dirs.dest = state.dirs.osSys = "C:\\WINDOWS\\SYSTEM\\";
   state.dirs.program = state.dirs.source = state.dirs.setup = "D:\\";
@@ -77,14 +77,14 @@ void Scenario::NewMachine() {
 
 int Scenario::Run() {
   NewMachine();
-  return boot::RunProgram(*host_, 0x400000, host_->CommandLine(), 1);
+  return boot::RunProgram(host_->Os(), 0x400000, host_->CommandLine(), 1);
 }
 
 int Scenario::RunWithFault(const std::string& operation, int n, std::uint32_t error) {
   NewMachine();
-  host::FaultyPlatform faulty(*host_);
+  host::FaultyPlatform faulty(host_->Os());
   faulty.FailCall(operation, n, host::FaultyPlatform::Repeat::kOnce, error);
-  return boot::RunProgram(faulty, 0x400000, host_->CommandLine(), 1);
+  return boot::RunProgram(faulty.Os(), 0x400000, host_->CommandLine(), 1);
 }
 
 bool Scenario::Exists(const std::string& windowsPath) const { return fs::exists(Path(windowsPath)); }

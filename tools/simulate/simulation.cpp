@@ -36,7 +36,7 @@ void ListFiles(const fs::path& root, std::ostream& out) {
 int RunAndReport(const fs::path& root, std::ostream& out, bool listFiles,
                  std::optional<host::WindowPicture>* picture) {
   host::HostMachine machine(root);
-  const int exitCode = boot::RunProgram(machine, kInstance, machine.CommandLine(), kShowNormal);
+  const int exitCode = boot::RunProgram(machine.Os(), kInstance, machine.CommandLine(), kShowNormal);
   out << "== journal\n";
   for (const std::string& line : machine.Journal()) out << line << "\n";
   out << "== exit code " << exitCode << "\n";

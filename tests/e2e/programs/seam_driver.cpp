@@ -1,7 +1,7 @@
 // Runs the seam table (seam_table.h) through the real Windows backend.
 // Usage: seam_driver.exe TABLE; one line per row on stdout.
 // First: the backend's header decides how <windows.h> names meet the seam's.
-#include "win32_platform.h"
+#include "win32_backend.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -24,14 +24,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot read %s\n", argv[1]);
     return 2;
   }
-  win32::Win32Platform machine;
-  const platform::Library version = machine.LoadSystemLibrary("VERSION.DLL");
+  win32::Backend machine;
+  const platform::Library version = machine.libraries.LoadSystemLibrary("VERSION.DLL");
   std::string out;
   {
-    seam_table::Runner runner(machine, version);
+    seam_table::Runner runner(machine.Os(), version, [](const std::string& path) {
+      return ::CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+    });
     out = runner.Run(table);
   }
-  machine.FreeLibrary(version);
+  machine.libraries.FreeLibrary(version);
   _setmode(_fileno(stdout), _O_BINARY);
   std::fwrite(out.data(), 1, out.size(), stdout);
   return 0;

@@ -19,7 +19,9 @@
 #include <vector>
 
 #include "constants.h"
-#include "platform.h"
+#include <functional>
+
+#include "os.h"
 
 namespace seam_table {
 
@@ -27,9 +29,13 @@ inline constexpr std::size_t kReadLimit = 16u << 20;
 
 class Runner {
  public:
-  Runner(platform::Platform& p, platform::Library version) : p_(p), version_(version) {}
+  // `mkdir` makes a plain directory: the program never does, so the seam
+  // has no such operation, but rows need directories to work in.
+  Runner(const platform::Os& p, platform::Library version,
+         std::function<bool(const std::string&)> mkdir)
+      : p_(p), version_(version), mkdir_(std::move(mkdir)) {}
   ~Runner() {
-    for (const platform::File file : held_) p_.CloseFile(file);
+    for (const platform::File file : held_) p_.files->CloseFile(file);
   }
   Runner(const Runner&) = delete;
   Runner& operator=(const Runner&) = delete;
@@ -97,7 +103,7 @@ class Runner {
     return out;
   }
 
-  std::string Failed() { return "0 e=" + std::to_string(p_.LastError()); }
+  std::string Failed() { return "0 e=" + std::to_string(p_.system->LastError()); }
   std::string Done(bool ok) { return ok ? "1" : Failed(); }
 
   // Size and FNV-1a of what a read gave.
@@ -115,21 +121,21 @@ class Runner {
   std::string Row(const std::vector<std::string>& f) {
     const std::string& op = f[1];
     const auto arg = [&f](std::size_t i) { return i + 2 < f.size() ? f[i + 2] : std::string(); };
-    if (op == "exists") return Done(p_.FileExists(arg(0)));
-    if (op == "isdir") return p_.DirectoryExists(arg(0)) ? "1" : "0";
-    if (op == "delete") return Done(p_.DeleteFile(arg(0)));
-    if (op == "mkdir") return Done(p_.CreateDirectory(arg(0)));
+    if (op == "exists") return Done(p_.files->FileExists(arg(0)));
+    if (op == "isdir") return p_.files->DirectoryExists(arg(0)) ? "1" : "0";
+    if (op == "delete") return Done(p_.files->DeleteFile(arg(0)));
+    if (op == "mkdir") return Done(mkdir_(arg(0)));
     if (op == "protect") {
       const platform::AccessEntry entries[] = {
           {platform::Trustee::kAdministrators, platform::Access::kFull},
           {platform::Trustee::kCreatingUser, platform::Access::kFull},
           {platform::Trustee::kUsers, platform::Access::kReadExecute}};
-      return Done(p_.CreateProtectedDirectory(arg(0), entries));
+      return Done(p_.files->CreateProtectedDirectory(arg(0), entries));
     }
-    if (op == "rmdir") return Done(p_.RemoveDirectory(arg(0)));
-    if (op == "replace") return Done(p_.ReplaceFile(arg(0), arg(1)));
+    if (op == "rmdir") return Done(p_.files->RemoveDirectory(arg(0)));
+    if (op == "replace") return Done(p_.files->ReplaceFile(arg(0), arg(1)));
     if (op == "read") {
-      const auto block = p_.ReadFile(arg(0), kReadLimit);
+      const auto block = p_.files->ReadFile(arg(0), kReadLimit);
       return block ? Digest(block) : Failed();
     }
     if (op == "write") return Write(arg(0), arg(1));
@@ -138,7 +144,7 @@ class Runner {
     if (op == "expand") return Expand(arg(0), arg(1));
     if (op == "lzread") return LzRead(arg(0));
     if (op == "name") {
-      const std::optional<std::string> name = p_.ExpandedName(arg(0));
+      const std::optional<std::string> name = p_.lz->ExpandedName(arg(0));
       return name ? Escape(*name) : Failed();
     }
     if (op == "version") return Version(arg(0));
@@ -147,53 +153,53 @@ class Runner {
   }
 
   std::string Write(const std::string& path, const std::string& bytes) {
-    const platform::File file = p_.CreateForWrite(path);
+    const platform::File file = p_.files->CreateForWrite(path);
     if (file == 0) return Failed();
-    const bool ok = p_.WriteBytes(file, bytes);
+    const bool ok = p_.files->WriteBytes(file, bytes);
     const std::string result = Done(ok);
-    p_.CloseFile(file);
+    p_.files->CloseFile(file);
     return result;
   }
 
   // A file the program keeps open until "release": in use by this process.
   std::string Hold(const std::string& path) {
-    const platform::File file = p_.OpenForRead(path);
+    const platform::File file = p_.files->OpenForRead(path);
     if (file == 0) return Failed();
     held_.push_back(file);
     return "1";
   }
 
   std::string Release() {
-    for (const platform::File file : held_) p_.CloseFile(file);
+    for (const platform::File file : held_) p_.files->CloseFile(file);
     held_.clear();
     return "1";
   }
 
   std::string Expand(const std::string& from, const std::string& to) {
-    const platform::LzFile in = p_.LzOpenRead(from);
-    if (in < 0) return "open " + std::to_string(in) + " e=" + std::to_string(p_.LastError());
-    const platform::LzFile out = p_.LzCreate(to);
+    const platform::LzFile in = p_.lz->LzOpenRead(from);
+    if (in < 0) return "open " + std::to_string(in) + " e=" + std::to_string(p_.system->LastError());
+    const platform::LzFile out = p_.lz->LzCreate(to);
     std::string result;
     if (out < 0) {
-      result = "create " + std::to_string(out) + " e=" + std::to_string(p_.LastError());
+      result = "create " + std::to_string(out) + " e=" + std::to_string(p_.system->LastError());
     } else {
-      result = "copy " + std::to_string(p_.LzCopy(in, out));
-      p_.LzClose(out);
+      result = "copy " + std::to_string(p_.lz->LzCopy(in, out));
+      p_.lz->LzClose(out);
     }
-    p_.LzClose(in);
+    p_.lz->LzClose(in);
     return result;
   }
 
   std::string LzRead(const std::string& path) {
-    const platform::LzFile in = p_.LzOpenRead(path);
-    if (in < 0) return "open " + std::to_string(in) + " e=" + std::to_string(p_.LastError());
-    const std::string result = Digest(p_.LzReadAll(in, kReadLimit));
-    p_.LzClose(in);
+    const platform::LzFile in = p_.lz->LzOpenRead(path);
+    if (in < 0) return "open " + std::to_string(in) + " e=" + std::to_string(p_.system->LastError());
+    const std::string result = Digest(p_.lz->LzReadAll(in, kReadLimit));
+    p_.lz->LzClose(in);
     return result;
   }
 
   std::string Version(const std::string& path) {
-    const std::optional<platform::VersionInfo> info = p_.FileVersion(version_, path);
+    const std::optional<platform::VersionInfo> info = p_.versions->FileVersion(version_, path);
     if (!info) return "none";
     char text[64];
     std::snprintf(text, sizeof text, "%s type %u/%u",
@@ -213,14 +219,15 @@ class Runner {
     request.destName = f[6];
     request.currentDir = f[7];
     std::string temp = f.size() > 8 ? f[8] : std::string();
-    const std::uint32_t bits = p_.InstallFile(version_, request, temp);
+    const std::uint32_t bits = p_.versions->InstallFile(version_, request, temp);
     char text[32];
     std::snprintf(text, sizeof text, "vif 0x%x", static_cast<unsigned>(bits));
     return (bits & platform::kVifTempFile) != 0 ? text + (" temp " + temp) : text;
   }
 
-  platform::Platform& p_;
+  platform::Os p_;
   platform::Library version_;
+  std::function<bool(const std::string&)> mkdir_;
   std::vector<platform::File> held_;
 };
 

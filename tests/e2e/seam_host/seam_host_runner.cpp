@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
   const platform::Library version = machine.LoadSystemLibrary("VERSION.DLL");
   std::string out;
   {
-    seam_table::Runner runner(machine, version);
+    seam_table::Runner runner(machine.Os(), version, [&machine](const std::string& path) { return machine.CreateDirectory(path); });
     out = runner.Run(*table);
   }
   machine.FreeLibrary(version);
