@@ -32,7 +32,6 @@ std::string FreeStagingName(const platform::Os& os, const std::string& destinati
   return {};
 }
 
-CopyResult DestinationFailed(const platform::Os& os) { return {kDestinationFailed, os.system->LastError()}; }
 
 std::string InstallErrorDetail(const BootState& state, std::uint32_t error) {
   switch (error) {
@@ -65,7 +64,7 @@ void ReportCopyError(BootState& state, const std::string& source, const std::str
 CopyResult ExpandToStaging(BootState& state, const std::string& source, const std::string& destination,
                            bool overwrite, std::string& staging) {
   const platform::Os& os = state.Os();
-  const platform::LzFile in = os.lz->LzOpenRead(source);
+  const platform::LzFile in = os.lz->LzOpenRead(source).value;
   if (in < 0) {
     ReportCopyError(state, source, destination);
     return {kCopyFailed};
@@ -75,15 +74,14 @@ CopyResult ExpandToStaging(BootState& state, const std::string& source, const st
     return {kNotCopied};
   }
   const std::string name = FreeStagingName(os, destination);
-  const platform::LzFile out = name.empty() ? platform::kLzErrorBadOutHandle : os.lz->LzCreate(name);
-  if (out < 0) {
-    const CopyResult failed = DestinationFailed(os);
+  const platform::Result<platform::LzFile> out =
+      name.empty() ? platform::Result<platform::LzFile>{platform::kLzErrorBadOutHandle} : os.lz->LzCreate(name);
+  if (out.value < 0) {
     os.lz->LzClose(in);
-    return failed;
+    return {kDestinationFailed, out.error};
   }
-  const std::int64_t copied = os.lz->LzCopy(in, out);
-  const CopyResult failed = DestinationFailed(os);
-  os.lz->LzClose(out);
+  const auto [copied, copyError] = os.lz->LzCopy(in, out.value);
+  os.lz->LzClose(out.value);
   os.lz->LzClose(in);
   if (copied >= 0) {
     staging = name;
@@ -91,7 +89,7 @@ CopyResult ExpandToStaging(BootState& state, const std::string& source, const st
   }
   os.files->DeleteFile(name);
   // A full disk is the destination's fault, not the media's.
-  if (copied == platform::kLzErrorWrite) return failed;
+  if (copied == platform::kLzErrorWrite) return {kDestinationFailed, copyError};
   ReportExpansionError(state, source, destination);
   return {kCopyFailed};
 }
@@ -102,10 +100,9 @@ CopyResult ExpandCopyWithError(BootState& state, const std::string& source, cons
   const CopyResult staged = ExpandToStaging(state, source, destination, overwrite, staging);
   if (staged.result != kCopied) return staged;
   const platform::Os& os = state.Os();
-  if (!os.files->ReplaceFile(staging, destination)) {
-    const CopyResult notReplaced = DestinationFailed(os);
+  if (const platform::Status replaced = os.files->ReplaceFile(staging, destination); !replaced) {
     os.files->DeleteFile(staging);
-    return notReplaced;
+    return {kDestinationFailed, replaced.error};
   }
   NoteWritten(state, destination);
   return {kCopied};

@@ -77,7 +77,7 @@ class ExpandedSource {
 };
 
 std::optional<szdd::Header> CompressedHeader(const platform::Os& os, const std::string& path) {
-  const platform::File file = os.files->OpenForRead(path);
+  const platform::File file = os.files->OpenForRead(path).value;
   if (file == 0) return std::nullopt;
   const std::optional<std::string> head = os.files->ReadBytes(file, szdd::kHeaderSize);
   os.files->CloseFile(file);
@@ -85,7 +85,7 @@ std::optional<szdd::Header> CompressedHeader(const platform::Os& os, const std::
 }
 
 std::optional<Block> ReadExpansion(const platform::Os& os, const std::string& path) {
-  const platform::LzFile file = os.lz->LzOpenRead(path);
+  const platform::LzFile file = os.lz->LzOpenRead(path).value;
   if (file < 0) return std::nullopt;
   std::optional<Block> content = os.lz->LzReadAll(file, kWholeFileLimit);
   os.lz->LzClose(file);

@@ -158,9 +158,8 @@ bool TakePlainNames(BootState& state, std::string& joined, std::string& mainSour
 // A list too large to read whole, or one that no memory can hold, is
 // reported as the scan's no-memory result.
 PlainScan ScanListFile(const platform::Os& os, const std::string& path) {
-  const std::optional<Block> content = os.files->ReadFile(path, kWholeFileLimit);
+  const auto [content, error] = os.files->ReadFile(path, kWholeFileLimit);
   if (!content) {
-    const std::uint32_t error = os.system->LastError();
     const bool tooLarge = error == platform::kErrorFileTooLarge || error == platform::kErrorNotEnoughMemory;
     return tooLarge ? PlainScan{kScanNoMemory, {}} : PlainScan{};
   }

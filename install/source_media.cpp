@@ -77,7 +77,7 @@ bool JoinFile::Open() {
     if (name.empty()) return false;
     path = state_.dirs.win + name;
   }
-  file_ = state_.Os().files->CreateForWrite(path);
+  file_ = state_.Os().files->CreateForWrite(path).value;
   if (file_ == 0) {
     // The next try looks for a free name again.
     if (!WasWritten(state_, path)) path.clear();
@@ -107,7 +107,7 @@ bool JoinFile::CopyFrom(platform::File in, std::uint64_t& added) {
 bool JoinFile::Append(const std::string& path) {
   if (broken_ || !Open()) return false;
   const platform::Os& os = state_.Os();
-  const platform::File in = os.files->OpenForRead(path);
+  const platform::File in = os.files->OpenForRead(path).value;
   std::uint64_t added = 0;
   const bool whole = in != 0 && CopyFrom(in, added);
   if (in != 0) os.files->CloseFile(in);

@@ -29,7 +29,7 @@ VersionTexts TextsOf(const platform::VersionInfo& info) {
 // The version of the content a compressed file expands to, read with the
 // program's own reader.
 std::optional<platform::VersionInfo> ExpandedVersion(const platform::Os& os, const std::string& path) {
-  const platform::LzFile file = os.lz->LzOpenRead(path);
+  const platform::LzFile file = os.lz->LzOpenRead(path).value;
   if (file < 0) return std::nullopt;
   const std::optional<Block> content = os.lz->LzReadAll(file, kWholeFileLimit);
   os.lz->LzClose(file);
@@ -41,7 +41,7 @@ std::optional<platform::VersionInfo> ExpandedVersion(const platform::Os& os, con
 VersionTexts GetFileVersionText(BootState& state, const std::string& path) {
   const platform::Library library = state.libraries.version;
   if (library == 0) return {};
-  const std::optional<platform::VersionInfo> info = state.Os().versions->FileVersion(library, path);
+  const std::optional<platform::VersionInfo> info = state.Os().versions->FileVersion(library, path).value;
   return info ? TextsOf(*info) : VersionTexts{};
 }
 

@@ -7,10 +7,10 @@ namespace platform {
 
 class LzFiles {
  public:
-  virtual LzFile LzOpenRead(const std::string& path) = 0;
-  virtual LzFile LzCreate(const std::string& path) = 0;
+  virtual Result<LzFile> LzOpenRead(const std::string& path) = 0;
+  virtual Result<LzFile> LzCreate(const std::string& path) = 0;
   // Bytes written, or an LZERROR_ value below 0.
-  virtual std::int64_t LzCopy(LzFile source, LzFile destination) = 0;
+  virtual Result<std::int64_t> LzCopy(LzFile source, LzFile destination) = 0;
   virtual void LzClose(LzFile file) = 0;
   // The expanded content of a file opened by LzOpenRead, when it is at
   // most `limit` bytes; nothing on a read error or when it is larger.

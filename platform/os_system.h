@@ -18,7 +18,6 @@ class SystemFacts {
   // USER32's "WNetGetCaps" looked up by name; nothing when it is absent.
   virtual std::optional<std::uint16_t> NetworkCaps(int index) = 0;
   virtual SystemTime SystemTimeUtc() = 0;
-  virtual std::uint32_t LastError() = 0;
 
 
  protected:

@@ -4,6 +4,7 @@
 // change behaviour are parameters, so that both backends cut texts alike.
 #pragma once
 
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -15,6 +16,23 @@
 #include "pe_version.h"
 
 namespace platform {
+
+// What an operation that can fail gives back: its value, and the
+// platform's error code when it failed (0 when it did not). The code comes
+// with the value, so no later call can change it.
+template <typename T>
+struct Result {
+  T value{};
+  std::uint32_t error = 0;
+
+  // Whether an operation that only succeeds or fails succeeded.
+  explicit operator bool() const
+    requires std::same_as<T, bool>
+  {
+    return value;
+  }
+};
+using Status = Result<bool>;
 
 using Handle = std::uintptr_t;  // opaque; 0 means none
 using Instance = Handle;

@@ -10,7 +10,7 @@ class Versions {
   // The version library, through the entries of `versionLibrary` (a
   // loaded handle). Nothing when the file has no version information or
   // cannot be read.
-  virtual std::optional<VersionInfo> FileVersion(Library versionLibrary,
+  virtual Result<std::optional<VersionInfo>> FileVersion(Library versionLibrary,
                                                  const std::string& path) = 0;
   // The platform's kVif... bits, 0 when installed; kVifCannotReadSrc may
   // come for a source path longer than kLongestInstallSource. `tempName` gives the

@@ -45,8 +45,9 @@ std::string Suffixed(const std::string& path, int n) { return n == 0 ? path : Wi
 std::string CreateNewTempDir(const platform::Os& os, const std::string& path) {
   for (int n = 0; n <= kMaxTempDirSuffix; ++n) {
     const std::string candidate = Suffixed(path, n);
-    if (os.files->CreateProtectedDirectory(candidate, kTempDirAccess)) return candidate;
-    if (os.system->LastError() != platform::kErrorAlreadyExists) break;
+    const platform::Status made = os.files->CreateProtectedDirectory(candidate, kTempDirAccess);
+    if (made) return candidate;
+    if (made.error != platform::kErrorAlreadyExists) break;
   }
   return {};
 }

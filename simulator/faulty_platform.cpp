@@ -37,12 +37,7 @@ bool FaultyPlatform::Fails(std::string_view operation) {
   const int call = ++count->second;
   const bool fails = operation == target_ &&
                      (call == n_ || (repeat_ == Repeat::kFromThenOn && call > n_));
-  // A forwarded call leaves the wrapped platform's own error.
-  injected_.reset();
-  if (fails) {
-    injected_ = error_;
-    ++failures_;
-  }
+  if (fails) ++failures_;
   return fails;
 }
 
@@ -72,46 +67,54 @@ std::optional<std::uint16_t> FaultyPlatform::NetworkCaps(int index) {
   return inner_.system->NetworkCaps(index);
 }
 
-bool FaultyPlatform::CreateProtectedDirectory(const std::string& path,
+platform::Status FaultyPlatform::CreateProtectedDirectory(const std::string& path,
                                               std::span<const platform::AccessEntry> entries) {
-  return !Fails(__func__) && inner_.files->CreateProtectedDirectory(path, entries);
+  if (Fails(__func__)) return {false, error_};
+  return inner_.files->CreateProtectedDirectory(path, entries);
 }
 
-bool FaultyPlatform::RemoveDirectory(const std::string& path) {
-  return !Fails(__func__) && inner_.files->RemoveDirectory(path);
+platform::Status FaultyPlatform::RemoveDirectory(const std::string& path) {
+  if (Fails(__func__)) return {false, error_};
+  return inner_.files->RemoveDirectory(path);
 }
 
-bool FaultyPlatform::SetCurrentDirectory(const std::string& path) {
-  return !Fails(__func__) && inner_.files->SetCurrentDirectory(path);
+platform::Status FaultyPlatform::SetCurrentDirectory(const std::string& path) {
+  if (Fails(__func__)) return {false, error_};
+  return inner_.files->SetCurrentDirectory(path);
 }
 
-bool FaultyPlatform::SetCurrentDrive(int drive) {
-  return !Fails(__func__) && inner_.files->SetCurrentDrive(drive);
+platform::Status FaultyPlatform::SetCurrentDrive(int drive) {
+  if (Fails(__func__)) return {false, error_};
+  return inner_.files->SetCurrentDrive(drive);
 }
 
 bool FaultyPlatform::FileExists(const std::string& path) {
   return !Fails(__func__) && inner_.files->FileExists(path);
 }
 
-bool FaultyPlatform::DeleteFile(const std::string& path) {
-  return !Fails(__func__) && inner_.files->DeleteFile(path);
+platform::Status FaultyPlatform::DeleteFile(const std::string& path) {
+  if (Fails(__func__)) return {false, error_};
+  return inner_.files->DeleteFile(path);
 }
 
-std::optional<boot::Block> FaultyPlatform::ReadFile(const std::string& path, std::size_t limit) {
-  if (Fails(__func__)) return std::nullopt;
+platform::Result<std::optional<boot::Block>> FaultyPlatform::ReadFile(const std::string& path, std::size_t limit) {
+  if (Fails(__func__)) return {std::nullopt, error_};
   return inner_.files->ReadFile(path, limit);
 }
 
-bool FaultyPlatform::ReplaceFile(const std::string& from, const std::string& to) {
-  return !Fails(__func__) && inner_.files->ReplaceFile(from, to);
+platform::Status FaultyPlatform::ReplaceFile(const std::string& from, const std::string& to) {
+  if (Fails(__func__)) return {false, error_};
+  return inner_.files->ReplaceFile(from, to);
 }
 
-platform::File FaultyPlatform::OpenForRead(const std::string& path) {
-  return Fails(__func__) ? 0 : inner_.files->OpenForRead(path);
+platform::Result<platform::File> FaultyPlatform::OpenForRead(const std::string& path) {
+  if (Fails(__func__)) return {0, error_};
+  return inner_.files->OpenForRead(path);
 }
 
-platform::File FaultyPlatform::CreateForWrite(const std::string& path) {
-  return Fails(__func__) ? 0 : inner_.files->CreateForWrite(path);
+platform::Result<platform::File> FaultyPlatform::CreateForWrite(const std::string& path) {
+  if (Fails(__func__)) return {0, error_};
+  return inner_.files->CreateForWrite(path);
 }
 
 std::optional<std::string> FaultyPlatform::ReadBytes(platform::File file, std::size_t count) {
@@ -119,8 +122,9 @@ std::optional<std::string> FaultyPlatform::ReadBytes(platform::File file, std::s
   return inner_.files->ReadBytes(file, count);
 }
 
-bool FaultyPlatform::WriteBytes(platform::File file, const std::string& bytes) {
-  return !Fails(__func__) && inner_.files->WriteBytes(file, bytes);
+platform::Status FaultyPlatform::WriteBytes(platform::File file, const std::string& bytes) {
+  if (Fails(__func__)) return {false, error_};
+  return inner_.files->WriteBytes(file, bytes);
 }
 
 std::optional<platform::SystemTime> FaultyPlatform::LastWriteTime(const std::string& path) {
@@ -128,20 +132,24 @@ std::optional<platform::SystemTime> FaultyPlatform::LastWriteTime(const std::str
   return inner_.files->LastWriteTime(path);
 }
 
-platform::LzFile FaultyPlatform::LzOpenRead(const std::string& path) {
-  return Fails(__func__) ? platform::kLzErrorRead : inner_.lz->LzOpenRead(path);
+platform::Result<platform::LzFile> FaultyPlatform::LzOpenRead(const std::string& path) {
+  if (Fails(__func__)) return {platform::kLzErrorRead, error_};
+  return inner_.lz->LzOpenRead(path);
 }
 
-platform::LzFile FaultyPlatform::LzCreate(const std::string& path) {
-  return Fails(__func__) ? platform::kLzErrorRead : inner_.lz->LzCreate(path);
+platform::Result<platform::LzFile> FaultyPlatform::LzCreate(const std::string& path) {
+  if (Fails(__func__)) return {platform::kLzErrorRead, error_};
+  return inner_.lz->LzCreate(path);
 }
 
-std::int64_t FaultyPlatform::LzCopy(platform::LzFile source, platform::LzFile destination) {
-  return Fails(__func__) ? platform::kLzErrorWrite : inner_.lz->LzCopy(source, destination);
+platform::Result<std::int64_t> FaultyPlatform::LzCopy(platform::LzFile source, platform::LzFile destination) {
+  if (Fails(__func__)) return {platform::kLzErrorWrite, error_};
+  return inner_.lz->LzCopy(source, destination);
 }
 
-bool FaultyPlatform::SetFileLength(platform::File file, std::uint64_t length) {
-  return !Fails(__func__) && inner_.files->SetFileLength(file, length);
+platform::Status FaultyPlatform::SetFileLength(platform::File file, std::uint64_t length) {
+  if (Fails(__func__)) return {false, error_};
+  return inner_.files->SetFileLength(file, length);
 }
 
 std::optional<boot::Block> FaultyPlatform::LzReadAll(platform::LzFile file, std::size_t limit) {
@@ -154,9 +162,9 @@ std::optional<std::string> FaultyPlatform::ExpandedName(const std::string& path)
   return inner_.lz->ExpandedName(path);
 }
 
-std::optional<platform::VersionInfo> FaultyPlatform::FileVersion(platform::Library versionLibrary,
+platform::Result<std::optional<platform::VersionInfo>> FaultyPlatform::FileVersion(platform::Library versionLibrary,
                                                                  const std::string& path) {
-  if (Fails(__func__)) return std::nullopt;
+  if (Fails(__func__)) return {std::nullopt, error_};
   return inner_.versions->FileVersion(versionLibrary, path);
 }
 

@@ -1,8 +1,7 @@
 // A platform that forwards every operation to another one, except that it
 // fails chosen calls: the Nth call (counted from 1) of one operation, once
 // or from then on. A failing call does not reach the wrapped platform; it
-// gives the operation's failure value and leaves an error code for
-// LastError(). Calls are counted per operation, so that a test can run
+// gives the operation's failure value with the chosen error code. Calls are counted per operation, so that a test can run
 // once, then walk a fault through every call of the run.
 #pragma once
 
@@ -65,35 +64,34 @@ class FaultyPlatform final : public platform::ProfileFiles,
   std::uint32_t Version() override { return inner_.system->Version(); }
   std::optional<std::uint16_t> NetworkCaps(int index) override;
   platform::SystemTime SystemTimeUtc() override { return inner_.system->SystemTimeUtc(); }
-  std::uint32_t LastError() override { return injected_ ? *injected_ : inner_.system->LastError(); }
 
-  bool CreateProtectedDirectory(const std::string& path,
+  platform::Status CreateProtectedDirectory(const std::string& path,
                                 std::span<const platform::AccessEntry> entries) override;
-  bool RemoveDirectory(const std::string& path) override;
-  bool SetCurrentDirectory(const std::string& path) override;
-  bool SetCurrentDrive(int drive) override;
+  platform::Status RemoveDirectory(const std::string& path) override;
+  platform::Status SetCurrentDirectory(const std::string& path) override;
+  platform::Status SetCurrentDrive(int drive) override;
 
   bool FileExists(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override { return inner_.files->DirectoryExists(path); }
-  bool DeleteFile(const std::string& path) override;
-  std::optional<boot::Block> ReadFile(const std::string& path, std::size_t limit) override;
-  bool ReplaceFile(const std::string& from, const std::string& to) override;
-  platform::File OpenForRead(const std::string& path) override;
-  platform::File CreateForWrite(const std::string& path) override;
+  platform::Status DeleteFile(const std::string& path) override;
+  platform::Result<std::optional<boot::Block>> ReadFile(const std::string& path, std::size_t limit) override;
+  platform::Status ReplaceFile(const std::string& from, const std::string& to) override;
+  platform::Result<platform::File> OpenForRead(const std::string& path) override;
+  platform::Result<platform::File> CreateForWrite(const std::string& path) override;
   std::optional<std::string> ReadBytes(platform::File file, std::size_t count) override;
-  bool WriteBytes(platform::File file, const std::string& bytes) override;
-  bool SetFileLength(platform::File file, std::uint64_t length) override;
+  platform::Status WriteBytes(platform::File file, const std::string& bytes) override;
+  platform::Status SetFileLength(platform::File file, std::uint64_t length) override;
   void CloseFile(platform::File file) override { inner_.files->CloseFile(file); }
   std::optional<platform::SystemTime> LastWriteTime(const std::string& path) override;
 
-  platform::LzFile LzOpenRead(const std::string& path) override;
-  platform::LzFile LzCreate(const std::string& path) override;
-  std::int64_t LzCopy(platform::LzFile source, platform::LzFile destination) override;
+  platform::Result<platform::LzFile> LzOpenRead(const std::string& path) override;
+  platform::Result<platform::LzFile> LzCreate(const std::string& path) override;
+  platform::Result<std::int64_t> LzCopy(platform::LzFile source, platform::LzFile destination) override;
   void LzClose(platform::LzFile file) override { inner_.lz->LzClose(file); }
   std::optional<std::string> ExpandedName(const std::string& path) override;
   std::optional<boot::Block> LzReadAll(platform::LzFile file, std::size_t limit) override;
 
-  std::optional<platform::VersionInfo> FileVersion(platform::Library versionLibrary,
+  platform::Result<std::optional<platform::VersionInfo>> FileVersion(platform::Library versionLibrary,
                                                    const std::string& path) override;
   std::uint32_t InstallFile(platform::Library versionLibrary,
                             const platform::InstallRequest& request,
@@ -168,7 +166,6 @@ class FaultyPlatform final : public platform::ProfileFiles,
   int n_ = 0;
   Repeat repeat_ = Repeat::kOnce;
   std::uint32_t error_ = 5;
-  std::optional<std::uint32_t> injected_;  // the error of the last failed call
   int failures_ = 0;
 };
 

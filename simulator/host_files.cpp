@@ -183,7 +183,7 @@ bool HostMachine::DirectoryExists(const std::string& path) {
   return !target.device && fs::is_directory(target.host, error);
 }
 
-bool HostMachine::DeleteFile(const std::string& path) {
+bool HostMachine::DoDeleteFile(const std::string& path) {
   if (path.empty()) return Refuse(platform::kErrorPathNotFound);
   const Target target = Locate(path);
   if (const std::uint32_t refusal = DeleteRefusal(target)) return Refuse(refusal);
@@ -221,13 +221,13 @@ std::optional<boot::Block> HostMachine::BlockOf(const std::string& content, std:
   return block;
 }
 
-std::optional<boot::Block> HostMachine::ReadFile(const std::string& path, std::size_t limit) {
+std::optional<boot::Block> HostMachine::DoReadFile(const std::string& path, std::size_t limit) {
   const std::optional<std::string> content = ReadWhole(path);
   if (!content) return std::nullopt;
   return BlockOf(*content, limit);
 }
 
-bool HostMachine::ReplaceFile(const std::string& from, const std::string& to) {
+bool HostMachine::DoReplaceFile(const std::string& from, const std::string& to) {
   const Target source = Locate(from);
   const Target target = Locate(to);
   if (source.device || target.device) return Refuse(platform::kErrorAccessDenied);
@@ -247,7 +247,7 @@ bool HostMachine::ReplaceFile(const std::string& from, const std::string& to) {
   return true;
 }
 
-platform::File HostMachine::OpenForRead(const std::string& path) {
+platform::File HostMachine::DoOpenForRead(const std::string& path) {
   const Target target = Locate(path);
   if (const std::uint32_t refusal = ReadRefusal(target)) {
     Refuse(refusal);
@@ -258,7 +258,7 @@ platform::File HostMachine::OpenForRead(const std::string& path) {
   return nextFile_++;
 }
 
-platform::File HostMachine::CreateForWrite(const std::string& path) {
+platform::File HostMachine::DoCreateForWrite(const std::string& path) {
   const Target target = Locate(path);
   if (!WriteWholeFile(target, "")) return 0;
   if (!target.device) Note("write " + path);
@@ -278,7 +278,7 @@ std::optional<std::string> HostMachine::ReadBytes(platform::File file, std::size
   return bytes;
 }
 
-bool HostMachine::WriteBytes(platform::File file, const std::string& bytes) {
+bool HostMachine::DoWriteBytes(platform::File file, const std::string& bytes) {
   const auto found = files_.find(file);
   if (found == files_.end() || !found->second.forWriting) {
     return Refuse(platform::kErrorInvalidHandle);
@@ -286,7 +286,7 @@ bool HostMachine::WriteBytes(platform::File file, const std::string& bytes) {
   return WriteThrough(found->second.target, bytes, true);
 }
 
-bool HostMachine::SetFileLength(platform::File file, std::uint64_t length) {
+bool HostMachine::DoSetFileLength(platform::File file, std::uint64_t length) {
   const auto found = files_.find(file);
   if (found == files_.end() || !found->second.forWriting) {
     return Refuse(platform::kErrorInvalidHandle);
@@ -316,7 +316,7 @@ std::optional<platform::SystemTime> HostMachine::LastWriteTime(const std::string
 
 // --- LZ expansion ----------------------------------------------------------------------
 
-platform::LzFile HostMachine::LzOpenRead(const std::string& path) {
+platform::LzFile HostMachine::DoLzOpenRead(const std::string& path) {
   Target target = Locate(path);
   if (ReadRefusal(target) != 0) target = Locate(szdd::TwinName(path));
   if (const std::uint32_t refusal = ReadRefusal(target)) {
@@ -327,7 +327,7 @@ platform::LzFile HostMachine::LzOpenRead(const std::string& path) {
   return nextLz_++;
 }
 
-platform::LzFile HostMachine::LzCreate(const std::string& path) {
+platform::LzFile HostMachine::DoLzCreate(const std::string& path) {
   // Created by the name given alone: the compressed twin is tried only
   // when reading.
   const Target target = Locate(path);
@@ -336,7 +336,7 @@ platform::LzFile HostMachine::LzCreate(const std::string& path) {
   return nextLz_++;
 }
 
-std::int64_t HostMachine::LzCopy(platform::LzFile source, platform::LzFile destination) {
+std::int64_t HostMachine::DoLzCopy(platform::LzFile source, platform::LzFile destination) {
   return Expand(source, destination, true);
 }
 

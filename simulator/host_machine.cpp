@@ -291,12 +291,12 @@ bool HostMachine::MakeDirectory(const std::string& path, const std::string& note
 
 bool HostMachine::CreateDirectory(const std::string& path) { return MakeDirectory(path, ""); }
 
-bool HostMachine::CreateProtectedDirectory(const std::string& path,
+bool HostMachine::DoCreateProtectedDirectory(const std::string& path,
                                            std::span<const platform::AccessEntry> entries) {
   return MakeDirectory(path, " protected: " + Described(entries));
 }
 
-bool HostMachine::RemoveDirectory(const std::string& path) {
+bool HostMachine::DoRemoveDirectory(const std::string& path) {
   const Target target = Locate(path);
   std::error_code error;
   std::uint32_t refusal = RemoveDirectoryRefusal(target);
@@ -305,7 +305,7 @@ bool HostMachine::RemoveDirectory(const std::string& path) {
   return refusal == 0 || Refuse(refusal);
 }
 
-bool HostMachine::SetCurrentDirectory(const std::string& path) {
+bool HostMachine::DoSetCurrentDirectory(const std::string& path) {
   const Target target = Locate(path);
   std::error_code error;
   if (target.device || !fs::is_directory(target.host, error)) {
@@ -319,7 +319,7 @@ bool HostMachine::SetCurrentDirectory(const std::string& path) {
   return true;
 }
 
-bool HostMachine::SetCurrentDrive(int drive) {
+bool HostMachine::DoSetCurrentDrive(int drive) {
   if (drive < 1 || drive > 26) return Refuse(platform::kErrorPathNotFound);
   const char letter = static_cast<char>('A' + drive - 1);
   const std::string directory = DriveDirectory(letter);

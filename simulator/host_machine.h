@@ -73,39 +73,38 @@ class HostMachine : public platform::ProfileFiles,
   std::uint32_t Version() override { return version_; }
   std::optional<std::uint16_t> NetworkCaps(int index) override;
   platform::SystemTime SystemTimeUtc() override { return clock_; }
-  std::uint32_t LastError() override { return lastError_; }
+  // The error code of the last operation, as the machine keeps it.
+  std::uint32_t LastError() const { return lastError_; }
 
   bool CreateDirectory(const std::string& path);
-  bool CreateProtectedDirectory(const std::string& path,
-                                std::span<const platform::AccessEntry> entries) override;
-  bool RemoveDirectory(const std::string& path) override;
-  bool SetCurrentDirectory(const std::string& path) override;
-  bool SetCurrentDrive(int drive) override;
+  platform::Status CreateProtectedDirectory(const std::string& path, std::span<const platform::AccessEntry> entries) override;
+  platform::Status RemoveDirectory(const std::string& path) override;
+  platform::Status SetCurrentDirectory(const std::string& path) override;
+  platform::Status SetCurrentDrive(int drive) override;
 
   bool FileExists(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
-  bool DeleteFile(const std::string& path) override;
-  std::optional<boot::Block> ReadFile(const std::string& path, std::size_t limit) override;
+  platform::Status DeleteFile(const std::string& path) override;
+  platform::Result<std::optional<boot::Block>> ReadFile(const std::string& path, std::size_t limit) override;
   // The whole file however large, for the machine's own use.
   std::optional<std::string> ReadWhole(const std::string& path);
-  bool ReplaceFile(const std::string& from, const std::string& to) override;
-  platform::File OpenForRead(const std::string& path) override;
-  platform::File CreateForWrite(const std::string& path) override;
+  platform::Status ReplaceFile(const std::string& from, const std::string& to) override;
+  platform::Result<platform::File> OpenForRead(const std::string& path) override;
+  platform::Result<platform::File> CreateForWrite(const std::string& path) override;
   std::optional<std::string> ReadBytes(platform::File file, std::size_t count) override;
-  bool WriteBytes(platform::File file, const std::string& bytes) override;
-  bool SetFileLength(platform::File file, std::uint64_t length) override;
+  platform::Status WriteBytes(platform::File file, const std::string& bytes) override;
+  platform::Status SetFileLength(platform::File file, std::uint64_t length) override;
   void CloseFile(platform::File file) override;
   std::optional<platform::SystemTime> LastWriteTime(const std::string& path) override;
 
-  platform::LzFile LzOpenRead(const std::string& path) override;
-  platform::LzFile LzCreate(const std::string& path) override;
-  std::int64_t LzCopy(platform::LzFile source, platform::LzFile destination) override;
+  platform::Result<platform::LzFile> LzOpenRead(const std::string& path) override;
+  platform::Result<platform::LzFile> LzCreate(const std::string& path) override;
+  platform::Result<std::int64_t> LzCopy(platform::LzFile source, platform::LzFile destination) override;
   void LzClose(platform::LzFile file) override;
   std::optional<std::string> ExpandedName(const std::string& path) override;
   std::optional<boot::Block> LzReadAll(platform::LzFile file, std::size_t limit) override;
 
-  std::optional<platform::VersionInfo> FileVersion(platform::Library versionLibrary,
-                                                   const std::string& path) override;
+  platform::Result<std::optional<platform::VersionInfo>> FileVersion(platform::Library versionLibrary, const std::string& path) override;
   std::uint32_t InstallFile(platform::Library versionLibrary,
                             const platform::InstallRequest& request,
                             std::string& tempName) override;
@@ -152,6 +151,32 @@ class HostMachine : public platform::ProfileFiles,
               int sy, std::uint32_t rop) override;
   void DeleteDc(platform::Dc dc) override;
   void DeleteObject(platform::Gdi object) override;
+
+ private:
+  // The operations as the machine does them, recording their error for
+  // the results above.
+  bool DoCreateProtectedDirectory(const std::string& path,
+                                std::span<const platform::AccessEntry> entries);
+  bool DoRemoveDirectory(const std::string& path);
+  bool DoSetCurrentDirectory(const std::string& path);
+  bool DoSetCurrentDrive(int drive);
+  bool DoDeleteFile(const std::string& path);
+  bool DoReplaceFile(const std::string& from, const std::string& to);
+  bool DoWriteBytes(platform::File file, const std::string& bytes);
+  bool DoSetFileLength(platform::File file, std::uint64_t length);
+  std::optional<boot::Block> DoReadFile(const std::string& path, std::size_t limit);
+  platform::File DoOpenForRead(const std::string& path);
+  platform::File DoCreateForWrite(const std::string& path);
+  platform::LzFile DoLzOpenRead(const std::string& path);
+  platform::LzFile DoLzCreate(const std::string& path);
+  std::int64_t DoLzCopy(platform::LzFile source, platform::LzFile destination);
+  std::optional<platform::VersionInfo> DoFileVersion(platform::Library versionLibrary,
+                                                   const std::string& path);
+  platform::Status Reported(bool ok) const { return {ok, ok ? 0u : lastError_}; }
+  template <typename T>
+  platform::Result<T> Reported(T value, bool failed) const {
+    return {std::move(value), failed ? lastError_ : 0u};
+  }
 
  private:
   // A Windows path as the machine takes it.

@@ -71,7 +71,7 @@ class LzHandle {
 
 }  // namespace
 
-std::optional<VersionInfo> HostMachine::FileVersion(Library versionLibrary,
+std::optional<VersionInfo> HostMachine::DoFileVersion(Library versionLibrary,
                                                     const std::string& path) {
   if (!loaded_.contains(versionLibrary)) {
     Refuse(kErrorInvalidHandle);
@@ -129,7 +129,7 @@ std::uint32_t HostMachine::MakeTemp(const InstallRequest& request, const Target&
                                     const std::string& tempName, Target& temp) {
   const std::string sourcePath = InDirectory(request.sourceDir, request.sourceName);
   if (sourcePath.size() >= kOpenFilePath) return kVifCannotReadSrc;
-  const LzHandle source(*this, LzOpenRead(sourcePath));
+  const LzHandle source(*this, DoLzOpenRead(sourcePath));
   if (source.File() < 0) return kVifCannotReadSrc;
   if (IsReadOnly(destination)) return kVifWriteProt;
   const std::string directory = DestinationDirectory(request);
@@ -165,7 +165,7 @@ std::uint32_t HostMachine::CopyToTemp(LzFile source, const Target& temp) {
   }
   std::uint32_t bits = 0;
   {
-    const LzHandle out(*this, LzCreate(temp.path));
+    const LzHandle out(*this, DoLzCreate(temp.path));
     if (out.File() < 0) return kVifCannotCreate | CauseBits(lastError_);
     Note("write " + temp.path);
     const std::int64_t copied = Expand(source, out.File(), false);

@@ -33,14 +33,14 @@ std::string NewFileName(const platform::Os& os, const std::string& path) {
 // The file's bytes; nothing, with the reader's status, when they cannot be had.
 std::optional<Block> ReadImageFile(BootState& state, const std::string& path, bool icon) {
   const platform::Os& os = state.Os();
-  std::optional<Block> content = os.files->ReadFile(path, kWholeFileLimit);
-  if (!content) {
-    const std::uint32_t error = os.system->LastError();
+  platform::Result<std::optional<Block>> read = os.files->ReadFile(path, kWholeFileLimit);
+  if (!read.value) {
+    const std::uint32_t error = read.error;
     const bool tooLarge = error == platform::kErrorFileTooLarge || error == platform::kErrorNotEnoughMemory;
     state.splash.imageStatus = icon ? (tooLarge ? image::kIconUnusable : image::kIconHeaderIncomplete)
                                     : (tooLarge ? image::kNoMemory : image::kCannotOpen);
   }
-  return content;
+  return std::move(read.value);
 }
 
 void MakePicture(BootState& state, std::string_view file) {

@@ -73,30 +73,30 @@ std::string DescriptorText(std::span<const platform::AccessEntry> entries, const
 }  // namespace
 
 
-bool Win32FileSystem::CreateProtectedDirectory(const std::string& path,
-                                             std::span<const platform::AccessEntry> entries) {
+platform::Status Win32FileSystem::CreateProtectedDirectory(
+    const std::string& path, std::span<const platform::AccessEntry> entries) {
   const AccessCalls calls;
-  if (!calls.Ready()) return ::CreateDirectoryA(path.c_str(), nullptr);
+  if (!calls.Ready()) return Checked(::CreateDirectoryA(path.c_str(), nullptr));
   const std::optional<std::string> user = calls.UserSid();
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   if (!user || !calls.descriptor(DescriptorText(entries, *user).c_str(), AccessCalls::kSddlRevision,
                                  &descriptor, nullptr)) {
-    return false;
+    return Checked(FALSE);
   }
   const LocalMemory freed(descriptor);
   SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
-  return ::CreateDirectoryA(path.c_str(), &attributes);
+  return Checked(::CreateDirectoryA(path.c_str(), &attributes));
 }
 
-bool Win32FileSystem::RemoveDirectory(const std::string& path) {
-  return ::RemoveDirectoryA(path.c_str());
+platform::Status Win32FileSystem::RemoveDirectory(const std::string& path) {
+  return Checked(::RemoveDirectoryA(path.c_str()));
 }
 
-bool Win32FileSystem::SetCurrentDirectory(const std::string& path) {
-  return ::SetCurrentDirectoryA(path.c_str());
+platform::Status Win32FileSystem::SetCurrentDirectory(const std::string& path) {
+  return Checked(::SetCurrentDirectoryA(path.c_str()));
 }
 
-bool Win32FileSystem::SetCurrentDrive(int drive) { return _chdrive(drive) == 0; }
+platform::Status Win32FileSystem::SetCurrentDrive(int drive) { return Checked(_chdrive(drive) == 0); }
 
 bool Win32FileSystem::FileExists(const std::string& path) {
   const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesA(path.c_str());
@@ -108,11 +108,19 @@ bool Win32FileSystem::DirectoryExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool Win32FileSystem::DeleteFile(const std::string& path) {
-  return !path.empty() && ::DeleteFileA(path.c_str());
+platform::Status Win32FileSystem::DeleteFile(const std::string& path) {
+  if (path.empty()) ::SetLastError(ERROR_PATH_NOT_FOUND);
+  return Checked(!path.empty() && ::DeleteFileA(path.c_str()));
 }
 
-std::optional<boot::Block> Win32FileSystem::ReadFile(const std::string& path, std::size_t limit) {
+platform::Result<std::optional<boot::Block>> Win32FileSystem::ReadFile(const std::string& path,
+                                                                       std::size_t limit) {
+  std::optional<boot::Block> content = ReadWhole(path, limit);
+  const bool failed = !content;
+  return Returned(std::move(content), failed);
+}
+
+std::optional<boot::Block> Win32FileSystem::ReadWhole(const std::string& path, std::size_t limit) {
   FileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.handle == INVALID_HANDLE_VALUE) return std::nullopt;
@@ -131,13 +139,19 @@ std::optional<boot::Block> Win32FileSystem::ReadFile(const std::string& path, st
   return block;
 }
 
-bool Win32FileSystem::ReplaceFile(const std::string& from, const std::string& to) {
-  return ::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+platform::Status Win32FileSystem::ReplaceFile(const std::string& from, const std::string& to) {
+  return Checked(::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED));
 }
 
-platform::File Win32FileSystem::OpenForRead(const std::string& path) { return OpenPlain(path); }
+platform::Result<platform::File> Win32FileSystem::OpenForRead(const std::string& path) {
+  const platform::File file = OpenPlain(path);
+  return Returned(file, file == 0);
+}
 
-platform::File Win32FileSystem::CreateForWrite(const std::string& path) { return CreatePlain(path); }
+platform::Result<platform::File> Win32FileSystem::CreateForWrite(const std::string& path) {
+  const platform::File file = CreatePlain(path);
+  return Returned(file, file == 0);
+}
 
 std::optional<std::string> Win32FileSystem::ReadBytes(platform::File file, std::size_t count) {
   std::string bytes(count, '\0');
@@ -149,18 +163,18 @@ std::optional<std::string> Win32FileSystem::ReadBytes(platform::File file, std::
   return bytes;
 }
 
-bool Win32FileSystem::WriteBytes(platform::File file, const std::string& bytes) {
+platform::Status Win32FileSystem::WriteBytes(platform::File file, const std::string& bytes) {
   DWORD written = 0;
-  return ::WriteFile(As<HANDLE>(file), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                     nullptr) &&
-         written == bytes.size();
+  return Checked(::WriteFile(As<HANDLE>(file), bytes.data(), static_cast<DWORD>(bytes.size()),
+                             &written, nullptr) &&
+                 written == bytes.size());
 }
 
-bool Win32FileSystem::SetFileLength(platform::File file, std::uint64_t length) {
+platform::Status Win32FileSystem::SetFileLength(platform::File file, std::uint64_t length) {
   LARGE_INTEGER position = {};
   position.QuadPart = static_cast<LONGLONG>(length);
-  return ::SetFilePointerEx(As<HANDLE>(file), position, nullptr, FILE_BEGIN) &&
-         ::SetEndOfFile(As<HANDLE>(file));
+  return Checked(::SetFilePointerEx(As<HANDLE>(file), position, nullptr, FILE_BEGIN) &&
+                 ::SetEndOfFile(As<HANDLE>(file)));
 }
 
 void Win32FileSystem::CloseFile(platform::File file) { ClosePlain(file); }

@@ -46,7 +46,12 @@ Win32LzFiles::LzLibrary& Win32LzFiles::Lz() {
   return *lz_;
 }
 
-platform::LzFile Win32LzFiles::LzOpenRead(const std::string& path) {
+platform::Result<platform::LzFile> Win32LzFiles::LzOpenRead(const std::string& path) {
+  const platform::LzFile lz = Open(path);
+  return Returned(lz, lz < 0);
+}
+
+platform::LzFile Win32LzFiles::Open(const std::string& path) {
   if (!Lz().Ready()) return platform::kLzErrorBadInHandle;
   // As the library's own open: the compressed twin when the name is not
   // there, with the twin's error when neither is.
@@ -64,13 +69,20 @@ platform::LzFile Win32LzFiles::LzOpenRead(const std::string& path) {
   return lz;
 }
 
-platform::LzFile Win32LzFiles::LzCreate(const std::string& path) {
-  if (!Lz().Ready()) return platform::kLzErrorBadOutHandle;
+platform::Result<platform::LzFile> Win32LzFiles::LzCreate(const std::string& path) {
+  if (!Lz().Ready()) return Returned<platform::LzFile>(platform::kLzErrorBadOutHandle, true);
   const platform::File file = CreatePlain(path);
-  return file == 0 ? platform::kLzErrorBadInHandle : static_cast<INT>(file);
+  return Returned<platform::LzFile>(file == 0 ? platform::kLzErrorBadInHandle : static_cast<INT>(file),
+                                    file == 0);
 }
 
-std::int64_t Win32LzFiles::LzCopy(platform::LzFile source, platform::LzFile destination) {
+platform::Result<std::int64_t> Win32LzFiles::LzCopy(platform::LzFile source,
+                                                    platform::LzFile destination) {
+  const std::int64_t written = Copy(source, destination);
+  return Returned(written, written < 0);
+}
+
+std::int64_t Win32LzFiles::Copy(platform::LzFile source, platform::LzFile destination) {
   const LONG written = Lz().copy(static_cast<INT>(source), static_cast<INT>(destination));
   if (written < 0) return written;
   // The platform does not notice a compressed file that ends early; its

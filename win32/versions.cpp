@@ -5,8 +5,15 @@
 
 namespace win32 {
 
-std::optional<platform::VersionInfo> Win32Versions::FileVersion(platform::Library versionLibrary,
-                                                                const std::string& path) {
+platform::Result<std::optional<platform::VersionInfo>> Win32Versions::FileVersion(
+    platform::Library versionLibrary, const std::string& path) {
+  std::optional<platform::VersionInfo> info = ReadVersion(versionLibrary, path);
+  const bool failed = !info;
+  return Returned(std::move(info), failed);
+}
+
+std::optional<platform::VersionInfo> Win32Versions::ReadVersion(platform::Library versionLibrary,
+                                                               const std::string& path) {
   using SizeFn = DWORD(WINAPI*)(LPCSTR, LPDWORD);
   using InfoFn = BOOL(WINAPI*)(LPCSTR, DWORD, DWORD, LPVOID);
   using QueryFn = BOOL(WINAPI*)(LPCVOID, LPCSTR, LPVOID*, PUINT);

@@ -66,27 +66,29 @@ class Win32SystemFacts final : public platform::SystemFacts {
   std::uint32_t Version() override;
   std::optional<std::uint16_t> NetworkCaps(int index) override;
   SystemTime SystemTimeUtc() override;
-  std::uint32_t LastError() override { return ::GetLastError(); }
 };
 
 class Win32FileSystem final : public platform::FileSystem {
  public:
-  bool CreateProtectedDirectory(const std::string& path, std::span<const AccessEntry> entries) override;
-  bool RemoveDirectory(const std::string& path) override;
-  bool SetCurrentDirectory(const std::string& path) override;
-  bool SetCurrentDrive(int drive) override;
+  platform::Status CreateProtectedDirectory(const std::string& path, std::span<const AccessEntry> entries) override;
+  platform::Status RemoveDirectory(const std::string& path) override;
+  platform::Status SetCurrentDirectory(const std::string& path) override;
+  platform::Status SetCurrentDrive(int drive) override;
   bool FileExists(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
-  bool DeleteFile(const std::string& path) override;
-  std::optional<boot::Block> ReadFile(const std::string& path, std::size_t limit) override;
-  bool ReplaceFile(const std::string& from, const std::string& to) override;
-  File OpenForRead(const std::string& path) override;
-  File CreateForWrite(const std::string& path) override;
+  platform::Status DeleteFile(const std::string& path) override;
+  platform::Result<std::optional<boot::Block>> ReadFile(const std::string& path, std::size_t limit) override;
+  platform::Status ReplaceFile(const std::string& from, const std::string& to) override;
+  platform::Result<File> OpenForRead(const std::string& path) override;
+  platform::Result<File> CreateForWrite(const std::string& path) override;
   std::optional<std::string> ReadBytes(File file, std::size_t count) override;
-  bool WriteBytes(File file, const std::string& bytes) override;
-  bool SetFileLength(File file, std::uint64_t length) override;
+  platform::Status WriteBytes(File file, const std::string& bytes) override;
+  platform::Status SetFileLength(File file, std::uint64_t length) override;
   void CloseFile(File file) override;
   std::optional<SystemTime> LastWriteTime(const std::string& path) override;
+
+ private:
+  static std::optional<boot::Block> ReadWhole(const std::string& path, std::size_t limit);
 };
 
 class Win32LzFiles final : public platform::LzFiles {
@@ -96,9 +98,9 @@ class Win32LzFiles final : public platform::LzFiles {
   Win32LzFiles(const Win32LzFiles&) = delete;
   Win32LzFiles& operator=(const Win32LzFiles&) = delete;
 
-  LzFile LzOpenRead(const std::string& path) override;
-  LzFile LzCreate(const std::string& path) override;
-  std::int64_t LzCopy(LzFile source, LzFile destination) override;
+  platform::Result<LzFile> LzOpenRead(const std::string& path) override;
+  platform::Result<LzFile> LzCreate(const std::string& path) override;
+  platform::Result<std::int64_t> LzCopy(LzFile source, LzFile destination) override;
   void LzClose(LzFile file) override;
   std::optional<boot::Block> LzReadAll(LzFile file, std::size_t limit) override;
   std::optional<std::string> ExpandedName(const std::string& path) override;
@@ -106,6 +108,8 @@ class Win32LzFiles final : public platform::LzFiles {
  private:
   struct LzLibrary;
   LzLibrary& Lz();
+  LzFile Open(const std::string& path);
+  std::int64_t Copy(LzFile source, LzFile destination);
 
   LzLibrary* lz_ = nullptr;
   FewEntries<LzFile, std::string> lzSources_;  // path each read handle opened
@@ -113,7 +117,10 @@ class Win32LzFiles final : public platform::LzFiles {
 
 class Win32Versions final : public platform::Versions {
  public:
-  std::optional<VersionInfo> FileVersion(Library versionLibrary, const std::string& path) override;
+  platform::Result<std::optional<VersionInfo>> FileVersion(Library versionLibrary, const std::string& path) override;
+
+ private:
+  static std::optional<VersionInfo> ReadVersion(Library versionLibrary, const std::string& path);
   std::uint32_t InstallFile(Library versionLibrary, const InstallRequest& request, std::string& tempName) override;
 };
 

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "block.h"
 #include "os_types.h"
@@ -85,6 +86,18 @@ inline std::optional<std::string> ReadHead(const std::string& path, DWORD size) 
   if (!::ReadFile(file.handle, head.data(), size, &got, nullptr)) return std::nullopt;
   head.resize(got);
   return head;
+}
+
+// The platform's error code of a call that just failed; 0 after success.
+inline std::uint32_t ErrorIf(bool failed) { return failed ? ::GetLastError() : 0; }
+
+inline platform::Status Checked(BOOL ok) { return {ok != FALSE, ErrorIf(!ok)}; }
+
+// `value` with the error code of the call that gave it, when it failed.
+template <typename T>
+platform::Result<T> Returned(T value, bool failed) {
+  const std::uint32_t error = ErrorIf(failed);
+  return {std::move(value), error};
 }
 
 // Plain file handles, for the files part and for the LZ files it hands

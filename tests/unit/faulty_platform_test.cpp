@@ -52,7 +52,6 @@ TEST_F(Faults, TheChosenCallFailsOnce) {
   faulty_->FailCall("FileExists", 2);
   EXPECT_TRUE(faulty_->FileExists(kIni));
   EXPECT_FALSE(faulty_->FileExists(kIni));
-  EXPECT_EQ(faulty_->LastError(), 5u);
   EXPECT_TRUE(faulty_->FileExists(kIni));
   EXPECT_EQ(faulty_->Calls("FileExists"), 3);
   EXPECT_EQ(faulty_->Failures(), 1);
@@ -60,13 +59,13 @@ TEST_F(Faults, TheChosenCallFailsOnce) {
 
 TEST_F(Faults, TheChosenCallFailsFromThenOnWithItsError) {
   faulty_->FailCall("LzCreate", 2, Repeat::kFromThenOn, platform::kErrorDiskFull);
-  EXPECT_GE(faulty_->LzCreate("C:\\A"), 0);
-  EXPECT_EQ(faulty_->LzCreate("C:\\B"), platform::kLzErrorRead);
-  EXPECT_EQ(faulty_->LastError(), 112u);
-  EXPECT_EQ(faulty_->LzCreate("C:\\C"), platform::kLzErrorRead);
+  EXPECT_GE(faulty_->LzCreate("C:\\A").value, 0);
+  const platform::Result<platform::LzFile> failed = faulty_->LzCreate("C:\\B");
+  EXPECT_EQ(failed.value, platform::kLzErrorRead);
+  EXPECT_EQ(failed.error, 112u);
+  EXPECT_EQ(faulty_->LzCreate("C:\\C").value, platform::kLzErrorRead);
   EXPECT_FALSE(fs::exists(root_ / "c" / "B"));
-  EXPECT_FALSE(faulty_->DeleteFile("C:\\NONE"));  // forwarded: the machine's own error
-  EXPECT_EQ(faulty_->LastError(), 2u);
+  EXPECT_EQ(faulty_->DeleteFile("C:\\NONE").error, 2u);  // forwarded: the machine's own error
   EXPECT_EQ(faulty_->Calls("LzCreate"), 3);
   EXPECT_EQ(faulty_->Calls("DeleteFile"), 1);
   EXPECT_EQ(faulty_->Calls("WriteBytes"), 0);
@@ -81,10 +80,10 @@ TEST_F(Faults, AnOperationThatCannotFailAlwaysForwards) {
 
 TEST_F(Faults, EveryOperationGivesItsFailureValueWithoutReachingTheMachine) {
   HostMachine& m = *machine_;
-  const platform::File reader = m.OpenForRead(kIni);
-  const platform::File writer = m.CreateForWrite("C:\\W");
-  const platform::LzFile lzIn = m.LzOpenRead(kIni);
-  const platform::LzFile lzOut = m.LzCreate("C:\\LZ");
+  const platform::File reader = m.OpenForRead(kIni).value;
+  const platform::File writer = m.CreateForWrite("C:\\W").value;
+  const platform::LzFile lzIn = m.LzOpenRead(kIni).value;
+  const platform::LzFile lzOut = m.LzCreate("C:\\LZ").value;
   const platform::Library library = m.LoadSystemLibrary("CTL3D32.DLL");
   const platform::Process process = m.StartProcess("C:\\P.EXE").process;
   const platform::Entry entry = m.FindEntry(library, "Ctl3dRegister", 12);
@@ -95,26 +94,26 @@ TEST_F(Faults, EveryOperationGivesItsFailureValueWithoutReachingTheMachine) {
       {"ReadProfileInt", [](auto& p) { return p.ReadProfileInt("s", "n", 3, kIni) == 3u; }},
       {"WriteProfileString", [](auto& p) { return !p.WriteProfileString("s", "k", "v", kIni); }},
       {"NetworkCaps", [](auto& p) { return !p.NetworkCaps(4); }},
-      {"CreateProtectedDirectory", [](auto& p) { return !p.CreateProtectedDirectory("C:\\NEW", {}); }},
-      {"RemoveDirectory", [](auto& p) { return !p.RemoveDirectory("C:\\EMPTY"); }},
-      {"SetCurrentDirectory", [](auto& p) { return !p.SetCurrentDirectory("C:\\EMPTY"); }},
-      {"SetCurrentDrive", [](auto& p) { return !p.SetCurrentDrive(3); }},
+      {"CreateProtectedDirectory", [](auto& p) { return p.CreateProtectedDirectory("C:\\NEW", {}).error == 19u; }},
+      {"RemoveDirectory", [](auto& p) { return p.RemoveDirectory("C:\\EMPTY").error == 19u; }},
+      {"SetCurrentDirectory", [](auto& p) { return p.SetCurrentDirectory("C:\\EMPTY").error == 19u; }},
+      {"SetCurrentDrive", [](auto& p) { return p.SetCurrentDrive(3).error == 19u; }},
       {"FileExists", [](auto& p) { return !p.FileExists(kIni); }},
-      {"DeleteFile", [](auto& p) { return !p.DeleteFile(kIni); }},
-      {"ReadFile", [](auto& p) { return !p.ReadFile(kIni, 1024); }},
-      {"ReplaceFile", [](auto& p) { return !p.ReplaceFile(kIni, "C:\\MOVED"); }},
-      {"OpenForRead", [](auto& p) { return p.OpenForRead(kIni) == 0; }},
-      {"CreateForWrite", [](auto& p) { return p.CreateForWrite("C:\\NEW") == 0; }},
+      {"DeleteFile", [](auto& p) { return p.DeleteFile(kIni).error == 19u; }},
+      {"ReadFile", [](auto& p) { return !p.ReadFile(kIni, 1024).value; }},
+      {"ReplaceFile", [](auto& p) { return p.ReplaceFile(kIni, "C:\\MOVED").error == 19u; }},
+      {"OpenForRead", [](auto& p) { return p.OpenForRead(kIni).value == 0; }},
+      {"CreateForWrite", [](auto& p) { return p.CreateForWrite("C:\\NEW").value == 0; }},
       {"ReadBytes", [=](auto& p) { return !p.ReadBytes(reader, 1); }},
-      {"WriteBytes", [=](auto& p) { return !p.WriteBytes(writer, "x"); }},
-      {"SetFileLength", [=](auto& p) { return !p.SetFileLength(writer, 0); }},
+      {"WriteBytes", [=](auto& p) { return p.WriteBytes(writer, "x").error == 19u; }},
+      {"SetFileLength", [=](auto& p) { return p.SetFileLength(writer, 0).error == 19u; }},
       {"LastWriteTime", [](auto& p) { return !p.LastWriteTime(kIni); }},
-      {"LzOpenRead", [](auto& p) { return p.LzOpenRead(kIni) == platform::kLzErrorRead; }},
-      {"LzCreate", [](auto& p) { return p.LzCreate("C:\\NEW") == platform::kLzErrorRead; }},
-      {"LzCopy", [=](auto& p) { return p.LzCopy(lzIn, lzOut) == platform::kLzErrorWrite; }},
+      {"LzOpenRead", [](auto& p) { return p.LzOpenRead(kIni).value == platform::kLzErrorRead; }},
+      {"LzCreate", [](auto& p) { return p.LzCreate("C:\\NEW").value == platform::kLzErrorRead; }},
+      {"LzCopy", [=](auto& p) { return p.LzCopy(lzIn, lzOut).value == platform::kLzErrorWrite; }},
       {"LzReadAll", [=](auto& p) { return !p.LzReadAll(lzIn, 1024); }},
       {"ExpandedName", [](auto& p) { return !p.ExpandedName(kIni); }},
-      {"FileVersion", [=](auto& p) { return !p.FileVersion(library, "C:\\P.EXE"); }},
+      {"FileVersion", [=](auto& p) { return !p.FileVersion(library, "C:\\P.EXE").value; }},
       {"InstallFile", [=](auto& p) {
          std::string temp = "kept";
          return p.InstallFile(library, {0, "P.EXE", "Q.EXE", "C:\\", "C:\\", ""}, temp) ==
@@ -141,7 +140,6 @@ TEST_F(Faults, EveryOperationGivesItsFailureValueWithoutReachingTheMachine) {
     faulty_->FailCall(name, faulty_->Calls(name) + 1, Repeat::kOnce, platform::kErrorWriteProtect);
     const std::size_t journal = m.Journal().size();
     EXPECT_TRUE(call(*faulty_));
-    EXPECT_EQ(faulty_->LastError(), 19u);
     EXPECT_EQ(m.Journal().size(), journal);
   }
   // Each operation is failed under its own name.

@@ -81,15 +81,15 @@ TEST_F(SimulatedMachine, VersionNumberFollowsFamily) {
 TEST_F(SimulatedMachine, LzOpenFallsBackToTheCompressedTwin) {
   Write("d/SETUP1.EX_", szdd::Compress("MZ program", 'E'));
   HostMachine& machine = Machine();
-  const platform::LzFile in = machine.LzOpenRead("D:\\SETUP1.EXE");
+  const platform::LzFile in = machine.LzOpenRead("D:\\SETUP1.EXE").value;
   ASSERT_GE(in, 0);
-  const platform::LzFile out = machine.LzCreate("C:\\OUT.EXE");
+  const platform::LzFile out = machine.LzCreate("C:\\OUT.EXE").value;
   ASSERT_GE(out, 0);
-  EXPECT_EQ(machine.LzCopy(in, out), 10);
+  EXPECT_EQ(machine.LzCopy(in, out).value, 10);
   machine.LzClose(in);
   machine.LzClose(out);
   EXPECT_EQ(machine.ReadWhole("C:\\OUT.EXE"), "MZ program");
-  EXPECT_EQ(machine.LzOpenRead("D:\\NONE.EXE"), platform::kLzErrorBadInHandle);
+  EXPECT_EQ(machine.LzOpenRead("D:\\NONE.EXE").value, platform::kLzErrorBadInHandle);
   EXPECT_EQ(machine.LastError(), platform::kErrorFileNotFound);
   EXPECT_EQ(machine.ExpandedName("D:\\SETUP1.EX_"), "D:\\SETUP1.EXE");
   EXPECT_FALSE(machine.ExpandedName("D:\\SETUP1.EXE"));  // no twin for names
@@ -100,16 +100,16 @@ TEST_F(SimulatedMachine, TruncatedCompressedSourceIsAReadError) {
   compressed.resize(compressed.size() - 3);
   Write("d/BIG.DL_", compressed);
   HostMachine& machine = Machine();
-  const platform::LzFile in = machine.LzOpenRead("D:\\BIG.DL_");
-  const platform::LzFile out = machine.LzCreate("C:\\BIG.DLL");
-  EXPECT_EQ(machine.LzCopy(in, out), platform::kLzErrorRead);
+  const platform::LzFile in = machine.LzOpenRead("D:\\BIG.DL_").value;
+  const platform::LzFile out = machine.LzCreate("C:\\BIG.DLL").value;
+  EXPECT_EQ(machine.LzCopy(in, out).value, platform::kLzErrorRead);
 }
 
 TEST_F(SimulatedMachine, FilesReadAndWrittenPieceByPiece) {
   Write("d/PART1", "abcdef");
   HostMachine& machine = Machine();
-  const platform::File in = machine.OpenForRead("D:\\PART1");
-  const platform::File out = machine.CreateForWrite("C:\\JOINED");
+  const platform::File in = machine.OpenForRead("D:\\PART1").value;
+  const platform::File out = machine.CreateForWrite("C:\\JOINED").value;
   ASSERT_NE(in, 0u);
   ASSERT_NE(out, 0u);
   for (std::optional<std::string> piece; (piece = machine.ReadBytes(in, 4)) && !piece->empty();) {
@@ -118,8 +118,8 @@ TEST_F(SimulatedMachine, FilesReadAndWrittenPieceByPiece) {
   machine.CloseFile(in);
   machine.CloseFile(out);
   EXPECT_EQ(machine.ReadWhole("C:\\JOINED"), "abcdef");
-  EXPECT_EQ(machine.OpenForRead("D:\\MISSING"), 0u);
-  EXPECT_EQ(machine.CreateForWrite("Q:\\NO\\DIR"), 0u);
+  EXPECT_EQ(machine.OpenForRead("D:\\MISSING").value, 0u);
+  EXPECT_EQ(machine.CreateForWrite("Q:\\NO\\DIR").value, 0u);
   EXPECT_FALSE(machine.ReadBytes(out, 1));
   EXPECT_TRUE(machine.LastWriteTime("C:\\JOINED").has_value());
   EXPECT_FALSE(machine.LastWriteTime("C:\\MISSING").has_value());
@@ -178,35 +178,35 @@ TEST_F(StrictMachine, FailingCallsSetTheWindowsErrorAndChangeNothing) {
     Call call;
     std::uint32_t error;
   } cases[] = {
-      {"delete missing", [](HostMachine& m) { return m.DeleteFile("C:\\NONE"); }, 2},
-      {"delete in missing dir", [](HostMachine& m) { return m.DeleteFile("C:\\NO\\NONE"); }, 3},
-      {"delete read-only", [](HostMachine& m) { return m.DeleteFile("C:\\KEEP.TXT"); }, 5},
-      {"delete directory", [](HostMachine& m) { return m.DeleteFile("C:\\DIR"); }, 5},
-      {"delete in use", [](HostMachine& m) { return m.DeleteFile("c:\\busy.dll"); }, 32},
-      {"delete protected", [](HostMachine& m) { return m.DeleteFile("A:\\FLOPPY.TXT"); }, 19},
-      {"overwrite read-only", [](HostMachine& m) { return m.CreateForWrite("C:\\KEEP.TXT") != 0; }, 5},
-      {"open in use", [](HostMachine& m) { return m.CreateForWrite("C:\\BUSY.DLL") != 0; }, 32},
-      {"create protected", [](HostMachine& m) { return m.CreateForWrite("A:\\NEW") != 0; }, 19},
-      {"create in missing dir", [](HostMachine& m) { return m.CreateForWrite("C:\\NO\\N") != 0; }, 3},
-      {"LZ on protected drive", [](HostMachine& m) { return m.LzCreate("A:\\FLOPPY.TXT") >= 0; }, 19},
+      {"delete missing", [](HostMachine& m) { return static_cast<bool>(m.DeleteFile("C:\\NONE")); }, 2},
+      {"delete in missing dir", [](HostMachine& m) { return static_cast<bool>(m.DeleteFile("C:\\NO\\NONE")); }, 3},
+      {"delete read-only", [](HostMachine& m) { return static_cast<bool>(m.DeleteFile("C:\\KEEP.TXT")); }, 5},
+      {"delete directory", [](HostMachine& m) { return static_cast<bool>(m.DeleteFile("C:\\DIR")); }, 5},
+      {"delete in use", [](HostMachine& m) { return static_cast<bool>(m.DeleteFile("c:\\busy.dll")); }, 32},
+      {"delete protected", [](HostMachine& m) { return static_cast<bool>(m.DeleteFile("A:\\FLOPPY.TXT")); }, 19},
+      {"overwrite read-only", [](HostMachine& m) { return m.CreateForWrite("C:\\KEEP.TXT").value != 0; }, 5},
+      {"open in use", [](HostMachine& m) { return m.CreateForWrite("C:\\BUSY.DLL").value != 0; }, 32},
+      {"create protected", [](HostMachine& m) { return m.CreateForWrite("A:\\NEW").value != 0; }, 19},
+      {"create in missing dir", [](HostMachine& m) { return m.CreateForWrite("C:\\NO\\N").value != 0; }, 3},
+      {"LZ on protected drive", [](HostMachine& m) { return m.LzCreate("A:\\FLOPPY.TXT").value >= 0; }, 19},
       {"profile into read-only",
        [](HostMachine& m) { return m.WriteProfileString("s", "k", "v", "C:\\KEEP.TXT"); }, 5},
       {"profile on full drive",
        [](HostMachine& m) { return m.WriteProfileString("s", "k", "v", "E:\\NEW.INI"); }, 112},
-      {"replace read-only", [](HostMachine& m) { return m.ReplaceFile("C:\\DIR\\F", "C:\\KEEP.TXT"); }, 5},
-      {"replace in use", [](HostMachine& m) { return m.ReplaceFile("C:\\DIR\\F", "C:\\BUSY.DLL"); }, 32},
-      {"move from in use", [](HostMachine& m) { return m.ReplaceFile("C:\\BUSY.DLL", "C:\\X"); }, 32},
-      {"replace protected", [](HostMachine& m) { return m.ReplaceFile("C:\\DIR\\F", "A:\\F"); }, 19},
-      {"move onto full drive", [](HostMachine& m) { return m.ReplaceFile("C:\\DIR\\F", "E:\\F"); }, 112},
+      {"replace read-only", [](HostMachine& m) { return static_cast<bool>(m.ReplaceFile("C:\\DIR\\F", "C:\\KEEP.TXT")); }, 5},
+      {"replace in use", [](HostMachine& m) { return static_cast<bool>(m.ReplaceFile("C:\\DIR\\F", "C:\\BUSY.DLL")); }, 32},
+      {"move from in use", [](HostMachine& m) { return static_cast<bool>(m.ReplaceFile("C:\\BUSY.DLL", "C:\\X")); }, 32},
+      {"replace protected", [](HostMachine& m) { return static_cast<bool>(m.ReplaceFile("C:\\DIR\\F", "A:\\F")); }, 19},
+      {"move onto full drive", [](HostMachine& m) { return static_cast<bool>(m.ReplaceFile("C:\\DIR\\F", "E:\\F")); }, 112},
       {"mkdir existing", [](HostMachine& m) { return m.CreateDirectory("C:\\DIR"); }, 183},
       {"mkdir protected", [](HostMachine& m) { return m.CreateDirectory("A:\\NEW"); }, 19},
       {"mkdir in missing dir", [](HostMachine& m) { return m.CreateDirectory("C:\\NO\\NEW"); }, 3},
-      {"rmdir root", [](HostMachine& m) { return m.RemoveDirectory("C:\\"); }, 5},
-      {"rmdir drive", [](HostMachine& m) { return m.RemoveDirectory("C:"); }, 5},
-      {"rmdir not empty", [](HostMachine& m) { return m.RemoveDirectory("C:\\DIR"); }, 145},
-      {"rmdir missing", [](HostMachine& m) { return m.RemoveDirectory("C:\\NONE"); }, 2},
-      {"read missing", [](HostMachine& m) { return m.ReadFile("C:\\NO\\X", 1024).has_value(); }, 3},
-      {"LZ open missing", [](HostMachine& m) { return m.LzOpenRead("C:\\NONE.EXE") >= 0; }, 2},
+      {"rmdir root", [](HostMachine& m) { return static_cast<bool>(m.RemoveDirectory("C:\\")); }, 5},
+      {"rmdir drive", [](HostMachine& m) { return static_cast<bool>(m.RemoveDirectory("C:")); }, 5},
+      {"rmdir not empty", [](HostMachine& m) { return static_cast<bool>(m.RemoveDirectory("C:\\DIR")); }, 145},
+      {"rmdir missing", [](HostMachine& m) { return static_cast<bool>(m.RemoveDirectory("C:\\NONE")); }, 2},
+      {"read missing", [](HostMachine& m) { return m.ReadFile("C:\\NO\\X", 1024).value.has_value(); }, 3},
+      {"LZ open missing", [](HostMachine& m) { return m.LzOpenRead("C:\\NONE.EXE").value >= 0; }, 2},
       {"load missing", [](HostMachine& m) { return m.LoadLibrary("C:\\NONE.DLL") != 0; }, 126},
   };
   HostMachine& machine = Faulty();
@@ -221,19 +221,19 @@ TEST_F(StrictMachine, FailingCallsSetTheWindowsErrorAndChangeNothing) {
   EXPECT_TRUE(fs::exists(root_ / "a" / "FLOPPY.TXT"));
   EXPECT_FALSE(fs::exists(root_ / "e" / "NEW.INI"));
   EXPECT_EQ(machine.ReadWhole("C:\\KEEP.TXT"), "keep");  // read-only and busy files read
-  EXPECT_NE(machine.OpenForRead("C:\\BUSY.DLL"), 0u);
+  EXPECT_NE(machine.OpenForRead("C:\\BUSY.DLL").value, 0u);
 }
 
 TEST_F(StrictMachine, AFullDriveTakesNoNewBytes) {
   Write("d/P.EX_", szdd::Compress("MZ program", 'E'));
   HostMachine& machine = Faulty();
-  const platform::File file = machine.CreateForWrite("E:\\EMPTY.TXT");
+  const platform::File file = machine.CreateForWrite("E:\\EMPTY.TXT").value;
   ASSERT_NE(file, 0u);  // an empty file needs no room
   EXPECT_FALSE(machine.WriteBytes(file, "x"));
   EXPECT_EQ(machine.LastError(), 112u);
-  const platform::LzFile in = machine.LzOpenRead("D:\\P.EX_");
-  const platform::LzFile out = machine.LzCreate("E:\\P.EXE");
-  EXPECT_EQ(machine.LzCopy(in, out), platform::kLzErrorWrite);
+  const platform::LzFile in = machine.LzOpenRead("D:\\P.EX_").value;
+  const platform::LzFile out = machine.LzCreate("E:\\P.EXE").value;
+  EXPECT_EQ(machine.LzCopy(in, out).value, platform::kLzErrorWrite);
   EXPECT_EQ(machine.LastError(), 112u);
   EXPECT_EQ(Read("e/EMPTY.TXT"), "");
   EXPECT_EQ(Read("e/P.EXE"), "");
@@ -243,7 +243,7 @@ TEST_F(StrictMachine, AFullDriveTakesNoNewBytes) {
 TEST_F(StrictMachine, FilesHeldOpenCannotBeDeletedOrReplaced) {
   Write("c/SRC.EXE", "MZ");
   HostMachine& machine = Machine();
-  const platform::LzFile in = machine.LzOpenRead("C:\\SRC.EXE");
+  const platform::LzFile in = machine.LzOpenRead("C:\\SRC.EXE").value;
   EXPECT_FALSE(machine.DeleteFile("C:\\SRC.EXE"));
   EXPECT_EQ(machine.LastError(), 32u);
   machine.LzClose(in);
@@ -269,7 +269,7 @@ TEST_F(SimulatedMachine, DeviceNamesAreDevicesNotFiles) {
     HostMachine& machine = Machine();
     const std::string path = std::string("C:\\WINDOWS\\") + name;
     EXPECT_TRUE(machine.WriteProfileString("s", "k", "v", path));
-    EXPECT_NE(machine.CreateForWrite(path), 0u);
+    EXPECT_NE(machine.CreateForWrite(path).value, 0u);
     EXPECT_FALSE(machine.FileExists(path));
     EXPECT_FALSE(machine.DeleteFile(path));
     EXPECT_EQ(machine.LastError(), 2u);  // as the platform: no file behind the name
@@ -281,7 +281,7 @@ TEST_F(SimulatedMachine, DeviceNamesAreDevicesNotFiles) {
   }
   HostMachine& machine = Machine();
   for (const char* name : {"COM0", "LPT10", "NULL", "CONSOLE.TXT"}) {
-    EXPECT_NE(machine.CreateForWrite(std::string("C:\\") + name), 0u) << name;
+    EXPECT_NE(machine.CreateForWrite(std::string("C:\\") + name).value, 0u) << name;
     EXPECT_TRUE(machine.FileExists(std::string("C:\\") + name)) << name;
   }
 }
@@ -332,16 +332,16 @@ TEST_F(SimulatedMachine, AProfileFileIsReadAgainAfterTheMachineWritesIt) {
       {"profile write", [](HostMachine& m) { m.WriteProfileString("s", "k", "2", "C:\\P.INI"); }},
       {"piece write",
        [&after](HostMachine& m) {
-         const platform::File file = m.CreateForWrite("C:\\P.INI");
+         const platform::File file = m.CreateForWrite("C:\\P.INI").value;
          m.WriteBytes(file, after);
          m.CloseFile(file);
        }},
       {"replace", [](HostMachine& m) { m.ReplaceFile("C:\\NEW.INI", "c:\\p.ini"); }},
       {"LZ copy",
        [](HostMachine& m) {
-         const platform::LzFile in = m.LzOpenRead("C:\\NEW.INI");
-         const platform::LzFile out = m.LzCreate("C:\\P.INI");
-         m.LzCopy(in, out);
+         const platform::LzFile in = m.LzOpenRead("C:\\NEW.INI").value;
+         const platform::LzFile out = m.LzCreate("C:\\P.INI").value;
+         m.LzCopy(in, out).value;
          m.LzClose(in);
          m.LzClose(out);
        }},

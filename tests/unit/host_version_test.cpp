@@ -64,17 +64,17 @@ class VersionLibrary : public ::testing::Test {
 
 TEST_F(VersionLibrary, VersionsComeFromImagesOnly) {
   HostMachine& m = *machine_;
-  const auto info = m.FileVersion(library_, "D:\\NEW.DLL");
+  const auto info = m.FileVersion(library_, "D:\\NEW.DLL").value;
   ASSERT_TRUE(info);
   EXPECT_EQ(info->fileVersionMs, 0x00020000u);
   EXPECT_EQ(info->fileType, 2u);
-  EXPECT_FALSE(m.FileVersion(library_, "D:\\PACKED.DL_"));  // compressed: not an image
+  EXPECT_FALSE(m.FileVersion(library_, "D:\\PACKED.DL_").value);  // compressed: not an image
   EXPECT_EQ(m.LastError(), kErrorResourceDataNotFound);
-  EXPECT_FALSE(m.FileVersion(library_, "D:\\NONE.DLL"));
+  EXPECT_FALSE(m.FileVersion(library_, "D:\\NONE.DLL").value);
   EXPECT_EQ(m.LastError(), kErrorFileNotFound);
-  EXPECT_FALSE(m.FileVersion(library_, "D:\\NUL"));
-  EXPECT_TRUE(m.FileVersion(library_, "C:\\SYS\\RO.DLL"));  // read-only files read
-  EXPECT_FALSE(m.FileVersion(library_ + 1, "D:\\NEW.DLL"));  // no such library
+  EXPECT_FALSE(m.FileVersion(library_, "D:\\NUL").value);
+  EXPECT_TRUE(m.FileVersion(library_, "C:\\SYS\\RO.DLL").value);  // read-only files read
+  EXPECT_FALSE(m.FileVersion(library_ + 1, "D:\\NEW.DLL").value);  // no such library
 }
 
 TEST_F(VersionLibrary, InstallsByVersionWithThePlatformsResults) {
@@ -110,7 +110,7 @@ TEST_F(VersionLibrary, InstallsByVersionWithThePlatformsResults) {
     TearDown();
     SetUp();
     HostMachine& m = *machine_;
-    const File held = m.OpenForRead("C:\\SYS\\OPEN.DLL");
+    const File held = m.OpenForRead("C:\\SYS\\OPEN.DLL").value;
     std::string temp = "unchanged";
     EXPECT_EQ(m.InstallFile(library_, {c.flags, c.source, c.destName, "D:\\", c.destDir, ""}, temp),
               c.result);

@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
   std::string out;
   {
     seam_table::Runner runner(machine.Os(), version, [](const std::string& path) {
-      return ::CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+      const bool made = ::CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+      return platform::Status{made, made ? 0u : static_cast<std::uint32_t>(::GetLastError())};
     });
     out = runner.Run(table);
   }

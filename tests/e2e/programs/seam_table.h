@@ -32,7 +32,7 @@ class Runner {
   // `mkdir` makes a plain directory: the program never does, so the seam
   // has no such operation, but rows need directories to work in.
   Runner(const platform::Os& p, platform::Library version,
-         std::function<bool(const std::string&)> mkdir)
+         std::function<platform::Status(const std::string&)> mkdir)
       : p_(p), version_(version), mkdir_(std::move(mkdir)) {}
   ~Runner() {
     for (const platform::File file : held_) p_.files->CloseFile(file);
@@ -103,8 +103,8 @@ class Runner {
     return out;
   }
 
-  std::string Failed() { return "0 e=" + std::to_string(p_.system->LastError()); }
-  std::string Done(bool ok) { return ok ? "1" : Failed(); }
+  static std::string Failed(std::uint32_t error) { return "0 e=" + std::to_string(error); }
+  static std::string Done(platform::Status status) { return status ? "1" : Failed(status.error); }
 
   // Size and FNV-1a of what a read gave.
   static std::string Digest(std::string_view bytes) {
@@ -121,7 +121,7 @@ class Runner {
   std::string Row(const std::vector<std::string>& f) {
     const std::string& op = f[1];
     const auto arg = [&f](std::size_t i) { return i + 2 < f.size() ? f[i + 2] : std::string(); };
-    if (op == "exists") return Done(p_.files->FileExists(arg(0)));
+    if (op == "exists") return p_.files->FileExists(arg(0)) ? "1" : "0";
     if (op == "isdir") return p_.files->DirectoryExists(arg(0)) ? "1" : "0";
     if (op == "delete") return Done(p_.files->DeleteFile(arg(0)));
     if (op == "mkdir") return Done(mkdir_(arg(0)));
@@ -136,7 +136,7 @@ class Runner {
     if (op == "replace") return Done(p_.files->ReplaceFile(arg(0), arg(1)));
     if (op == "read") {
       const auto block = p_.files->ReadFile(arg(0), kReadLimit);
-      return block ? Digest(block) : Failed();
+      return block.value ? Digest(block.value) : Failed(block.error);
     }
     if (op == "write") return Write(arg(0), arg(1));
     if (op == "hold") return Hold(arg(0));
@@ -145,7 +145,7 @@ class Runner {
     if (op == "lzread") return LzRead(arg(0));
     if (op == "name") {
       const std::optional<std::string> name = p_.lz->ExpandedName(arg(0));
-      return name ? Escape(*name) : Failed();
+      return name ? Escape(*name) : "0";
     }
     if (op == "version") return Version(arg(0));
     if (op == "install") return Install(f);
@@ -153,18 +153,17 @@ class Runner {
   }
 
   std::string Write(const std::string& path, const std::string& bytes) {
-    const platform::File file = p_.files->CreateForWrite(path);
-    if (file == 0) return Failed();
-    const bool ok = p_.files->WriteBytes(file, bytes);
-    const std::string result = Done(ok);
+    const auto [file, error] = p_.files->CreateForWrite(path);
+    if (file == 0) return Failed(error);
+    const std::string result = Done(p_.files->WriteBytes(file, bytes));
     p_.files->CloseFile(file);
     return result;
   }
 
   // A file the program keeps open until "release": in use by this process.
   std::string Hold(const std::string& path) {
-    const platform::File file = p_.files->OpenForRead(path);
-    if (file == 0) return Failed();
+    const auto [file, error] = p_.files->OpenForRead(path);
+    if (file == 0) return Failed(error);
     held_.push_back(file);
     return "1";
   }
@@ -176,14 +175,14 @@ class Runner {
   }
 
   std::string Expand(const std::string& from, const std::string& to) {
-    const platform::LzFile in = p_.lz->LzOpenRead(from);
-    if (in < 0) return "open " + std::to_string(in) + " e=" + std::to_string(p_.system->LastError());
-    const platform::LzFile out = p_.lz->LzCreate(to);
+    const auto [in, openError] = p_.lz->LzOpenRead(from);
+    if (in < 0) return "open " + std::to_string(in) + " e=" + std::to_string(openError);
+    const auto [out, createError] = p_.lz->LzCreate(to);
     std::string result;
     if (out < 0) {
-      result = "create " + std::to_string(out) + " e=" + std::to_string(p_.system->LastError());
+      result = "create " + std::to_string(out) + " e=" + std::to_string(createError);
     } else {
-      result = "copy " + std::to_string(p_.lz->LzCopy(in, out));
+      result = "copy " + std::to_string(p_.lz->LzCopy(in, out).value);
       p_.lz->LzClose(out);
     }
     p_.lz->LzClose(in);
@@ -191,15 +190,15 @@ class Runner {
   }
 
   std::string LzRead(const std::string& path) {
-    const platform::LzFile in = p_.lz->LzOpenRead(path);
-    if (in < 0) return "open " + std::to_string(in) + " e=" + std::to_string(p_.system->LastError());
+    const auto [in, error] = p_.lz->LzOpenRead(path);
+    if (in < 0) return "open " + std::to_string(in) + " e=" + std::to_string(error);
     const std::string result = Digest(p_.lz->LzReadAll(in, kReadLimit));
     p_.lz->LzClose(in);
     return result;
   }
 
   std::string Version(const std::string& path) {
-    const std::optional<platform::VersionInfo> info = p_.versions->FileVersion(version_, path);
+    const std::optional<platform::VersionInfo> info = p_.versions->FileVersion(version_, path).value;
     if (!info) return "none";
     char text[64];
     std::snprintf(text, sizeof text, "%s type %u/%u",
@@ -227,7 +226,7 @@ class Runner {
 
   platform::Os p_;
   platform::Library version_;
-  std::function<bool(const std::string&)> mkdir_;
+  std::function<platform::Status(const std::string&)> mkdir_;
   std::vector<platform::File> held_;
 };
 

@@ -21,7 +21,10 @@ int main(int argc, char** argv) {
   const platform::Library version = machine.LoadSystemLibrary("VERSION.DLL");
   std::string out;
   {
-    seam_table::Runner runner(machine.Os(), version, [&machine](const std::string& path) { return machine.CreateDirectory(path); });
+    seam_table::Runner runner(machine.Os(), version, [&machine](const std::string& path) {
+      const bool made = machine.CreateDirectory(path);
+      return platform::Status{made, made ? 0u : machine.LastError()};
+    });
     out = runner.Run(*table);
   }
   machine.FreeLibrary(version);
