@@ -8,12 +8,48 @@
 #include "cleanup.h"
 #include "constants.h"
 #include "ctl3d.h"
+#include "launch.h"
 #include "splash_window.h"
 
 namespace boot {
 namespace {
 
 constexpr std::size_t kSectionNameCapacity = 35;
+
+// The window procedure reaches the run's state through this.
+BootState* g_state = nullptr;
+
+class SplashStateScope {
+ public:
+  explicit SplashStateScope(BootState& state) { g_state = &state; }
+  ~SplashStateScope() { g_state = nullptr; }
+  SplashStateScope(const SplashStateScope&) = delete;
+  SplashStateScope& operator=(const SplashStateScope&) = delete;
+};
+
+// The splash window's messages go to the phase that owns each: painting to
+// the splash, the frame to the 3-D controls, the timer to the launch's wait.
+std::intptr_t SplashWndProc(platform::Window window, std::uint32_t message, std::uintptr_t wParam,
+                            std::intptr_t lParam) {
+  if (g_state == nullptr) return 0;
+  BootState& state = *g_state;
+  switch (message) {
+    case platform::kWmPaint:
+      PaintSplash(state, window);
+      return 0;
+    case platform::kWmDestroy:
+      state.Os().windows->PostQuit(0);
+      return 0;
+    case platform::kWmNcPaint:
+    case platform::kWmNcActivate:
+      return Ctl3dFrame(state, window, message, wParam, lParam);
+    case platform::kWmTimer:
+      OnWaitTimer(state, window);
+      return 0;
+    default:
+      return state.Os().windows->DefWindowProc(window, message, wParam, lParam);
+  }
+}
 
 std::string DirectoryOf(const std::string& path) {
   const std::size_t slash = path.rfind('\\');

@@ -1,4 +1,5 @@
-// The program's entry: start-up, the sequence, the message loop, the tail.
+// The program's entry: start-up, the sequence, the splash window's
+// procedure, the message loop, the tail.
 #pragma once
 
 #include <string>

@@ -89,4 +89,12 @@ std::string QuotedPath(const std::string& path) {
   return path.find_first_of(" \t") != std::string::npos ? "\"" + path + "\"" : path;
 }
 
+std::pair<std::string, std::string> SplitProgramAndSwitches(std::string_view command) {
+  const std::size_t blank = command.find(' ');
+  if (blank == std::string_view::npos) return {std::string(command), {}};
+  const std::size_t switches = command.find_first_not_of(' ', blank);
+  return {std::string(command.substr(0, blank)),
+          switches == std::string_view::npos ? std::string() : std::string(command.substr(switches))};
+}
+
 }  // namespace boot

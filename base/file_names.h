@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace boot {
 
@@ -36,5 +37,9 @@ bool IsBelow(std::string_view path, std::string_view dir);
 // unquoted the platform would split it, or start a program from a
 // shorter path.
 std::string QuotedPath(const std::string& path);
+
+// The program part of a Setup key ("MAIN.EXE /Q" gives "MAIN.EXE") and
+// the switches after it.
+std::pair<std::string, std::string> SplitProgramAndSwitches(std::string_view command);
 
 }  // namespace boot

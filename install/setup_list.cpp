@@ -318,14 +318,6 @@ void AddSectionedEntry(std::vector<FileRecord>& files, std::string_view entry, c
   files.push_back(record);
 }
 
-std::pair<std::string, std::string> SplitProgramAndSwitches(std::string_view command) {
-  const std::size_t blank = command.find(' ');
-  if (blank == std::string_view::npos) return {std::string(command), {}};
-  const std::size_t switches = command.find_first_not_of(' ', blank);
-  return {std::string(command.substr(0, blank)),
-          switches == std::string_view::npos ? std::string() : std::string(command.substr(switches))};
-}
-
 bool ReadSetupList(BootState& state) {
   SetupList& list = state.list;
   list.files.clear();

@@ -39,10 +39,6 @@ struct ListMacros {
 void AddSectionedEntry(std::vector<FileRecord>& files, std::string_view entry, const ListMacros& macros,
                        bool& splitPending);
 
-// The program part of a Setup key ("MAIN.EXE /Q" gives "MAIN.EXE") and
-// the switches after it.
-std::pair<std::string, std::string> SplitProgramAndSwitches(std::string_view command);
-
 // Settles the list form, records the main setup program and copies it (or
 // the sectioned list) into place. False when the run has ended.
 bool ReadSetupList(BootState& state);

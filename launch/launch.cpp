@@ -3,7 +3,6 @@
 #include "file_names.h"
 #include "settings.h"
 #include "string_ids.h"
-#include "setup_list.h"
 #include "setup_log.h"
 #include "constants.h"
 #include "ctl3d.h"

@@ -6,19 +6,24 @@
 #include "settings.h"
 #include "string_ids.h"
 #include "text.h"
-#include "launch.h"
 #include "constants.h"
-#include "ctl3d.h"
 #include "splash_line.h"
 
 namespace boot {
 namespace {
 
-BootState* g_state = nullptr;
-
 constexpr std::size_t kSplashLines = 4;
 
-void Paint(BootState& state, platform::Window window) {
+// Integer settings may hold any 32-bit value; the window's size must not
+// overflow while it is adjusted.
+int ClampedDifference(int value, int amount) {
+  const long long difference = static_cast<long long>(value) - amount;
+  return static_cast<int>(std::clamp<long long>(difference, INT_MIN, INT_MAX));
+}
+
+}  // namespace
+
+void PaintSplash(BootState& state, platform::Window window) {
   const platform::Os& os = state.Os();
   const Splash& splash = state.splash;
   const platform::Dc dc = os.painting->BeginPaint(window);
@@ -33,17 +38,6 @@ void Paint(BootState& state, platform::Window window) {
   for (const std::string& line : splash.lines) DrawSplashLine(state, dc, line);
   os.painting->EndPaint(window, dc);
 }
-
-// Integer settings may hold any 32-bit value; the window's size must not
-// overflow while it is adjusted.
-int ClampedDifference(int value, int amount) {
-  const long long difference = static_cast<long long>(value) - amount;
-  return static_cast<int>(std::clamp<long long>(difference, INT_MIN, INT_MAX));
-}
-
-}  // namespace
-
-void AttachSplashState(BootState* state) { g_state = state; }
 
 void ReadSplashLines(BootState& state) {
   std::vector<std::string>& lines = state.splash.lines;
@@ -101,28 +95,6 @@ platform::Window CreateSplashWindow(BootState& state) {
   if (window == 0) return 0;
   if (splash.style < 2) splash.height = ClampedDifference(splash.height, os.windows->SystemMetric(platform::kSmCyCaption));
   return window;
-}
-
-std::intptr_t SplashWndProc(platform::Window window, std::uint32_t message, std::uintptr_t wParam,
-                            std::intptr_t lParam) {
-  if (g_state == nullptr) return 0;
-  BootState& state = *g_state;
-  switch (message) {
-    case platform::kWmPaint:
-      Paint(state, window);
-      return 0;
-    case platform::kWmDestroy:
-      state.Os().windows->PostQuit(0);
-      return 0;
-    case platform::kWmNcPaint:
-    case platform::kWmNcActivate:
-      return Ctl3dFrame(state, window, message, wParam, lParam);
-    case platform::kWmTimer:
-      OnWaitTimer(state, window);
-      return 0;
-    default:
-      return state.Os().windows->DefWindowProc(window, message, wParam, lParam);
-  }
 }
 
 void DrawSplashLine(BootState& state, platform::Dc dc, const std::string& line) {

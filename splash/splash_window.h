@@ -1,4 +1,4 @@
-// The splash window: creation, painting and its window procedure.
+// The splash window: its creation and painting.
 #pragma once
 
 #include <cstdint>
@@ -9,17 +9,6 @@
 namespace boot {
 
 inline constexpr char kSplashClass[] = "SetupWClass";
-
-// The window procedure reaches the run's state through this.
-void AttachSplashState(BootState* state);
-
-class SplashStateScope {
- public:
-  explicit SplashStateScope(BootState& state) { AttachSplashState(&state); }
-  ~SplashStateScope() { AttachSplashState(nullptr); }
-  SplashStateScope(const SplashStateScope&) = delete;
-  SplashStateScope& operator=(const SplashStateScope&) = delete;
-};
 
 // Reads DialogMessage1 to DialogMessage4 into the splash lines.
 void ReadSplashLines(BootState& state);
@@ -35,8 +24,8 @@ SplashPlacement PlaceSplashWindow(int dialogStyle, int width, int height, int sc
 // Creates the hidden window centred on the screen; 0 on failure.
 platform::Window CreateSplashWindow(BootState& state);
 
-std::intptr_t SplashWndProc(platform::Window window, std::uint32_t message, std::uintptr_t wParam,
-                            std::intptr_t lParam);
+// The window's picture and lines, for its paint message.
+void PaintSplash(BootState& state, platform::Window window);
 
 void DrawSplashLine(BootState& state, platform::Dc dc, const std::string& line);
 int DrawBitmap(const platform::Os& os, platform::Dc dc, int x, int y, platform::Gdi bitmap,

@@ -106,12 +106,6 @@ TEST(FileRecordText, FieldsAreReadAsNumbersOrCutTexts) {
   EXPECT_EQ(ParseFileRecord(std::string(45, 'N')).destName.size(), kDestNameLength);
 }
 
-TEST(SetupKey, ProgramPartAndSwitches) {
-  EXPECT_EQ(SplitProgramAndSwitches("MAIN.EXE /Q"), std::make_pair(std::string("MAIN.EXE"), std::string("/Q")));
-  EXPECT_EQ(SplitProgramAndSwitches("MAIN.EXE"), std::make_pair(std::string("MAIN.EXE"), std::string()));
-  EXPECT_EQ(SplitProgramAndSwitches("..\\EVIL.EXE  /A /B").second, "/A /B");
-}
-
 TEST(CommandLine, OnlyTheProgramPartIsQuotedAndPartsAreJoinedByOneBlank) {
   const std::array<std::array<const char*, 5>, 5> cases = {{
       {"C:\\WINDOWS\\SETUP1.EXE", "", "D:\\DISK1\\", "/Q", "C:\\WINDOWS\\SETUP1.EXE D:\\DISK1\\ /Q"},

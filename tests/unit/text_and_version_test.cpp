@@ -87,6 +87,12 @@ TEST(FileNameRules, TempDirOnlyWhereTheRunMayOwnIt) {
   }
 }
 
+TEST(SetupKey, ProgramPartAndSwitches) {
+  EXPECT_EQ(SplitProgramAndSwitches("MAIN.EXE /Q"), std::make_pair(std::string("MAIN.EXE"), std::string("/Q")));
+  EXPECT_EQ(SplitProgramAndSwitches("MAIN.EXE"), std::make_pair(std::string("MAIN.EXE"), std::string()));
+  EXPECT_EQ(SplitProgramAndSwitches("..\\EVIL.EXE  /A /B").second, "/A /B");
+}
+
 TEST(ListPath, BaseNameEndsAtTheFirstDot) {
   EXPECT_EQ(ListPathFor("D:\\SETUP.EXE", ".LST"), "D:\\SETUP.LST");
   EXPECT_EQ(ListPathFor("D:\\INSTALL.EXE", ".LST"), "D:\\INSTALL.LST");
