@@ -14,9 +14,9 @@ namespace {
 
 void ReleaseLibrariesBeforeWait(BootState& state) {
   Libraries& libraries = state.libraries;
-  if (libraries.dialog3d == 1) {
+  if (libraries.dialog3d) {
     ReleaseCtl3d(state);
-    libraries.dialog3d = 0;
+    libraries.dialog3d = false;
   }
   if (libraries.version != 0) {
     state.Os().FreeLibrary(libraries.version);
@@ -27,13 +27,13 @@ void ReleaseLibrariesBeforeWait(BootState& state) {
 
 void WaitOrEnd(BootState& state) {
   platform::Platform& os = state.Os();
-  if (state.useTempDir != 1 && state.deleteSetup != 1) {
-    WriteLogEntry(state, "C", "1");
+  if (!state.useTempDir && !state.deleteSetup) {
+    WriteLogEntry(state, logged::kWaitOver, logged::kYes);
     os.PostQuit(0);
     return;
   }
   if (!os.SetTimer(state.splash.window, kWaitTimerId, kWaitTimerMs)) {
-    WriteLogEntry(state, "T", "0");
+    WriteLogEntry(state, logged::kTimer, logged::kNo);
     os.PostQuit(0);
     return;
   }
@@ -49,7 +49,7 @@ void ReportLaunchFailure(BootState& state, const std::string& commandLine, std::
                            extra + "\n\n" + LoadText(state, ids::kErrorPrefix) + code + "\n\n" +
                            commandLine;
   state.Os().MessageBox(text, state.errorCaption, platform::kMbOk | platform::kMbIconError);
-  WriteLogEntry(state, "L", code);
+  WriteLogEntry(state, logged::kLaunchError, code);
 }
 
 }  // namespace
@@ -71,7 +71,7 @@ void LaunchMainSetup(BootState& state) {
   }
   std::string program;
   std::string switches;
-  if (state.list.mode == kSectionedList) {
+  if (state.list.mode == ListMode::kSectioned) {
     auto [name, rest] = SplitProgramAndSwitches(state.list.setupKeyName);
     program = state.dirs.setup + name;
     switches = std::move(rest);
@@ -84,7 +84,7 @@ void LaunchMainSetup(BootState& state) {
     }
   }
   const std::string commandLine = ComposeCommandLine(program, switches, state.dirs.source, state.commandLine);
-  WriteLogEntry(state, "Cmd", commandLine);
+  WriteLogEntry(state, logged::kCommand, commandLine);
   const platform::Platform::Started started = os.StartProcess(commandLine);
   if (!started.ok) {
     ReportLaunchFailure(state, commandLine, started.error);
@@ -99,7 +99,7 @@ void OnWaitTimer(BootState& state, platform::Window window) {
   platform::Platform& os = state.Os();
   if (!os.ProcessEnded(state.setupProcess)) return;
   os.KillTimer(window, kWaitTimerId);
-  WriteLogEntry(state, "C", "1");
+  WriteLogEntry(state, logged::kWaitOver, logged::kYes);
   os.PostQuit(0);
 }
 

@@ -24,7 +24,7 @@ void Paint(BootState& state, platform::Window window) {
   const platform::Dc dc = os.BeginPaint(window);
   os.SetBkMode(dc, platform::kTransparent);
   if (splash.image != 0) {
-    if (splash.imageIsIcon != 0) {
+    if (splash.imageIsIcon) {
       os.DrawIcon(dc, splash.imageX, splash.imageY, splash.image);
     } else {
       DrawBitmap(os, dc, splash.imageX, splash.imageY, splash.image, platform::kSrcCopy);
