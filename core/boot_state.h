@@ -113,7 +113,7 @@ struct BootState {
   Log log;
   Libraries libraries;
 
-  std::vector<Registration> registrations;  // in install order
+  std::vector<Registration> registrations;  // by the installation loop, in its order
   std::string joinedFile;  // where split files are joined; empty until one is
   bool installFailed = false;
   platform::Process setupProcess = 0;

@@ -259,7 +259,6 @@ bool InstallRecord(BootState& state, Drive& drive, const FileRecord& record) {
 }  // namespace
 
 bool InstallFiles(BootState& state) {
-  state.registrations.clear();
   Drive drive;
   for (const FileRecord& record : state.list.files) {
     if (!InstallRecord(state, drive, record)) return false;

@@ -282,7 +282,6 @@ TEST_F(Install, InstalledFilesThatAskForRegistrationAreListedForIt) {
   Run();
   boot::BootState state;
   PrepareState(state);
-  state.registrations = {{boot::RegisterKind::kLibrary, "left from the list", "1"}};
   for (const char* record : {"A.DLL;;2;;0;;1", "B.EXE;;2;;0;;2", "APP.REG;;2;;0;;APP.REG", "C.DLL;;2;;0;;0",
                              "D.DLL;;2;;0;;-1", "E.DLL;;2;4.0.0.0;0;;1"}) {
     state.list.files.push_back(boot::ParseFileRecord(record));
