@@ -1,5 +1,5 @@
-// The setup log's keys and values, spelled once for every writer. A
-// reader of old logs relies on each byte.
+// The setup log's keys and values, spelled once for every writer: other
+// programs read the log, so not a byte of them may change.
 #pragma once
 
 namespace boot::logged {
