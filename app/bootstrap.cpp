@@ -25,11 +25,11 @@ void ReadSplashSettings(BootState& state) {
 }
 
 void ReadSettingsBlock(BootState& state) {
-  state.versionCheck = ReadIntSetting(state, ids::kVersionCheck, 0);
+  state.versionCheck = ReadVersionMethod(state);
   state.splash.style = ReadIntSetting(state, ids::kDialogStyle, 0);
-  state.noIgnore = ReadIntSetting(state, ids::kNoIgnore, 0);
-  state.log.enabled = ReadIntSetting(state, ids::kSetupLog, 1);
-  state.useTempDir = ReadIntSetting(state, ids::kUseTempDir, 0);
+  state.noIgnore = ReadNonZeroSetting(state, ids::kNoIgnore);
+  state.log.enabled = ReadOneSetting(state, ids::kSetupLog, true);
+  state.useTempDir = ReadOneSetting(state, ids::kUseTempDir, false);
   state.tempDirSetting = ReadTextSetting(state, ids::kTempDir, "*", kTempDirCapacity);
   state.tempDirMessage = ReadTextSettingById(state, ids::kErrorMessageTempDir, ids::kDeleteTempDirManually,
                                              kTempDirMessageCapacity);
@@ -54,7 +54,7 @@ bool RunPhases(BootState& state) {
   if (!CheckRequiredFiles(state)) return false;
   if (!ReadSetupList(state)) return false;
   if (!CollectEntries(state)) return false;
-  if (state.versionCheck == 0) PrepareToolkit(state);
+  if (state.versionCheck == VersionMethod::kByVersion) PrepareToolkit(state);
   if (!InstallFiles(state)) return false;
   RegisterInstalledFiles(state);
   LaunchMainSetup(state);

@@ -68,9 +68,9 @@ bool RegisterSplashClass(BootState& state, bool buttonFace) {
 void RunTail(BootState& state) {
   const platform::Os& os = state.Os();
   Libraries& libraries = state.libraries;
-  if (state.splash.image != 0 && state.splash.imageIsIcon == 0) os.painting->DeleteObject(state.splash.image);
-  if (state.useTempDir == 1 || state.deleteSetup == 1) CleanUpAfterSetup(state);
-  if (libraries.dialog3d == 1 && !libraries.released) ReleaseCtl3d(state);
+  if (state.splash.image != 0 && !state.splash.imageIsIcon) os.painting->DeleteObject(state.splash.image);
+  if (state.useTempDir || state.deleteSetup) CleanUpAfterSetup(state);
+  if (libraries.dialog3d && !libraries.released) ReleaseCtl3d(state);
   if (libraries.version != 0 && !libraries.released) os.libraries->FreeLibrary(libraries.version);
   if (libraries.toolkit != 0) os.libraries->FreeLibrary(libraries.toolkit);
 }
@@ -105,13 +105,13 @@ bool InitApplication(BootState& state, platform::Instance instance) {
       ReadTextSetting(state, ids::kFileSubDir, "*", kFileSubDirCapacity);
   state.dirs.program = DirectoryOf(program);
   state.dirs.source = SourceDirFor(program, fileSubDir);
-  state.dialogColor = ReadIntSetting(state, ids::kDialogColor, 0);
+  state.dialogColor = ReadNonZeroSetting(state, ids::kDialogColor);
   const bool win95Family = GetWinVersion(*os.system).code == kWin95;
   if (!win95Family) {
-    state.libraries.dialog3d = ReadIntSetting(state, ids::kDialog3d, 0);
-    if (state.libraries.dialog3d == 1) state.dialogColor = 1;
+    state.libraries.dialog3d = ReadOneSetting(state, ids::kDialog3d, false);
+    if (state.libraries.dialog3d) state.dialogColor = true;
   }
-  return RegisterSplashClass(state, state.dialogColor != 0 || win95Family);
+  return RegisterSplashClass(state, state.dialogColor || win95Family);
 }
 
 int RunProgram(const platform::Os& os, platform::Instance instance, const std::string& commandLine,

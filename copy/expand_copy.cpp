@@ -9,7 +9,6 @@
 namespace boot {
 namespace {
 
-constexpr char kCopyFailedStatus[] = "400";
 // Staging names tried beside a destination before the copy gives up.
 constexpr int kMaxStagingNames = 100;
 
@@ -17,7 +16,7 @@ void ReportFailure(BootState& state, int messageId, const std::string& source,
                    const std::string& destination) {
   const std::string extra = ReadTextSetting(state, ids::kErrorMessageInstall, "*", kExtraTextCapacity);
   std::string text = LoadText(state, messageId) + source;
-  WriteLogEntry(state, destination, kCopyFailedStatus);
+  WriteLogEntry(state, destination, logged::kCopyFailed);
   if (IsSet(extra)) text += "\n\n" + extra;
   state.Os().windows->MessageBox(text, state.errorCaption, platform::kMbOk | platform::kMbIconError);
 }
@@ -114,7 +113,7 @@ int ShowInstallError(BootState& state, const std::string& source, const std::str
                      LoadText(state, ids::kInstallTo) + "\n" + destination + "\n\n" + detail;
   if (IsSet(extra)) text += "\n\n" + extra;
   const unsigned type =
-      state.noIgnore != 0 ? platform::kMbRetryCancelWarning : platform::kMbAbortRetryIgnoreWarning;
+      state.noIgnore ? platform::kMbRetryCancelWarning : platform::kMbAbortRetryIgnoreWarning;
   return state.Os().windows->MessageBox(text, state.errorCaption, type);
 }
 
@@ -126,7 +125,7 @@ int ExpandCopyAsking(BootState& state, const std::string& source, const std::str
     if (copy.result != kDestinationFailed) return copy.result;
     const std::string extra = ReadTextSetting(state, ids::kErrorMessageInstallOther, "*", kExtraTextCapacity);
     answer = ShowInstallError(state, source, destination, InstallErrorDetail(state, copy.error), extra);
-    WriteLogEntry(state, destination, kCopyFailedStatus);
+    WriteLogEntry(state, destination, logged::kCopyFailed);
     if (answer != platform::kIdRetry) return kDestinationFailed;
   }
 }

@@ -11,10 +11,14 @@
 
 namespace boot {
 
-// Forms of the list of bootstrap files.
-inline constexpr int kOwnList = 0;
-inline constexpr int kPlainList = 3;
-inline constexpr int kSectionedList = 4;
+// Forms of the list of bootstrap files (VBCompatible 0, 3 and 4). Any
+// other number reads the own list but takes the main setup program from
+// SetupFileName.
+enum class ListMode { kOwn, kPlain, kSectioned, kOwnNamedBySetupFile };
+
+// How a bootstrap file replaces an installed one (VersionCheck 0, 1 and 2);
+// any other number installs none.
+enum class VersionMethod { kByVersion = 0, kByDate = 1, kIfMissing = 2, kNothing };
 
 // Every directory ends with a backslash.
 struct Directories {
@@ -38,7 +42,7 @@ struct Splash {
   int style = 0;
   platform::Window window = 0;
   platform::Gdi image = 0;
-  int imageIsIcon = 0;
+  bool imageIsIcon = false;
   int imageX = 0;
   int imageY = 0;
   int imageStatus = 0;
@@ -46,7 +50,7 @@ struct Splash {
 };
 
 struct SetupList {
-  int mode = kOwnList;
+  ListMode mode = ListMode::kOwn;
   std::string sourcePath;    // SETUP.LST in the source directory
   std::string setupFileName;
   std::string programPath;   // the placed main setup program
@@ -56,7 +60,7 @@ struct SetupList {
 };
 
 struct Log {
-  int enabled = 0;
+  bool enabled = false;
   std::string section;
   std::string path;
   // Entries that arose before the section existed.
@@ -67,12 +71,19 @@ struct Log {
 inline constexpr char kToolkitFileName[] = "ZAVEZ432.DLL";
 
 struct Libraries {
-  int dialog3d = 0;
+  bool dialog3d = false;
   int ctl3dCopy = 0;  // how the copy of the 3-D library went, for the log
   platform::Library ctl3d = 0;
   platform::Library version = 0;
   platform::Library toolkit = 0;
   bool released = false;
+};
+
+// An installed file to register once every bootstrap file is in place.
+struct Registration {
+  RegisterKind kind = RegisterKind::kNone;
+  std::string path;      // the installed file; a registry file beside it
+  std::string listName;  // a registry file as the list names it, for the log
 };
 
 struct BootState {
@@ -85,11 +96,11 @@ struct BootState {
   int showCommand = 0;
 
   // Settings read once by the settings block.
-  int dialogColor = 0;
-  int versionCheck = 0;
-  int noIgnore = 0;
-  int useTempDir = 0;
-  int deleteSetup = 0;
+  bool dialogColor = false;
+  VersionMethod versionCheck = VersionMethod::kByVersion;
+  bool noIgnore = false;
+  bool useTempDir = false;
+  bool deleteSetup = false;
   std::string tempDirSetting;
   std::string tempDirMessage;
 
@@ -102,7 +113,7 @@ struct BootState {
   Log log;
   Libraries libraries;
 
-  std::string registerList;
+  std::vector<Registration> registrations;  // by the installation loop, in its order
   std::string joinedFile;  // where split files are joined; empty until one is
   bool installFailed = false;
   platform::Process setupProcess = 0;

@@ -13,8 +13,11 @@ int Number(std::string_view text, int n) { return ParseLeadingInt(Field(text, n,
 
 }  // namespace
 
-int RegisterKind(std::string_view registration) {
-  return registration.size() <= 2 ? ParseLeadingInt(registration) : 3;
+RegisterKind RegisterKindOf(std::string_view registration) {
+  const int number = registration.size() <= 2 ? ParseLeadingInt(registration) : 3;
+  if (number <= 0) return RegisterKind::kNone;
+  if (number == 1) return RegisterKind::kLibrary;
+  return number == 2 ? RegisterKind::kProgram : RegisterKind::kRegistryFile;
 }
 
 FileRecord ParseFileRecord(std::string_view text) {

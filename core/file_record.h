@@ -28,9 +28,13 @@ inline constexpr std::size_t kDestNameLength = 39;
 inline constexpr std::size_t kVersionLength = 59;
 inline constexpr std::size_t kShortFieldLength = 19;
 
-// How an installed file is registered: the number of a short Register
-// field (1 DLL, 2 program, 0 or less none), 3 for a registry file name.
-int RegisterKind(std::string_view registration);
+// How an installed file is registered once it is in place.
+enum class RegisterKind { kNone, kLibrary, kProgram, kRegistryFile };
+
+// The kind a Register field asks for: a short field by its number (1 a DLL,
+// 2 a program, 0 or less none, any other a registry file); a longer one
+// names a registry file.
+RegisterKind RegisterKindOf(std::string_view registration);
 
 // An own-list record: fields separated by ";", each cut to its length;
 // numbers read as the platform's conversion reads them.

@@ -28,4 +28,28 @@ int ReadIntSetting(const BootState& state, int key, int defaultValue) {
       state.Os().profiles->ReadProfileInt(state.sectionName, LoadText(state, key), defaultValue, state.listPath));
 }
 
+bool ReadOneSetting(const BootState& state, int key, bool defaultOn) {
+  return ReadIntSetting(state, key, defaultOn ? 1 : 0) == 1;
+}
+
+bool ReadNonZeroSetting(const BootState& state, int key) { return ReadIntSetting(state, key, 0) != 0; }
+
+VersionMethod ReadVersionMethod(const BootState& state) {
+  const int method = ReadIntSetting(state, ids::kVersionCheck, 0);
+  return method >= 0 && method <= 2 ? static_cast<VersionMethod>(method) : VersionMethod::kNothing;
+}
+
+ListMode ReadListMode(const BootState& state) {
+  switch (ReadIntSetting(state, ids::kVBCompatible, 3)) {
+    case 0:
+      return ListMode::kOwn;
+    case 3:
+      return ListMode::kPlain;
+    case 4:
+      return ListMode::kSectioned;
+    default:
+      return ListMode::kOwnNamedBySetupFile;
+  }
+}
+
 }  // namespace boot

@@ -58,5 +58,13 @@ std::string ReadTextSettingById(const BootState& state, int key, int defaultId,
                                 std::size_t capacity);
 // An integer key of BootSetup, as the platform's profile-integer read gives it.
 int ReadIntSetting(const BootState& state, int key, int defaultValue);
+// A switch that is on only when it reads exactly 1.
+bool ReadOneSetting(const BootState& state, int key, bool defaultOn);
+// A switch, default off, that is on whenever it reads other than 0.
+bool ReadNonZeroSetting(const BootState& state, int key);
+// VersionCheck, default 0; any number but 0, 1 and 2 installs nothing.
+VersionMethod ReadVersionMethod(const BootState& state);
+// VBCompatible, default 3 (the plain list).
+ListMode ReadListMode(const BootState& state);
 
 }  // namespace boot

@@ -17,17 +17,6 @@
 namespace boot {
 namespace {
 
-// Methods of VersionCheck.
-constexpr int kByVersion = 0;
-constexpr int kByDate = 1;
-constexpr int kIfMissing = 2;
-
-constexpr char kInstalledStatus[] = "100";
-constexpr char kCopiedStatus[] = "101";
-constexpr char kKeptStatus[] = "102";
-constexpr char kInUseSkippedStatus[] = "300";
-constexpr char kNotNewerStatus[] = "501";
-
 // A record without a source name reads the compressed form of its
 // destination name: VER.DLL from VER.DL_.
 std::string SourceName(const FileRecord& record) {
@@ -43,12 +32,10 @@ std::string SourceName(const FileRecord& record) {
 void AddRegistration(BootState& state, const FileRecord& record, const std::string& destDir,
                      const std::string& destination) {
   const std::string& field = record.registration;
-  const int kind = RegisterKind(field);
-  if (kind <= 0) return;
-  const std::string command = kind == 1   ? destination
-                              : kind == 2 ? destination + " /REGSERVER"
-                                          : "REGEDIT /S " + QuotedPath(destDir + field);
-  state.registerList += field + ";" + command + "|";
+  const RegisterKind kind = RegisterKindOf(field);
+  if (kind == RegisterKind::kNone) return;
+  const bool registryFile = kind == RegisterKind::kRegistryFile;
+  state.registrations.push_back({kind, registryFile ? destDir + field : destination, field});
 }
 
 // What the version method reads a compressed source from. The version
@@ -102,11 +89,11 @@ Decision CompareWithSource(BootState& state, const std::string& source, const st
                            const std::string& destDate) {
   const VersionTexts sourceVersion = GetSourceVersionText(state, versionSource, expansion);
   if (destVersion.Has()) {
-    if (!sourceVersion.Has()) return {false, "201"};
-    return {sourceVersion.number > destVersion.number, "200"};
+    if (!sourceVersion.Has()) return {false, logged::kNoSourceVersion};
+    return {sourceVersion.number > destVersion.number, logged::kNotNewerVersion};
   }
   if (sourceVersion.Has()) return {true, nullptr};
-  return {GetFileDateText(state, source) > destDate, "202"};
+  return {GetFileDateText(state, source) > destDate, logged::kNotNewerDate};
 }
 
 // The detail of an install result that no other text describes: each
@@ -126,9 +113,11 @@ struct InstallError {
 };
 
 InstallError DescribeInstallError(const BootState& state, std::uint32_t result) {
-  if ((result & platform::kVifFileInUse) != 0) return {LoadText(state, ids::kFileInUse), "210"};
-  if ((result & platform::kVifOutOfSpace) != 0) return {LoadText(state, ids::kOutOfDiskSpace), "211"};
-  if ((result & platform::kVifAccessViolation) != 0) return {LoadText(state, ids::kWriteProtected), "212"};
+  if ((result & platform::kVifFileInUse) != 0) return {LoadText(state, ids::kFileInUse), logged::kInUse};
+  if ((result & platform::kVifOutOfSpace) != 0) return {LoadText(state, ids::kOutOfDiskSpace), logged::kOutOfSpace};
+  if ((result & platform::kVifAccessViolation) != 0) {
+    return {LoadText(state, ids::kWriteProtected), logged::kWriteProtected};
+  }
   const std::string names = ResultNames(result);
   return {names, names, true};
 }
@@ -176,13 +165,13 @@ bool InstallByVersion(BootState& state, const FileRecord& record, const SourcePl
     const std::uint32_t result = VersionInstall(state, from.dir, from.name, destDir, record.destName);
     if (result == 0) {
       NoteWritten(state, destination);
-      WriteLogEntry(state, destination, kInstalledStatus);
+      WriteLogEntry(state, destination, logged::kInstalled);
       AddRegistration(state, record, destDir, destination);
       return true;
     }
     const bool inUse = (result & platform::kVifFileInUse) != 0;
     if (inUse && record.skipIfInUse == 1) {
-      WriteLogEntry(state, destination, kInUseSkippedStatus);
+      WriteLogEntry(state, destination, logged::kInUseSkipped);
       return true;
     }
     const bool described = (result & (platform::kVifFileInUse | platform::kVifOutOfSpace |
@@ -204,7 +193,7 @@ bool InstallWithVersions(BootState& state, const FileRecord& record, const Sourc
   const std::string destDate = GetFileDateText(state, destination);
   const VersionTexts destVersion = destDate.empty() ? VersionTexts{} : GetFileVersionText(state, destination);
   if (!destDate.empty() && !record.version.empty() && record.version == destVersion.plain) {
-    WriteLogEntry(state, destination, "203");
+    WriteLogEntry(state, destination, logged::kSameVersion);
     return true;
   }
   ExpandedSource expanded(state.Os());
@@ -242,16 +231,16 @@ bool InstallByMethod(BootState& state, const FileRecord& record, const SourcePla
                      const std::string& destDir) {
   const std::string destination = destDir + record.destName;
   switch (state.versionCheck) {
-    case kByVersion:
+    case VersionMethod::kByVersion:
       return InstallWithVersions(state, record, source, destDir);
-    case kByDate:
+    case VersionMethod::kByDate:
       if (GetFileDateText(state, source.Path()) <= GetFileDateText(state, destination)) {
-        WriteLogEntry(state, destination, kNotNewerStatus);
+        WriteLogEntry(state, destination, logged::kSourceNotNewer);
         return true;
       }
-      return CopyByMethod(state, source.Path(), destination, true, kCopiedStatus);
-    case kIfMissing:
-      return CopyByMethod(state, source.Path(), destination, false, kKeptStatus);
+      return CopyByMethod(state, source.Path(), destination, true, logged::kCopied);
+    case VersionMethod::kIfMissing:
+      return CopyByMethod(state, source.Path(), destination, false, logged::kKept);
     default:
       return true;
   }
@@ -270,7 +259,6 @@ bool InstallRecord(BootState& state, Drive& drive, const FileRecord& record) {
 }  // namespace
 
 bool InstallFiles(BootState& state) {
-  state.registerList.clear();
   Drive drive;
   for (const FileRecord& record : state.list.files) {
     if (!InstallRecord(state, drive, record)) return false;

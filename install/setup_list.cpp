@@ -14,8 +14,6 @@ namespace boot {
 namespace {
 
 constexpr std::size_t kMaxLineStretch = 20;  // a line and its break
-constexpr char kCopiedStatus[] = "101";
-constexpr char kRefusedStatus[] = "403";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -68,7 +66,7 @@ PlainScan ScanContent(std::string_view content) {
 bool Refuse(BootState& state, const std::string& name, const std::string& listFile) {
   state.Os().windows->MessageBox(LoadText(state, ids::kNotAPlainFileName) + name + "\n\n" + listFile,
                         state.errorCaption, platform::kMbOk | platform::kMbIconError);
-  WriteLogEntry(state, name, kRefusedStatus);
+  WriteLogEntry(state, name, logged::kRefused);
   return false;
 }
 
@@ -97,7 +95,7 @@ bool IsNumberedCopy(std::string_view path, std::string_view stem, char separator
 // deletes. (The splash picture's copy is gone by then.)
 bool IsRunOwnFile(BootState& state, const std::string& path) {
   const std::string normal = NormalPath(path, "");
-  const bool listCopied = state.list.mode == kSectionedList;
+  const bool listCopied = state.list.mode == ListMode::kSectioned;
   const std::string owned[] = {
       LogFilePath(state), state.Os().system->ModuleFileName(), state.listPath, state.list.sourcePath,
       listCopied ? state.dirs.setup + LoadText(state, ids::kSetupListName) : std::string(),
@@ -113,7 +111,8 @@ bool AcceptRecord(BootState& state, const FileRecord& record, const std::string&
   const bool registryFile = record.registration.size() >= 3;
   // Half a file is never installed as the whole.
   if (record.secondPartMissing) return Refuse(state, record.destName, listFile);
-  if (RegisterKind(record.registration) == 2 && !AcceptProgramName(state, record.destName, listFile)) {
+  if (RegisterKindOf(record.registration) == RegisterKind::kProgram &&
+      !AcceptProgramName(state, record.destName, listFile)) {
     return false;
   }
   if (IsPlainFileName(record.destName) &&
@@ -169,18 +168,18 @@ PlainScan ScanListFile(const platform::Os& os, const std::string& path) {
 
 // False when the run has ended.
 bool DetermineListMode(BootState& state, std::string& mainSource) {
-  state.list.mode = ReadIntSetting(state, ids::kVBCompatible, kPlainList);
-  if (state.list.mode != kPlainList) return true;
+  state.list.mode = ReadListMode(state);
+  if (state.list.mode != ListMode::kPlain) return true;
   PlainScan scan = ScanListFile(state.Os(), state.list.sourcePath);
   if (scan.result == kScanDone) {
     if (!TakePlainNames(state, scan.list, mainSource)) return false;
-    WriteLogEntry(state, "VB", "3," + scan.list);
+    WriteLogEntry(state, logged::kListForm, logged::kPlainForm + scan.list);
   } else if (scan.result == kScanLineTooLong) {
-    state.list.mode = kSectionedList;
-    WriteLogEntry(state, "VB", "4");
+    state.list.mode = ListMode::kSectioned;
+    WriteLogEntry(state, logged::kListForm, logged::kSectionedForm);
   } else {
-    state.list.mode = kOwnList;
-    WriteLogEntry(state, "VB", "3," + Decimal(scan.result));
+    state.list.mode = ListMode::kOwn;
+    WriteLogEntry(state, logged::kListForm, logged::kPlainForm + Decimal(scan.result));
   }
   return true;
 }
@@ -199,9 +198,9 @@ bool AcceptSetupFileName(BootState& state) {
 
 std::string MainSetupSourceName(BootState& state, const std::string& plainSource) {
   switch (state.list.mode) {
-    case kPlainList:
+    case ListMode::kPlain:
       return plainSource;
-    case kOwnList:
+    case ListMode::kOwn:
       return ReadTextSettingById(state, ids::kSetupDistName, ids::kDefaultSetupDistName,
                                  kSetupFileNameCapacity);
     default:
@@ -216,7 +215,7 @@ bool PlaceMainSetupProgram(BootState& state, const std::string& sourceName) {
   const std::string& destination = state.list.programPath;
   int answer = 0;
   if (ExpandCopyAsking(state, source, destination, true, answer) != kCopied) return false;
-  WriteLogEntry(state, destination, kCopiedStatus);
+  WriteLogEntry(state, destination, logged::kCopied);
   return true;
 }
 
@@ -271,7 +270,7 @@ void RefuseUnsafeRecords(BootState& state, const std::string& listFile) {
 
 std::string DestinationDirectory(const BootState& state, int destCode) {
   if (destCode == 0) return state.dirs.dest;
-  if (destCode == 1) return state.useTempDir == 1 ? state.dirs.dest : state.dirs.win;
+  if (destCode == 1) return state.useTempDir ? state.dirs.dest : state.dirs.win;
   return state.dirs.sys;
 }
 
@@ -328,12 +327,12 @@ bool ReadSetupList(BootState& state) {
   list.setupFileName = ReadTextSettingById(state, ids::kSetupFileName, ids::kDefaultSetupFileName,
                                            kSetupFileNameCapacity);
   list.programPath = state.dirs.setup + list.setupFileName;
-  state.deleteSetup = ReadIntSetting(state, ids::kDeleteSetup, 1);
-  WriteLogEntry(state, "1", state.dirs.win);
-  WriteLogEntry(state, "2", state.dirs.osSys);
-  WriteLogEntry(state, "3", state.dirs.source);
+  state.deleteSetup = ReadOneSetting(state, ids::kDeleteSetup, true);
+  WriteLogEntry(state, logged::kWindowsDir, state.dirs.win);
+  WriteLogEntry(state, logged::kSystemDir, state.dirs.osSys);
+  WriteLogEntry(state, logged::kSourceDir, state.dirs.source);
 
-  if (list.mode == kSectionedList) {
+  if (list.mode == ListMode::kSectioned) {
     ExpandCopy(state, list.sourcePath, state.dirs.setup + LoadText(state, ids::kSetupListName), true);
   } else {
     if (!AcceptSetupFileName(state)) return false;
@@ -348,8 +347,8 @@ bool ReadSetupList(BootState& state) {
 }
 
 bool CollectEntries(BootState& state) {
-  if (state.list.mode == kPlainList) return true;
-  if (state.list.mode == kSectionedList) {
+  if (state.list.mode == ListMode::kPlain) return true;
+  if (state.list.mode == ListMode::kSectioned) {
     if (!CollectSectionedEntries(state)) return false;
     RefuseUnsafeRecords(state, state.list.sourcePath);
   } else {

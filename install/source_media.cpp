@@ -15,8 +15,6 @@
 namespace boot {
 namespace {
 
-constexpr char kMissingStatus[] = "402";
-constexpr char kTooLongStatus[] = "404";
 constexpr std::size_t kJoinPiece = 32767;
 constexpr int kMaxJoinNames = 999;
 
@@ -127,9 +125,9 @@ bool JoinFile::Append(const std::string& path) {
 }  // namespace
 
 int AskMissingSource(BootState& state, const std::string& path) {
-  WriteLogEntry(state, path, path.size() > platform::kLongestPath ? kTooLongStatus : kMissingStatus);
+  WriteLogEntry(state, path, path.size() > platform::kLongestPath ? logged::kPathTooLong : logged::kSourceMissing);
   const unsigned type =
-      state.noIgnore != 0 ? platform::kMbRetryCancelWarning : platform::kMbAbortRetryIgnoreWarning;
+      state.noIgnore ? platform::kMbRetryCancelWarning : platform::kMbAbortRetryIgnoreWarning;
   return state.Os().windows->MessageBox(LoadText(state, SourceFailureId(path)) + path, state.errorCaption, type);
 }
 

@@ -28,28 +28,28 @@ void RemoveTempDir(BootState& state) {
   os.files->SetCurrentDirectory("C:\\");
   os.files->SetCurrentDrive(3);
   if (os.files->RemoveDirectory(tempDir.substr(0, tempDir.size() - 1))) {
-    WriteLogEntry(state, "DT", "1");
+    WriteLogEntry(state, logged::kTempDirRemoved, logged::kYes);
     return;
   }
   const std::string text = LoadText(state, ids::kUnableToDeleteTempDir) + "\n\n" + tempDir + "\n\n" +
                            state.tempDirMessage;
   os.windows->MessageBox(text, state.errorCaption, platform::kMbOk | platform::kMbIconError);
-  WriteLogEntry(state, "DT", "0");
+  WriteLogEntry(state, logged::kTempDirRemoved, logged::kNo);
 }
 
 }  // namespace
 
 void CleanUpAfterSetup(BootState& state) {
   DeleteIfWritten(state, state.list.programPath);
-  WriteLogEntry(state, "DS", "1");
+  WriteLogEntry(state, logged::kSetupDeleted, logged::kYes);
 
   if (!state.joinedFile.empty()) DeleteIfWritten(state, state.joinedFile);
 
-  if (state.list.mode == kSectionedList) {
+  if (state.list.mode == ListMode::kSectioned) {
     DeleteIfWritten(state, state.dirs.setup + LoadText(state, ids::kSetupListName));
   }
   // Only a directory that this run created is removed.
-  if (state.useTempDir != 1 || state.dirs.temp.empty()) return;
+  if (!state.useTempDir || state.dirs.temp.empty()) return;
   DeleteTempDirFiles(state);
   RemoveTempDir(state);
 }

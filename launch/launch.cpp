@@ -13,9 +13,9 @@ namespace {
 
 void ReleaseLibrariesBeforeWait(BootState& state) {
   Libraries& libraries = state.libraries;
-  if (libraries.dialog3d == 1) {
+  if (libraries.dialog3d) {
     ReleaseCtl3d(state);
-    libraries.dialog3d = 0;
+    libraries.dialog3d = false;
   }
   if (libraries.version != 0) {
     state.Os().libraries->FreeLibrary(libraries.version);
@@ -26,13 +26,13 @@ void ReleaseLibrariesBeforeWait(BootState& state) {
 
 void WaitOrEnd(BootState& state) {
   const platform::Os& os = state.Os();
-  if (state.useTempDir != 1 && state.deleteSetup != 1) {
-    WriteLogEntry(state, "C", "1");
+  if (!state.useTempDir && !state.deleteSetup) {
+    WriteLogEntry(state, logged::kWaitOver, logged::kYes);
     os.windows->PostQuit(0);
     return;
   }
   if (!os.windows->SetTimer(state.splash.window, kWaitTimerId, kWaitTimerMs)) {
-    WriteLogEntry(state, "T", "0");
+    WriteLogEntry(state, logged::kTimer, logged::kNo);
     os.windows->PostQuit(0);
     return;
   }
@@ -48,7 +48,7 @@ void ReportLaunchFailure(BootState& state, const std::string& commandLine, std::
                            extra + "\n\n" + LoadText(state, ids::kErrorPrefix) + code + "\n\n" +
                            commandLine;
   state.Os().windows->MessageBox(text, state.errorCaption, platform::kMbOk | platform::kMbIconError);
-  WriteLogEntry(state, "L", code);
+  WriteLogEntry(state, logged::kLaunchError, code);
 }
 
 }  // namespace
@@ -70,7 +70,7 @@ void LaunchMainSetup(BootState& state) {
   }
   std::string program;
   std::string switches;
-  if (state.list.mode == kSectionedList) {
+  if (state.list.mode == ListMode::kSectioned) {
     auto [name, rest] = SplitProgramAndSwitches(state.list.setupKeyName);
     program = state.dirs.setup + name;
     switches = std::move(rest);
@@ -83,7 +83,7 @@ void LaunchMainSetup(BootState& state) {
     }
   }
   const std::string commandLine = ComposeCommandLine(program, switches, state.dirs.source, state.commandLine);
-  WriteLogEntry(state, "Cmd", commandLine);
+  WriteLogEntry(state, logged::kCommand, commandLine);
   const platform::Processes::Started started = os.processes->StartProcess(commandLine);
   if (!started.ok) {
     ReportLaunchFailure(state, commandLine, started.error);
@@ -98,7 +98,7 @@ void OnWaitTimer(BootState& state, platform::Window window) {
   const platform::Os& os = state.Os();
   if (!os.processes->ProcessEnded(state.setupProcess)) return;
   os.windows->KillTimer(window, kWaitTimerId);
-  WriteLogEntry(state, "C", "1");
+  WriteLogEntry(state, logged::kWaitOver, logged::kYes);
   os.windows->PostQuit(0);
 }
 

@@ -12,10 +12,9 @@
 namespace boot {
 namespace {
 
-constexpr int kToolkitRegister = 1;
-constexpr char kNoToolkit[] = "NoToolkit";
-constexpr std::string_view kServerSwitch = " /REGSERVER";
-constexpr char kEnded[] = "100";
+constexpr int kToolkitRegister = 1;  // the ordinal of the toolkit's entry
+constexpr char kServerSwitch[] = " /REGSERVER";
+constexpr char kRegEdit[] = "REGEDIT /S ";
 
 // The toolkit's result for the DLL at `path`: 0, or the failure it reports.
 std::string RegisterLibrary(BootState& state, const std::string& path) {
@@ -23,7 +22,7 @@ std::string RegisterLibrary(BootState& state, const std::string& path) {
   platform::Library& toolkit = state.libraries.toolkit;
   if (toolkit == 0) toolkit = LoadAuthorLibrary(state, kToolkitFileName);
   const platform::Entry entry = toolkit != 0 ? os.libraries->FindEntry(toolkit, nullptr, kToolkitRegister) : 0;
-  if (entry == 0) return kNoToolkit;
+  if (entry == 0) return logged::kNoToolkit;
   const std::uintptr_t args[] = {reinterpret_cast<std::uintptr_t>(path.c_str())};
   return Decimal(static_cast<std::int32_t>(os.libraries->CallEntry(entry, args)));
 }
@@ -39,13 +38,7 @@ std::string RunToEnd(BootState& state, const std::string& commandLine) {
     os.processes->WaitForProcessOrMessage(started.process);
     os.windows->PumpMessages();
   }
-  return kEnded;
-}
-
-// A program registering itself: its path quoted as the launch quotes it.
-std::string ServerCommandLine(const std::string& command) {
-  if (!command.ends_with(kServerSwitch)) return command;
-  return QuotedPath(command.substr(0, command.size() - kServerSwitch.size())) + std::string(kServerSwitch);
+  return logged::kInstalled;
 }
 
 }  // namespace
@@ -53,7 +46,7 @@ std::string ServerCommandLine(const std::string& command) {
 void PrepareToolkit(BootState& state) {
   if (state.libraries.toolkit != 0) return;
   for (const FileRecord& record : state.list.files) {
-    if (RegisterKind(record.registration) == kToolkitRegister) {
+    if (RegisterKindOf(record.registration) == RegisterKind::kLibrary) {
       state.libraries.toolkit = LoadAuthorLibrary(state, kToolkitFileName);
       return;
     }
@@ -61,23 +54,20 @@ void PrepareToolkit(BootState& state) {
 }
 
 void RegisterInstalledFiles(BootState& state) {
-  for (int n = 1;; ++n) {
-    const std::string record = GetField(state.registerList, n, '|');
-    if (!IsSet(record)) return;
-    // A directory may hold ";", a name never: the command is all after the first.
-    const std::size_t separator = record.find(';');
-    const std::string command = separator == std::string::npos ? std::string() : record.substr(separator + 1);
-    const std::string field = record.substr(0, separator);
-    switch (RegisterKind(field)) {
-      case 1:
-        WriteLogEntry(state, command + "(DLLReg)", RegisterLibrary(state, command));
+  for (const Registration& file : state.registrations) {
+    switch (file.kind) {
+      case RegisterKind::kLibrary:
+        WriteLogEntry(state, file.path + logged::kLibraryRegistered, RegisterLibrary(state, file.path));
         break;
-      case 2:
-        WriteLogEntry(state, command + "(EXEReg)", RunToEnd(state, ServerCommandLine(command)));
+      case RegisterKind::kProgram:
+        // Started by its path quoted as the launch quotes it.
+        WriteLogEntry(state, file.path + kServerSwitch + logged::kProgramRegistered,
+                      RunToEnd(state, QuotedPath(file.path) + kServerSwitch));
         break;
       default:
         // The entry names the registry file as the list wrote it.
-        WriteLogEntry(state, "REGEDIT /S " + field + "(RegEdit)", RunToEnd(state, command));
+        WriteLogEntry(state, kRegEdit + file.listName + logged::kRegistryImported,
+                      RunToEnd(state, kRegEdit + QuotedPath(file.path)));
         break;
     }
   }

@@ -33,7 +33,7 @@ std::intptr_t Ctl3dFrame(BootState& state, platform::Window window, std::uint32_
                          std::uintptr_t wParam, std::intptr_t lParam) {
   const std::array<std::uintptr_t, 4> args = {window, message, wParam, static_cast<std::uintptr_t>(lParam)};
   std::intptr_t result = 0;
-  if (state.libraries.dialog3d == 1 && Call(state, kCtl3dDlgFramePaint, args, result)) return result;
+  if (state.libraries.dialog3d && Call(state, kCtl3dDlgFramePaint, args, result)) return result;
   // Without the library's painter nothing would paint the frame or take activation.
   return state.Os().windows->DefWindowProc(window, message, wParam, lParam);
 }

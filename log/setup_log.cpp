@@ -35,18 +35,18 @@ std::string LogFilePath(const BootState& state) {
 
 void StartLog(BootState& state) {
   Log& log = state.log;
-  if (log.enabled != 1) return;
+  if (!log.enabled) return;
   log.path = LogFilePath(state);
   log.section = LogSectionName(state.Os().system->SystemTimeUtc());
-  WriteLogEntry(state, "A", state.splash.title);
-  WriteLogEntry(state, "V", state.winVersionText + " (" + VersionLabel() + ")");
+  WriteLogEntry(state, logged::kTitle, state.splash.title);
+  WriteLogEntry(state, logged::kWindowsVersion, state.winVersionText + " (" + VersionLabel() + ")");
   for (const auto& [key, value] : log.held) WriteLogEntry(state, key, value);
   log.held.clear();
 }
 
 void WriteLogEntry(BootState& state, const std::string& key, const std::string& value) {
   Log& log = state.log;
-  if (log.enabled != 1) return;
+  if (!log.enabled) return;
   if (log.section.empty()) {
     log.held.emplace_back(key, value);
     return;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "boot_state.h"
+#include "log_entries.h"
 
 namespace boot {
 

@@ -96,7 +96,7 @@ bool PrepareDirectories(BootState& state) {
   const platform::Os& os = state.Os();
   Directories& dirs = state.dirs;
   FindSystemDirectories(state);
-  if (state.useTempDir != 1) {
+  if (!state.useTempDir) {
     dirs.dest = dirs.sys;
     dirs.setup = dirs.win;
     EnterDirectory(os, dirs.win);

@@ -35,14 +35,14 @@ bool CheckExcludedVersion(BootState& state) {
   if (mayContinue) text += "\n\n" + LoadText(state, ids::kContinueAnyway);
   const unsigned type = mayContinue ? platform::kMbYesNoWarning : platform::kMbOkWarning;
   const int answer = state.Os().windows->MessageBox(text, state.errorCaption, type);
-  WriteLogEntry(state, "OS", "1");
+  WriteLogEntry(state, logged::kExcludedWindows, logged::kYes);
   return answer == platform::kIdYes;
 }
 
 bool CheckRequiredFiles(BootState& state) {
   const std::string extra = ReadTextSetting(state, ids::kErrorMessageRequires, "*", kRequiresMessageCapacity);
   const unsigned type =
-      state.noIgnore != 0 ? platform::kMbRetryCancelWarning : platform::kMbAbortRetryIgnoreWarning;
+      state.noIgnore ? platform::kMbRetryCancelWarning : platform::kMbAbortRetryIgnoreWarning;
   for (int n = 1;; ++n) {
     const std::string number = Decimal(n);
     const std::string name = ReadTextSetting(state, ids::kRequires, "*", kRequiresCapacity, number);

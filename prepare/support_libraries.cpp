@@ -13,8 +13,6 @@ constexpr char kCtl3dFile[] = "CTL3DV2.DLL";
 constexpr char kCtl3dLibrary[] = "CTL3D32.DLL";
 constexpr char kVerFile[] = "VER.DLL";
 constexpr char kVersionLibrary[] = "VERSION.DLL";
-constexpr char kCopiedStatus[] = "101";
-constexpr char kCopyFailedStatus[] = "400";
 
 bool Present(BootState& state, const std::string& name) {
   const platform::Os& os = state.Os();
@@ -29,43 +27,46 @@ int ExpandFromMedia(BootState& state, const std::string& name) {
   return result == kDestinationFailed ? kNotCopied : result;
 }
 
+// The log's value for a support library's copy.
+const char* CopyStatus(int copy) { return copy == kCopied ? logged::kCopied : logged::kCopyFailed; }
+
 }  // namespace
 
 void PrepareCtl3d(BootState& state) {
   Libraries& libraries = state.libraries;
-  if (libraries.dialog3d != 1) return;
+  if (!libraries.dialog3d) return;
   libraries.ctl3dCopy = 0;
   if (!Present(state, kCtl3dFile)) {
     libraries.ctl3dCopy = ExpandFromMedia(state, kCtl3dFile);
-    if (libraries.ctl3dCopy == kCopyFailed) libraries.dialog3d = 0;
+    if (libraries.ctl3dCopy == kCopyFailed) libraries.dialog3d = false;
   }
-  if (libraries.dialog3d != 1) return;
+  if (!libraries.dialog3d) return;
   libraries.ctl3d = LoadAuthorLibrary(state, kCtl3dLibrary);
   if (StartCtl3d(state)) return;
   // A library that cannot be registered with counts as not loaded.
   state.Os().libraries->FreeLibrary(libraries.ctl3d);
   libraries.ctl3d = 0;
-  libraries.dialog3d = 0;
+  libraries.dialog3d = false;
 }
 
 void LogCtl3dCopy(BootState& state) {
   const int copy = state.libraries.ctl3dCopy;
   if (copy == 0) return;
-  WriteLogEntry(state, "3d," + state.dirs.sys + kCtl3dFile, copy == kCopied ? kCopiedStatus : kCopyFailedStatus);
+  WriteLogEntry(state, logged::kCtl3dCopy + state.dirs.sys + kCtl3dFile, CopyStatus(copy));
 }
 
 void PrepareVersionLibrary(BootState& state) {
   if (!Present(state, kVerFile)) {
     const int copy = ExpandFromMedia(state, kVerFile);
-    if (copy == kCopyFailed) state.versionCheck = 1;
-    WriteLogEntry(state, "Ver," + state.dirs.sys + kVerFile, copy == kCopied ? kCopiedStatus : kCopyFailedStatus);
+    if (copy == kCopyFailed) state.versionCheck = VersionMethod::kByDate;
+    WriteLogEntry(state, logged::kVersionCopy + state.dirs.sys + kVerFile, CopyStatus(copy));
   }
-  if (state.versionCheck != 0) return;
+  if (state.versionCheck != VersionMethod::kByVersion) return;
   state.libraries.version = state.Os().libraries->LoadSystemLibrary(kVersionLibrary);
   if (state.libraries.version != 0) return;
   // Versions cannot be read without the library: dates decide instead.
-  state.versionCheck = 1;
-  WriteLogEntry(state, "Ver", "0");
+  state.versionCheck = VersionMethod::kByDate;
+  WriteLogEntry(state, logged::kVersionLibrary, logged::kNo);
 }
 
 }  // namespace boot

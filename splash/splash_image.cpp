@@ -46,7 +46,7 @@ std::optional<Block> ReadImageFile(BootState& state, const std::string& path, bo
 void MakePicture(BootState& state, std::string_view file) {
   Splash& splash = state.splash;
   const platform::Os& os = state.Os();
-  if (splash.imageIsIcon != 0) {
+  if (splash.imageIsIcon) {
     const image::Icon icon = image::ReadIcon(file);
     splash.imageStatus = icon.status;
     if (icon.usable) splash.image = os.painting->CreateIcon(state.instance, icon);
@@ -72,7 +72,7 @@ void LoadSplashImage(BootState& state) {
   if (fields.empty()) return;
   const auto number = [&fields](std::size_t n) { return n < fields.size() ? ParseLeadingInt(fields[n]) : 0; };
   const std::string name(fields[0]);
-  splash.imageIsIcon = number(1);
+  splash.imageIsIcon = number(1) != 0;
   splash.imageX = number(2);
   splash.imageY = number(3);
   splash.imagePath = state.dirs.dest + name;
@@ -88,7 +88,7 @@ void LoadSplashImage(BootState& state) {
     splash.imageStatus = image::kNotExpanded;
     return;
   }
-  if (const std::optional<Block> file = ReadImageFile(state, copy, splash.imageIsIcon != 0)) {
+  if (const std::optional<Block> file = ReadImageFile(state, copy, splash.imageIsIcon)) {
     MakePicture(state, file->View());
   }
   os.files->DeleteFile(copy);
@@ -98,9 +98,9 @@ void LogSplashImage(BootState& state) {
   const Splash& splash = state.splash;
   if (splash.imagePath.empty()) return;
   if (splash.imageStatus < 0) {
-    WriteLogEntry(state, "Img," + splash.imagePath, std::to_string(splash.imageStatus));
+    WriteLogEntry(state, logged::kImage + splash.imagePath, std::to_string(splash.imageStatus));
   } else if (splash.image != 0) {
-    WriteLogEntry(state, "Img," + splash.imagePath, "1");
+    WriteLogEntry(state, logged::kImage + splash.imagePath, logged::kYes);
   }
 }
 

@@ -29,7 +29,7 @@ void PaintSplash(BootState& state, platform::Window window) {
   const platform::Dc dc = os.painting->BeginPaint(window);
   os.painting->SetBkMode(dc, platform::kTransparent);
   if (splash.image != 0) {
-    if (splash.imageIsIcon != 0) {
+    if (splash.imageIsIcon) {
       os.painting->DrawIcon(dc, splash.imageX, splash.imageY, splash.image);
     } else {
       DrawBitmap(os, dc, splash.imageX, splash.imageY, splash.image, platform::kSrcCopy);

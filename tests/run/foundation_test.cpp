@@ -173,7 +173,7 @@ TEST_F(Log, EntriesFromBeforeTheSectionAreWrittenWhenItStarts) {
   Run();  // a machine to write on
   boot::BootState state;
   state.os = Host().Os();
-  state.log.enabled = 1;
+  state.log.enabled = true;
   state.dirs.win = "C:\\WINDOWS\\";
   boot::WriteLogEntry(state, "Img,C:\\WINDOWS\\SYSTEM\\SPLASH.BMP", "400");
   EXPECT_FALSE(Exists("C:\\WINDOWS\\ZOVURERU.INI"));
@@ -188,7 +188,7 @@ TEST_F(Log, NothingIsHeldWhenTheLogIsOff) {
   Run();
   boot::BootState state;
   state.os = Host().Os();
-  state.log.enabled = 0;
+  state.log.enabled = false;
   boot::WriteLogEntry(state, "X", "1");
   EXPECT_TRUE(state.log.held.empty());
 }

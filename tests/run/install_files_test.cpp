@@ -282,14 +282,17 @@ TEST_F(Install, InstalledFilesThatAskForRegistrationAreListedForIt) {
   Run();
   boot::BootState state;
   PrepareState(state);
-  state.registerList = "left from the list";
   for (const char* record : {"A.DLL;;2;;0;;1", "B.EXE;;2;;0;;2", "APP.REG;;2;;0;;APP.REG", "C.DLL;;2;;0;;0",
                              "D.DLL;;2;;0;;-1", "E.DLL;;2;4.0.0.0;0;;1"}) {
     state.list.files.push_back(boot::ParseFileRecord(record));
   }
   EXPECT_TRUE(boot::InstallFiles(state));
-  EXPECT_EQ(state.registerList,
-            "1;C:\\WINDOWS\\SYSTEM\\A.DLL|2;C:\\WINDOWS\\SYSTEM\\B.EXE /REGSERVER|APP.REG;REGEDIT /S C:\\WINDOWS\\SYSTEM\\APP.REG|");
+  std::vector<std::string> listed;
+  for (const boot::Registration& file : state.registrations) {
+    listed.push_back(std::to_string(static_cast<int>(file.kind)) + ";" + file.path + ";" + file.listName);
+  }
+  EXPECT_THAT(listed, ElementsAre("1;C:\\WINDOWS\\SYSTEM\\A.DLL;1", "2;C:\\WINDOWS\\SYSTEM\\B.EXE;2",
+                                  "3;C:\\WINDOWS\\SYSTEM\\APP.REG;APP.REG"));
 }
 
 // A folder on D: whose path, with its closing backslash, has `length`
