@@ -13,8 +13,6 @@
 namespace boot {
 namespace {
 
-constexpr std::size_t kSectionNameCapacity = 35;
-
 std::string DirectoryOf(const std::string& path) {
   const std::size_t slash = path.rfind('\\');
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
