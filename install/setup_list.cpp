@@ -1,6 +1,5 @@
 #include "setup_list.h"
 
-#include <algorithm>
 
 #include "constants.h"
 #include "expand_copy.h"
@@ -15,8 +14,6 @@ namespace {
 
 constexpr char kCopiedStatus[] = "101";
 constexpr char kRefusedStatus[] = "403";
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The box naming a refused name and its list, and the "403" entry.
 bool Refuse(BootState& state, const std::string& name, const std::string& listFile) {
@@ -38,29 +35,16 @@ bool AcceptProgramName(BootState& state, const std::string& name, const std::str
   return (IsPlainFileName(name) && HasExtension(name)) || Refuse(state, name, listFile);
 }
 
-// `stem`, then `separator` and up to three digits: the staging copies
-// beside a destination (NAME~, NAME~2) and the join files (SETUP000.001).
-bool IsNumberedCopy(std::string_view path, std::string_view stem, char separator) {
-  if (!path.starts_with(stem) || path.size() == stem.size() || path[stem.size()] != separator) return false;
-  const std::string_view digits = path.substr(stem.size() + 1);
-  return digits.size() <= 3 && std::all_of(digits.begin(), digits.end(), IsDigit);
-}
-
 // The files a run keeps for itself while its records are installed: its
 // log, its program and lists, the toolkit, and the copies it makes and
 // deletes. (The splash picture's copy is gone by then.)
 bool IsRunOwnFile(BootState& state, const std::string& path) {
-  const std::string normal = NormalPath(path, "");
   const bool listCopied = state.list.mode == kSectionedList;
   const std::string owned[] = {
       LogFilePath(state), state.Os().ModuleFileName(), state.listPath, state.list.sourcePath,
       listCopied ? state.dirs.setup + LoadText(state, ids::kSetupListName) : std::string(),
       state.dirs.program + kToolkitFileName, state.dirs.win + kJoinFileStem};
-  for (const std::string& own : owned) {
-    const std::string ownNormal = NormalPath(own, "");
-    if (!own.empty() && (ownNormal == normal || IsNumberedCopy(normal, ownNormal, '.'))) return true;
-  }
-  return IsNumberedCopy(normal, normal.substr(0, normal.rfind('~')), '~');
+  return IsOwnedPath(path, owned);
 }
 
 bool AcceptRecord(BootState& state, const FileRecord& record, const std::string& listFile) {
@@ -207,9 +191,7 @@ void RefuseUnsafeRecords(BootState& state, const std::string& listFile) {
 }  // namespace
 
 std::string DestinationDirectory(const BootState& state, int destCode) {
-  if (destCode == 0) return state.dirs.dest;
-  if (destCode == 1) return state.useTempDir == 1 ? state.dirs.dest : state.dirs.win;
-  return state.dirs.sys;
+  return DestinationOf(destCode, state.useTempDir == 1, state.dirs.dest, state.dirs.win, state.dirs.sys);
 }
 
 std::pair<std::string, std::string> SplitProgramAndSwitches(std::string_view command) {

@@ -10,6 +10,7 @@
 
 #include "boot_state.h"
 #include "list_forms.h"
+#include "run_files.h"
 
 namespace boot {
 
@@ -20,10 +21,6 @@ std::pair<std::string, std::string> SplitProgramAndSwitches(std::string_view com
 // Settles the list form, records the main setup program and copies it (or
 // the sectioned list) into place. False when the run has ended.
 bool ReadSetupList(BootState& state);
-
-// Split files are joined in the Windows directory as this name with a
-// number extension (.001, ...).
-inline constexpr char kJoinFileStem[] = "SETUP000";
 
 // Where a record's file is installed, by its DestCode.
 std::string DestinationDirectory(const BootState& state, int destCode);

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "boot_state.h"
+#include "run_files.h"
 #include "file_names.h"
 #include "image_files.h"
 #include "list_forms.h"
@@ -79,18 +80,6 @@ int EditorLines(std::string_view text, std::size_t from, std::size_t to) {
   return lines;
 }
 
-// Why the program refuses a record, with a box; nothing when it takes it.
-std::optional<std::string> Refusal(const boot::FileRecord& record) {
-  if (record.secondPartMissing) return "the split mark has no second part after it";
-  if (boot::RefusesDestination(record)) {
-    return "\"" + record.destName + "\" is started as a program but has no extension, and the entry is refused";
-  }
-  if (const std::string* name = boot::FirstUnplainName(record)) {
-    return "\"" + *name + "\" is not a plain file name and the entry is refused";
-  }
-  return std::nullopt;
-}
-
 std::optional<std::string> ReadBytes(const fs::path& path) {
   std::error_code error;
   if (!fs::is_regular_file(path, error)) return std::nullopt;
@@ -150,6 +139,50 @@ class Linter {
     bool found = true;           // a plain list's name that can be opened
   };
 
+  // Why the program refuses a record, with a box, in its order of checks;
+  // nothing when it takes it.
+  std::optional<std::string> Refusal(const boot::FileRecord& record) const {
+    if (record.secondPartMissing) return "the split mark has no second part after it";
+    if (boot::RefusesDestination(record)) {
+      return "\"" + record.destName + "\" is started as a program but has no extension, and the entry is refused";
+    }
+    if (IsRunOwnFile(record)) {
+      return record.destName + " would overwrite a file the run keeps for itself (its log, program, lists, toolkit, "
+                               "join or staging files), and the entry is refused";
+    }
+    if (const std::string* name = boot::FirstUnplainName(record)) {
+      return "\"" + *name + "\" is not a plain file name and the entry is refused";
+    }
+    return std::nullopt;
+  }
+
+  // The run's own files as the program lists them, on a machine of the
+  // usual layout: the media in D:\, Windows in C:\WINDOWS.
+  bool IsRunOwnFile(const boot::FileRecord& record) const {
+    if (!boot::IsPlainFileName(record.destName)) return false;
+    const bool temp = settingsDocument_.ReadInt(Text(boot::ids::kBootSetup), Text(boot::ids::kUseTempDir), 0) == 1;
+    const std::string win = "C:\\WINDOWS\\", sys = win + "SYSTEM\\", tempDir = "C:\\~SETUP\\";
+    const std::string& dest = temp ? tempDir : sys;
+    const std::string& setup = temp ? tempDir : win;
+    const std::string program = "D:\\";
+    std::string source = program + subDir_;
+    std::replace(source.begin(), source.end(), '/', '\\');
+    boot::AddTrailingBackslash(source);
+    const std::string listName = Text(boot::ids::kSetupListName);
+    const std::string listPath = program + settingsName_;
+    const std::string wanted = boot::NormalPath(
+        Setting(boot::ids::kSetupLogFile, Text(boot::ids::kDefaultLogFile), boot::kLogFileCapacity), win);
+    const std::string setupName =
+        Setting(boot::ids::kSetupFileName, Text(boot::ids::kDefaultSetupFileName), boot::kSetupFileNameCapacity);
+    const std::string owned[] = {
+        boot::IsUsableLogFile(wanted, program, source, {listPath, setup + listName, setup + setupName}, win)
+            ? wanted
+            : boot::NormalPath(Text(boot::ids::kDefaultLogFile), win),
+        program + program_, listPath, source + listName, form_ == boot::kSectionedList ? setup + listName : "",
+        program + boot::kToolkitFileName, win + boot::kJoinFileStem};
+    return boot::IsOwnedPath(boot::DestinationOf(record.destCode, temp, dest, win, sys) + record.destName, owned);
+  }
+
   // A plain list's first name and the program a sectioned list's Setup
   // key names end the run when the program refuses them, before it
   // installs anything.
@@ -167,7 +200,8 @@ class Linter {
   // False when neither is there or the source directory is outside.
   bool ReadLists() {
     const std::string firstDisk = disks_ ? "DISK1/" : "";
-    const std::string settingsName = fs::path(program_).replace_extension(Text(boot::ids::kListExtension)).string();
+    settingsName_ = fs::path(program_).replace_extension(Text(boot::ids::kListExtension)).string();
+    const std::string& settingsName = settingsName_;
     const std::optional<std::string> settingsText = ReadBytes(Disk(1) / settingsName);
     settingsDocument_ = profile::Document(settingsText);
     settings_ = ReadSections(settingsDocument_, firstDisk + settingsName);
@@ -525,7 +559,7 @@ class Linter {
       const std::string dest = boot::ToUpperAscii(record.destName);
       std::string source = record.sourceName;
       if (source.empty() && !dest.empty()) source = dest.substr(0, dest.size() - 1) + "_";
-      if (boot::RefusesDestination(record)) {
+      if (entry.refused && (boot::RefusesDestination(record) || IsRunOwnFile(record))) {
         Report(line, true, *Refusal(record));
         continue;
       }
@@ -598,6 +632,7 @@ class Linter {
   fs::path dir_;
   bool disks_;
   std::string program_;
+  std::string settingsName_;  // the program's own list
   std::string subDir_;  // FileSubDir, with "/"
   bool oneFile_ = true;  // the program's list is SETUP.LST itself
   std::string listName_;  // as diagnostics name it
