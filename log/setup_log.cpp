@@ -26,10 +26,9 @@ std::string LogFilePath(const BootState& state) {
   const std::string listName = LoadText(state, ids::kSetupListName);
   const std::string setupName =
       ReadTextSettingById(state, ids::kSetupFileName, ids::kDefaultSetupFileName, kSetupFileNameCapacity);
-  return IsUsableLogFile(wanted, dirs.program, dirs.source, {state.listPath, dirs.setup + listName, dirs.setup + setupName},
-                         dirs.win)
-             ? wanted
-             : NormalPath(LoadText(state, ids::kDefaultLogFile), dirs.win);
+  const bool usable = IsUsableLogFile(wanted, dirs.program, dirs.source,
+                                      {state.listPath, dirs.setup + listName, dirs.setup + setupName}, dirs.win);
+  return usable ? wanted : NormalPath(LoadText(state, ids::kDefaultLogFile), dirs.win);
 }
 
 void StartLog(BootState& state) {

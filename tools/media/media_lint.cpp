@@ -57,10 +57,11 @@ std::string Text(int id) { return resources::LookUpString(id).value_or(""); }
 Sections ReadSections(const profile::Document& document, const std::string& file) {
   Sections sections;
   for (const profile::Document::Header& header : document.Headers()) {
-    if (!header.closed) sections[kBrokenSection].push_back({file, static_cast<int>(header.line), "[" + header.name, ""});
+    const int line = static_cast<int>(header.line);
+    if (!header.closed) sections[kBrokenSection].push_back({file, line, "[" + header.name, ""});
     const std::string name = boot::ToUpperAscii(header.name);
     if (sections.contains(name)) {  // only the first of a name is read
-      sections[kRepeatedSection].push_back({file, static_cast<int>(header.line), header.name, ""});
+      sections[kRepeatedSection].push_back({file, line, header.name, ""});
       continue;
     }
     std::vector<Line>& lines = sections[name];
@@ -156,31 +157,50 @@ class Linter {
     return std::nullopt;
   }
 
-  // The run's own files as the program lists them, on a machine of the
-  // usual layout: the media in D:\, Windows in C:\WINDOWS.
-  bool IsRunOwnFile(const boot::FileRecord& record) const {
-    if (!boot::IsPlainFileName(record.destName)) return false;
-    const bool temp = settingsDocument_.ReadInt(Text(boot::ids::kBootSetup), Text(boot::ids::kUseTempDir), 0) == 1;
-    const std::string win = "C:\\WINDOWS\\", sys = win + "SYSTEM\\", tempDir = "C:\\~SETUP\\";
-    const std::string& dest = temp ? tempDir : sys;
-    const std::string& setup = temp ? tempDir : win;
-    const std::string program = "D:\\";
-    std::string source = program + subDir_;
-    std::replace(source.begin(), source.end(), '/', '\\');
-    boot::AddTrailingBackslash(source);
+  // The directories of a machine of the usual layout, which stands for
+  // any: the media in D:\, Windows in C:\WINDOWS.
+  struct Machine {
+    bool temp = false;  // UseTempDir=1
+    std::string win = "C:\\WINDOWS\\", sys = win + "SYSTEM\\", dest, setup, program = "D:\\", source;
+  };
+  Machine UsualMachine() const {
+    Machine machine;
+    machine.temp = settingsDocument_.ReadInt(Text(boot::ids::kBootSetup), Text(boot::ids::kUseTempDir), 0) == 1;
+    const std::string tempDir = "C:\\~SETUP\\";
+    machine.dest = machine.temp ? tempDir : machine.sys;
+    machine.setup = machine.temp ? tempDir : machine.win;
+    machine.source = machine.program + subDir_;
+    std::replace(machine.source.begin(), machine.source.end(), '/', '\\');
+    boot::AddTrailingBackslash(machine.source);
+    return machine;
+  }
+
+  // The files the run keeps for itself there, as the program lists them.
+  std::vector<std::string> RunOwnFiles(const Machine& machine) const {
     const std::string listName = Text(boot::ids::kSetupListName);
-    const std::string listPath = program + settingsName_;
-    const std::string wanted = boot::NormalPath(
-        Setting(boot::ids::kSetupLogFile, Text(boot::ids::kDefaultLogFile), boot::kLogFileCapacity), win);
+    const std::string listPath = machine.program + settingsName_;
+    const std::string defaultLog = Text(boot::ids::kDefaultLogFile);
+    const std::string wanted =
+        boot::NormalPath(Setting(boot::ids::kSetupLogFile, defaultLog, boot::kLogFileCapacity), machine.win);
     const std::string setupName =
         Setting(boot::ids::kSetupFileName, Text(boot::ids::kDefaultSetupFileName), boot::kSetupFileNameCapacity);
-    const std::string owned[] = {
-        boot::IsUsableLogFile(wanted, program, source, {listPath, setup + listName, setup + setupName}, win)
-            ? wanted
-            : boot::NormalPath(Text(boot::ids::kDefaultLogFile), win),
-        program + program_, listPath, source + listName, form_ == boot::kSectionedList ? setup + listName : "",
-        program + boot::kToolkitFileName, win + boot::kJoinFileStem};
-    return boot::IsOwnedPath(boot::DestinationOf(record.destCode, temp, dest, win, sys) + record.destName, owned);
+    const bool usable =
+        boot::IsUsableLogFile(wanted, machine.program, machine.source,
+                              {listPath, machine.setup + listName, machine.setup + setupName}, machine.win);
+    return {usable ? wanted : boot::NormalPath(defaultLog, machine.win),
+            machine.program + program_,
+            listPath,
+            machine.source + listName,
+            form_ == boot::kSectionedList ? machine.setup + listName : "",
+            machine.program + boot::kToolkitFileName,
+            machine.win + boot::kJoinFileStem};
+  }
+
+  bool IsRunOwnFile(const boot::FileRecord& record) const {
+    const Machine& m = machine_;
+    return boot::IsPlainFileName(record.destName) &&
+           boot::IsOwnedPath(boot::DestinationOf(record.destCode, m.temp, m.dest, m.win, m.sys) + record.destName,
+                             ownFiles_);
   }
 
   // A plain list's first name and the program a sectioned list's Setup
@@ -208,7 +228,8 @@ class Linter {
     const std::string sub = Setting(boot::ids::kFileSubDir, "*", boot::kFileSubDirCapacity);
     if (boot::IsSet(sub)) {
       if (!boot::IsRelativePath(sub)) {
-        Report(*Find("BOOTSETUP", "FileSubDir"), true, "FileSubDir \"" + sub + "\" must name a folder below the program's");
+        Report(*Find("BOOTSETUP", "FileSubDir"), true,
+               "FileSubDir \"" + sub + "\" must name a folder below the program's");
         return false;
       }
       subDir_ = sub;
@@ -425,6 +446,8 @@ class Linter {
   // lines they came from and whether it refuses them.
   void ReadRecords() {
     entries_.clear();
+    machine_ = UsualMachine();
+    ownFiles_ = RunOwnFiles(machine_);
     if (form_ == boot::kPlainList) return ReadPlainNames();
     std::vector<boot::FileRecord> records;
     struct Read {
@@ -643,6 +666,8 @@ class Linter {
   int form_ = boot::kOwnList;    // as the program settles it
   std::string plainList_;        // the names of a plain list joined by ";"
   std::vector<Entry> entries_;
+  Machine machine_;
+  std::vector<std::string> ownFiles_;  // on machine_
   std::vector<Diagnostic> diagnostics_;
 };
 
