@@ -14,8 +14,6 @@
 namespace boot {
 namespace {
 
-constexpr std::size_t kSectionNameCapacity = 35;
-
 // The window procedure reaches the run's state through this.
 BootState* g_state = nullptr;
 

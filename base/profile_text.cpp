@@ -378,11 +378,15 @@ Document::Document(const std::optional<std::string>& fileText) {
   text_ = std::move(file.text);
   const std::string_view text = text_;
   Section* current = nullptr;
+  std::size_t number = 0;
   for (Line line = LineAt(text, 0); line.begin < text.size();
        line = LineAt(text, line.next)) {
-    const Parsed parsed =
-        ParseLine(text.substr(line.begin, line.end - line.begin));
+    ++number;
+    const std::string_view whole = text.substr(line.begin, line.end - line.begin);
+    const Parsed parsed = ParseLine(whole);
     if (parsed.kind == Kind::kHeader) {
+      headers_.push_back({Outward(parsed.name, wide_), number,
+                          whole.find(']') != std::string_view::npos});
       // Only the first section of a name is ever searched.
       const auto [at, isNew] = sections_.try_emplace(Folded(parsed.name));
       current = isNew ? &at->second : nullptr;
@@ -391,7 +395,7 @@ Document::Document(const std::optional<std::string>& fileText) {
       const std::size_t valueBegin = line.begin + parsed.valueOffset;
       current->entries.push_back(
           {static_cast<std::size_t>(parsed.name.data() - text.data()),
-           parsed.name.size(), valueBegin, line.end - valueBegin});
+           parsed.name.size(), valueBegin, line.end - valueBegin, number});
       current->firstByName.try_emplace(Folded(parsed.name),
                                        current->entries.size() - 1);
     }
@@ -436,6 +440,25 @@ std::vector<std::pair<std::string, std::string>> Document::Entries(
         Outward(text.substr(entry.valueBegin, entry.valueSize), wide_));
   }
   return entries;
+}
+
+std::vector<Document::Header> Document::Headers() const { return headers_; }
+
+std::vector<std::pair<std::string, std::size_t>> Document::KeyLines(
+    std::string_view section) const {
+  std::vector<std::pair<std::string, std::size_t>> keys;
+  const auto found = sections_.find(Folded(Inward(TrimSpaces(section), wide_)));
+  if (found == sections_.end()) return keys;
+  const Section& entries = found->second;
+  const std::string_view text = text_;
+  for (std::size_t i = 0; i < entries.entries.size(); ++i) {
+    const Entry& entry = entries.entries[i];
+    const std::string_view name = text.substr(entry.nameBegin, entry.nameSize);
+    const auto first = entries.firstByName.find(Folded(name));
+    if (!name.empty() && first != entries.firstByName.end() && first->second == i)
+      keys.emplace_back(Outward(name, wide_), entry.line);
+  }
+  return keys;
 }
 
 }  // namespace profile

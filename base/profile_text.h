@@ -53,11 +53,25 @@ class Document {
   std::vector<std::pair<std::string, std::string>> Entries(
       std::string_view section) const;
 
+  // Where things stand in the file, for tools that name lines: lines
+  // count from 1, a break being CR, LF or CR LF as for the reads.
+  struct Header {
+    std::string name;
+    std::size_t line = 0;
+    bool closed = true;  // a "]" ends the name
+  };
+  std::vector<Header> Headers() const;
+  // The keys that reads find in the section (the first line of each
+  // name), in file order, with their lines.
+  std::vector<std::pair<std::string, std::size_t>> KeyLines(
+      std::string_view section) const;
+
  private:
   // Offsets into text_, so that a copied or moved document stays valid.
   struct Entry {
     std::size_t nameBegin = 0, nameSize = 0;
     std::size_t valueBegin = 0, valueSize = 0;  // all the text after "="
+    std::size_t line = 0;
   };
   struct Section {
     std::vector<Entry> entries;
@@ -68,7 +82,8 @@ class Document {
                                     std::string_view key) const;
 
   bool wide_ = false;
-  std::string text_;  // UTF-8 when the file is UTF-16
+  std::string text_;
+  std::vector<Header> headers_;  // UTF-8 when the file is UTF-16
   std::unordered_map<std::string, Section> sections_;  // first of each name
 };
 

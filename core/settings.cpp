@@ -40,7 +40,11 @@ VersionMethod ReadVersionMethod(const BootState& state) {
 }
 
 ListMode ReadListMode(const BootState& state) {
-  switch (ReadIntSetting(state, ids::kVBCompatible, 3)) {
+  return ListModeOf(ReadIntSetting(state, ids::kVBCompatible, 3));
+}
+
+ListMode ListModeOf(int vbCompatible) {
+  switch (vbCompatible) {
     case 0:
       return ListMode::kOwn;
     case 3:

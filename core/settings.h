@@ -6,47 +6,51 @@
 #include <string>
 
 #include "boot_state.h"
+#include "capacities.h"
 #include "string_ids.h"
 
 namespace boot {
 
 std::string LoadText(const BootState& state, int id);
 
-// Files read whole are at most this large; beyond it they are refused
-// before they are read.
-inline constexpr std::size_t kWholeFileLimit = 16u << 20;
-
-// Capacities of the settings, in characters including the terminator.
-inline constexpr std::size_t kTitleCapacity = 60;
-inline constexpr std::size_t kLineCapacity = 60;
-inline constexpr std::size_t kFileSubDirCapacity = 60;
-inline constexpr std::size_t kTempDirCapacity = 20;
-inline constexpr std::size_t kTempDirMessageCapacity = 100;
-inline constexpr std::size_t kLogFileCapacity = 35;
-inline constexpr std::size_t kExtraTextCapacity = 160;
-inline constexpr std::size_t kSetupFileNameCapacity = 15;
-inline constexpr std::size_t kOwnEntryCapacity = 40;
-inline constexpr std::size_t kSectionedEntryCapacity = 100;
-inline constexpr std::size_t kListSetupNameCapacity = 20;
-
-// The keys of the settings section that the program reads, by string id.
-// A numbered key is read as its name with 1, 2, ... appended. The media
-// tools warn about any other key, which the program would ignore.
+// The keys of the settings section that the program reads, by string id,
+// with the capacity of a text key (0 for a number). A numbered key is read
+// as its name with 1, 2, ... appended. The media tools warn about any other
+// key, which the program would ignore, and about a value it would cut.
 struct SettingKey {
   int id;
   bool numbered;
+  std::size_t capacity;
 };
 inline constexpr SettingKey kSettingKeys[] = {
-    {ids::kDialogTitle, false},   {ids::kDialogColor, false},     {ids::kDialogWidth, false},
-    {ids::kDialogHeight, false},  {ids::kDialogMessage, true},    {ids::kDialogStyle, false},
-    {ids::kDialog3d, false},      {ids::kImageFile, false},       {ids::kSetupDistName, false},
-    {ids::kSetupFileName, false}, {ids::kFile, true},             {ids::kVBCompatible, false},
-    {ids::kVersionCheck, false},  {ids::kUseTempDir, false},      {ids::kTempDir, false},
-    {ids::kNoIgnore, false},      {ids::kSetupLog, false},        {ids::kSetupLogFile, false},
-    {ids::kDeleteSetup, false},   {ids::kFileSubDir, false},      {ids::kRequires, true},
-    {ids::kExcludeWinOS, false},  {ids::kExcludeWinOSMessage, false}, {ids::kErrorMessageLaunch, false},
-    {ids::kErrorMessageInstall, false}, {ids::kErrorMessageInstallOther, false},
-    {ids::kErrorMessageTempDir, false}, {ids::kErrorMessageRequires, false},
+    {ids::kDialogTitle, false, kTitleCapacity},
+    {ids::kDialogColor, false, 0},
+    {ids::kDialogWidth, false, 0},
+    {ids::kDialogHeight, false, 0},
+    {ids::kDialogMessage, true, kLineCapacity},
+    {ids::kDialogStyle, false, 0},
+    {ids::kDialog3d, false, 0},
+    {ids::kImageFile, false, kImageFileCapacity},
+    {ids::kSetupDistName, false, kSetupFileNameCapacity},
+    {ids::kSetupFileName, false, kSetupFileNameCapacity},
+    {ids::kFile, true, kOwnEntryCapacity},
+    {ids::kVBCompatible, false, 0},
+    {ids::kVersionCheck, false, 0},
+    {ids::kUseTempDir, false, 0},
+    {ids::kTempDir, false, kTempDirCapacity},
+    {ids::kNoIgnore, false, 0},
+    {ids::kSetupLog, false, 0},
+    {ids::kSetupLogFile, false, kLogFileCapacity},
+    {ids::kDeleteSetup, false, 0},
+    {ids::kFileSubDir, false, kFileSubDirCapacity},
+    {ids::kRequires, true, kRequiresCapacity},
+    {ids::kExcludeWinOS, false, kExcludeCapacity},
+    {ids::kExcludeWinOSMessage, false, kExtraTextCapacity},
+    {ids::kErrorMessageLaunch, false, kExtraTextCapacity},
+    {ids::kErrorMessageInstall, false, kExtraTextCapacity},
+    {ids::kErrorMessageInstallOther, false, kExtraTextCapacity},
+    {ids::kErrorMessageTempDir, false, kTempDirMessageCapacity},
+    {ids::kErrorMessageRequires, false, kRequiresMessageCapacity},
 };
 
 // A text key of BootSetup; `key` is the key's string id, `suffix` is
@@ -66,5 +70,7 @@ bool ReadNonZeroSetting(const BootState& state, int key);
 VersionMethod ReadVersionMethod(const BootState& state);
 // VBCompatible, default 3 (the plain list).
 ListMode ReadListMode(const BootState& state);
+// The list form a VBCompatible number asks for.
+ListMode ListModeOf(int vbCompatible);
 
 }  // namespace boot

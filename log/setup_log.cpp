@@ -3,6 +3,7 @@
 #include "settings.h"
 #include "string_ids.h"
 #include "file_names.h"
+#include "run_files.h"
 #include "text.h"
 
 #ifndef SETUP_VERSION_LABEL
@@ -25,12 +26,9 @@ std::string LogFilePath(const BootState& state) {
   const std::string listName = LoadText(state, ids::kSetupListName);
   const std::string setupName =
       ReadTextSettingById(state, ids::kSetupFileName, ids::kDefaultSetupFileName, kSetupFileNameCapacity);
-  const bool onMedia = IsBelow(wanted, dirs.program) || IsBelow(wanted, dirs.source);
-  bool runFile = false;
-  for (const std::string& file : {state.listPath, dirs.setup + listName, dirs.setup + setupName}) {
-    runFile = runFile || wanted == NormalPath(file, dirs.win);
-  }
-  return onMedia || runFile ? NormalPath(LoadText(state, ids::kDefaultLogFile), dirs.win) : wanted;
+  const bool usable = IsUsableLogFile(wanted, dirs.program, dirs.source,
+                                      {state.listPath, dirs.setup + listName, dirs.setup + setupName}, dirs.win);
+  return usable ? wanted : NormalPath(LoadText(state, ids::kDefaultLogFile), dirs.win);
 }
 
 void StartLog(BootState& state) {

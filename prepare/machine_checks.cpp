@@ -10,10 +10,6 @@
 namespace boot {
 namespace {
 
-constexpr std::size_t kExcludeCapacity = 35;
-constexpr std::size_t kRequiresCapacity = 20;
-constexpr std::size_t kRequiresMessageCapacity = 100;
-
 // Only a plain name is looked for: a path or a device name could reach
 // anywhere, and such a file counts as missing.
 bool Present(BootState& state, const std::string& name) {

@@ -15,7 +15,6 @@
 namespace boot {
 namespace {
 
-constexpr std::size_t kImageFileCapacity = 60;
 constexpr int kFitToBitmap = 3;
 constexpr int kMaxCopyNames = 99;
 

@@ -94,6 +94,16 @@ SettingNames BootstrapperSettings() {
   return names;
 }
 
+std::size_t SettingLength(const std::string& key) {
+  for (const boot::SettingKey& setting : boot::kSettingKeys) {
+    const std::optional<std::string> name = resources::LookUpString(setting.id);
+    if (!name || !(setting.numbered ? NumberedKey(key, *name) : SameName(key, *name))) continue;
+    if (setting.id == boot::ids::kImageFile) return boot::kImageFileRoom - 1;
+    return setting.capacity == 0 ? 0 : setting.capacity - 1;
+  }
+  return 0;
+}
+
 std::vector<LineError> CheckManifestNames(const std::string& text) {
   const std::vector<Section> sections = KnownSections();
   std::vector<std::string> sectionNames;

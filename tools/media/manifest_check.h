@@ -4,6 +4,7 @@
 // and, where one is near, the name that was probably meant.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -23,5 +24,10 @@ struct SettingNames {
   std::vector<std::string> numbered;
 };
 SettingNames BootstrapperSettings();
+
+// The characters the bootstrapper keeps of the value of its setting `key`
+// (a numbered one with its number); 0 for a number or a key it never reads.
+// ImageFile is kept to the room of the described program.
+std::size_t SettingLength(const std::string& key);
 
 }  // namespace media

@@ -6,6 +6,7 @@
 #include <set>
 #include <sstream>
 
+#include "capacities.h"
 #include "file_names.h"
 #include "image_files.h"
 #include "pe_version.h"
@@ -19,13 +20,14 @@ namespace {
 namespace fs = std::filesystem;
 
 // What the bootstrapper keeps of a value, in characters.
-constexpr std::size_t kTextLength = 59;       // DialogTitle, DialogMessageN
-constexpr std::size_t kNameLength = 19;       // a source name in a list entry
-constexpr std::size_t kSetupKeyLength = 19;   // Setup=
-constexpr std::size_t kEntryLength = 99;      // a [Bootstrap] entry
-constexpr std::size_t kImageFileLength = 39;  // ImageFile=, split in a working copy
-constexpr std::size_t kRecordLength = 39;     // a [BootSetup] FileN record
-constexpr std::size_t kSetupNameLength = 14;  // SetupFileName, SetupDistName
+constexpr std::size_t kTitleLength = boot::kTitleCapacity - 1;
+constexpr std::size_t kMessageLength = boot::kLineCapacity - 1;         // DialogMessageN
+constexpr std::size_t kNameLength = boot::kShortFieldLength;            // a source name in a list entry
+constexpr std::size_t kSetupKeyLength = boot::kListSetupNameCapacity - 1;  // Setup=
+constexpr std::size_t kEntryLength = boot::kSectionedEntryCapacity - 1;    // a [Bootstrap] entry
+constexpr std::size_t kImageFileLength = boot::kImageFileRoom - 1;         // ImageFile=
+constexpr std::size_t kRecordLength = boot::kOwnEntryCapacity - 1;         // a [BootSetup] FileN record
+constexpr std::size_t kSetupNameLength = boot::kSetupFileNameCapacity - 1;  // SetupFileName, SetupDistName
 constexpr int kMessages = 4;
 constexpr int kListPasses = 4;
 
@@ -159,7 +161,7 @@ std::string RecordsText(const std::vector<PlacedFile>& files, std::string& error
     const std::string record = Record(files[i]);
     if (record.size() > kRecordLength) {
       error = "the record of " + files[i].source->name + " has " + std::to_string(record.size()) +
-              " characters; the bootstrapper reads 39: " + record;
+              " characters; the bootstrapper reads " + std::to_string(kRecordLength) + ": " + record;
     }
     text += "File" + std::to_string(i) + "=" + record + "\r\n";
   }
@@ -185,7 +187,7 @@ std::string SetupListText(const Manifest& manifest, const std::vector<PlacedFile
       const std::string entry = Entry(file, file.pieces[i], i + 1 < file.pieces.size());
       if (entry.size() > kEntryLength) {
         error = "the entry of " + file.source->name + " has " + std::to_string(entry.size()) +
-                " characters; the bootstrapper reads 99: " + entry;
+                " characters; the bootstrapper reads " + std::to_string(kEntryLength) + ": " + entry;
       }
       text += "File" + std::to_string(++n) + "=" + entry + "\r\n";
     }
@@ -264,14 +266,14 @@ ManifestResult ReadManifest(const std::string& text, const fs::path& folder, con
   };
   Manifest manifest;
   manifest.title = read("Media", "Title");
-  check.Text("Title", manifest.title, kTextLength);
+  check.Text("Title", manifest.title, kTitleLength);
   manifest.label = read("Media", "Label");
   const std::string setupExe = read("Media", "SetupExe");
   manifest.setupExe = setupExe.empty() ? defaultSetupExe : folder / setupExe;
   if (!fs::is_regular_file(manifest.setupExe)) check.Error("SetupExe", manifest.setupExe.string() + " is not a file");
   for (int n = 1; n <= kMessages; ++n) {
     manifest.messages.push_back(read("Splash", "Message" + std::to_string(n)));
-    check.Text("Message" + std::to_string(n), manifest.messages.back(), kTextLength);
+    check.Text("Message" + std::to_string(n), manifest.messages.back(), kMessageLength);
   }
   if (const std::string image = read("Splash", "Image"); !image.empty()) {
     manifest.image = ParseImage(image, folder, check);
@@ -281,7 +283,8 @@ ManifestResult ReadManifest(const std::string& text, const fs::path& folder, con
     for (const char* reserved : kReservedKeys) {
       if (boot::ToUpperAscii(key) == boot::ToUpperAscii(reserved)) check.Error(key, "is written by the tool");
     }
-    check.Text(key, value, 4096);
+    const std::size_t kept = SettingLength(key);
+    check.Text(key, value, kept != 0 ? kept : 4096);
     manifest.settings.emplace_back(key, value);
   }
   // The Setup key's program is started from the temporary directory with

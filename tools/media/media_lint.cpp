@@ -7,12 +7,16 @@
 #include <map>
 #include <optional>
 
+#include "boot_state.h"
+#include "run_files.h"
 #include "file_names.h"
 #include "image_files.h"
+#include "list_forms.h"
 #include "media_build.h"
 #include "manifest_check.h"
 #include "nearest_name.h"
 #include "pe_version.h"
+#include "profile_text.h"
 #include "settings.h"
 #include "string_table.h"
 #include "szdd.h"
@@ -23,10 +27,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t kPlainLineBytes = 20;  // a plain list's line with its break
 constexpr int kAllVersions = 31;              // the five version classes
 constexpr int kDefaultWidth = 300;
 constexpr int kDefaultHeight = 150;
+constexpr std::size_t kWholeValue = std::size_t(1) << 20;
 
 struct Line {
   std::string file;  // as diagnostics name it
@@ -35,7 +39,8 @@ struct Line {
   std::string value;
 };
 
-// The lines of an INI file by section (upper case), with their numbers.
+// The keys of an INI file that the program's profile reads find, by
+// section (upper case), with their lines and values as read.
 using Sections = std::map<std::string, std::vector<Line>>;
 
 // Section headers without their "]" are kept under this name, which no
@@ -43,48 +48,42 @@ using Sections = std::map<std::string, std::vector<Line>>;
 // the section's name, so a header cut short still opens a section, but
 // another reader of the list may see none.
 const std::string kBrokenSection = "[";
+// Later headers of a section already opened, whose keys no read finds.
+const std::string kRepeatedSection = "[[";
 
-Sections ParseIni(const std::string& text, const std::string& file, bool& hasSections) {
+// The program's text of string `id`: key, section and file names.
+std::string Text(int id) { return resources::LookUpString(id).value_or(""); }
+
+Sections ReadSections(const profile::Document& document, const std::string& file) {
   Sections sections;
-  std::string section;
-  int number = 0;
-  std::size_t start = 0;
-  hasSections = false;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    ++number;
-    start = end + 1;
-    if (line.starts_with("[") && line.find(']') != std::string::npos) {
-      section = boot::ToUpperAscii(line.substr(1, line.find(']') - 1));
-      hasSections = true;
-    } else if (line.starts_with("[")) {
-      const std::size_t last = line.find_last_not_of(" \t");
-      section = boot::ToUpperAscii(line.substr(1, last == 0 ? 0 : last));
-      hasSections = true;
-      sections[kBrokenSection].push_back({file, number, line, ""});
-    } else if (const std::size_t equals = line.find('='); equals != std::string::npos && !section.empty()) {
-      sections[section].push_back({file, number, line.substr(0, equals), line.substr(equals + 1)});
+  for (const profile::Document::Header& header : document.Headers()) {
+    const int line = static_cast<int>(header.line);
+    if (!header.closed) sections[kBrokenSection].push_back({file, line, "[" + header.name, ""});
+    const std::string name = boot::ToUpperAscii(header.name);
+    if (sections.contains(name)) {  // only the first of a name is read
+      sections[kRepeatedSection].push_back({file, line, header.name, ""});
+      continue;
+    }
+    std::vector<Line>& lines = sections[name];
+    for (const auto& [key, number] : document.KeyLines(header.name)) {
+      lines.push_back({file, static_cast<int>(number), key, document.ReadString(header.name, key, "", kWholeValue)});
     }
   }
   return sections;
 }
 
-// What the bootstrapper's plain-list scan decides: every line but the last
-// fits in 20 bytes with its break.
-bool ScannedAsPlain(const std::string& text) {
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) return true;
-    if (end + 1 - start > kPlainLineBytes) return false;
-    start = end + 1;
+// The lines that an editor counts in text[from, to): LF, CR LF and CR end one.
+int EditorLines(std::string_view text, std::size_t from, std::size_t to) {
+  int lines = 0;
+  for (std::size_t i = from; i < to && i < text.size(); ++i) {
+    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) ++lines;
   }
+  return lines;
 }
 
 std::optional<std::string> ReadBytes(const fs::path& path) {
+  std::error_code error;
+  if (!fs::is_regular_file(path, error)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   return std::string(std::istreambuf_iterator<char>(in), {});
@@ -111,43 +110,166 @@ class Linter {
     CheckNumbering("BOOTSETUP", "DialogMessage");
     CheckNumbering("BOOTSTRAP", "File");
     CheckExclusion();
+    ReadRecords();
+    CheckPlainNames();
     CheckSectionedEntries();
     CheckRecords();
     CheckImage();
     return std::move(diagnostics_);
   }
 
+  ListReading Read() {
+    ListReading reading;
+    if (!fs::is_directory(dir_) || !ReadLists()) return reading;
+    ReadRecords();
+    reading.form = form_;
+    if (RunEndsAtTheList()) return reading;
+    for (const Entry& entry : entries_) {
+      if (!entry.refused && entry.found) reading.records.push_back(entry.record);
+    }
+    return reading;
+  }
+
  private:
+  // A record of the list with the lines it came from.
+  struct Entry {
+    boot::FileRecord record;
+    Line first;
+    std::optional<Line> second;  // of a split file's second part
+    bool refused = false;        // for its names, with a box
+    bool found = true;           // a plain list's name that can be opened
+  };
+
+  // Why the program refuses a record, with a box, in its order of checks;
+  // nothing when it takes it.
+  std::optional<std::string> Refusal(const boot::FileRecord& record) const {
+    if (record.secondPartMissing) return "the split mark has no second part after it";
+    if (boot::RefusesDestination(record)) {
+      return "\"" + record.destName + "\" is started as a program but has no extension, and the entry is refused";
+    }
+    if (IsRunOwnFile(record)) {
+      return record.destName + " would overwrite a file the run keeps for itself (its log, program, lists, toolkit, "
+                               "join or staging files), and the entry is refused";
+    }
+    if (const std::string* name = boot::FirstUnplainName(record)) {
+      return "\"" + *name + "\" is not a plain file name and the entry is refused";
+    }
+    return std::nullopt;
+  }
+
+  // The directories of a machine of the usual layout, which stands for
+  // any: the media in D:\, Windows in C:\WINDOWS.
+  struct Machine {
+    bool temp = false;  // UseTempDir=1
+    std::string win = "C:\\WINDOWS\\", sys = win + "SYSTEM\\", dest, setup, program = "D:\\", source;
+  };
+  Machine UsualMachine() const {
+    Machine machine;
+    machine.temp = settingsDocument_.ReadInt(Text(boot::ids::kBootSetup), Text(boot::ids::kUseTempDir), 0) == 1;
+    const std::string tempDir = "C:\\~SETUP\\";
+    machine.dest = machine.temp ? tempDir : machine.sys;
+    machine.setup = machine.temp ? tempDir : machine.win;
+    machine.source = machine.program + subDir_;
+    std::replace(machine.source.begin(), machine.source.end(), '/', '\\');
+    boot::AddTrailingBackslash(machine.source);
+    return machine;
+  }
+
+  // The files the run keeps for itself there, as the program lists them.
+  std::vector<std::string> RunOwnFiles(const Machine& machine) const {
+    const std::string listName = Text(boot::ids::kSetupListName);
+    const std::string listPath = machine.program + settingsName_;
+    const std::string defaultLog = Text(boot::ids::kDefaultLogFile);
+    const std::string wanted =
+        boot::NormalPath(Setting(boot::ids::kSetupLogFile, defaultLog, boot::kLogFileCapacity), machine.win);
+    const std::string setupName =
+        Setting(boot::ids::kSetupFileName, Text(boot::ids::kDefaultSetupFileName), boot::kSetupFileNameCapacity);
+    const bool usable =
+        boot::IsUsableLogFile(wanted, machine.program, machine.source,
+                              {listPath, machine.setup + listName, machine.setup + setupName}, machine.win);
+    return {usable ? wanted : boot::NormalPath(defaultLog, machine.win),
+            machine.program + program_,
+            listPath,
+            machine.source + listName,
+            form_ == boot::ListMode::kSectioned ? machine.setup + listName : "",
+            machine.program + boot::kToolkitFileName,
+            machine.win + boot::kJoinFileStem};
+  }
+
+  bool IsRunOwnFile(const boot::FileRecord& record) const {
+    const Machine& m = machine_;
+    return boot::IsPlainFileName(record.destName) &&
+           boot::IsOwnedPath(boot::DestinationOf(record.destCode, m.temp, m.dest, m.win, m.sys) + record.destName,
+                             ownFiles_);
+  }
+
+  // A plain list's first name and the program a sectioned list's Setup
+  // key names end the run when the program refuses them, before it
+  // installs anything.
+  bool RunEndsAtTheList() const {
+    if (form_ == boot::ListMode::kPlain) return !entries_.empty() && entries_.front().refused;
+    if (form_ != boot::ListMode::kSectioned) return false;
+    const std::string setup = ListDocument().ReadString(Text(boot::ids::kSetupSection), Text(boot::ids::kSetupKey), "*",
+                                                        boot::kListSetupNameCapacity);
+    const std::string program = boot::GetField(setup, 1, ' ');
+    return boot::IsSet(setup) && !(boot::IsPlainFileName(program) && boot::HasExtension(program));
+  }
+
   // The program's own list beside it holds the settings; SETUP.LST in the
   // source directory (FileSubDir below the program's) holds the files.
   // False when neither is there or the source directory is outside.
   bool ReadLists() {
     const std::string firstDisk = disks_ ? "DISK1/" : "";
-    const std::string settingsName = fs::path(program_).replace_extension(".LST").string();
+    settingsName_ = fs::path(program_).replace_extension(Text(boot::ids::kListExtension)).string();
+    const std::string& settingsName = settingsName_;
     const std::optional<std::string> settingsText = ReadBytes(Disk(1) / settingsName);
-    bool settingsHaveSections = false;
-    if (settingsText) settings_ = ParseIni(*settingsText, firstDisk + settingsName, settingsHaveSections);
-    if (const Line* sub = Find("BOOTSETUP", "FileSubDir"); sub != nullptr && sub->value.size() > 1) {
-      if (!boot::IsRelativePath(sub->value)) {
-        Report(*sub, true, "FileSubDir \"" + sub->value + "\" must name a folder below the program's");
+    settingsDocument_ = profile::Document(settingsText);
+    settings_ = ReadSections(settingsDocument_, firstDisk + settingsName);
+    const std::string sub = Setting(boot::ids::kFileSubDir, "*", boot::kFileSubDirCapacity);
+    if (boot::IsSet(sub)) {
+      if (!boot::IsRelativePath(sub)) {
+        Report(*Find("BOOTSETUP", "FileSubDir"), true,
+               "FileSubDir \"" + sub + "\" must name a folder below the program's");
         return false;
       }
-      subDir_ = sub->value;
+      subDir_ = sub;
       std::replace(subDir_.begin(), subDir_.end(), '\\', '/');
     }
-    const std::string listName = firstDisk + (subDir_.empty() ? "" : subDir_ + "/") + "SETUP.LST";
-    oneFile_ = listName == firstDisk + settingsName;
-    const std::optional<std::string> text = oneFile_ ? settingsText : ReadBytes(Disk(1) / "SETUP.LST");
-    if (!text && !settingsText) {
-      diagnostics_.push_back({listName, 0, true, "missing: the bootstrapper has nothing to read"});
+    const std::string listFile = Text(boot::ids::kSetupListName);
+    listName_ = firstDisk + (subDir_.empty() ? "" : subDir_ + "/") + listFile;
+    oneFile_ = listName_ == firstDisk + settingsName;
+    listText_ = oneFile_ ? settingsText : ReadBytes(Disk(1) / listFile);
+    if (!listText_ && !settingsText) {
+      diagnostics_.push_back({listName_, 0, true, "missing: the bootstrapper has nothing to read"});
       return false;
     }
-    if (text) {
-      bool hasSections = settingsHaveSections;
-      list_ = oneFile_ ? settings_ : ParseIni(*text, listName, hasSections);
-      CheckMode(*text, listName, hasSections);
-    }
+    if (!oneFile_) listDocument_ = profile::Document(listText_);
+    list_ = oneFile_ ? settings_ : ReadSections(ListDocument(), listName_);
+    form_ = Form();
+    if (listText_) CheckMode();
     return true;
+  }
+
+  const profile::Document& ListDocument() const { return oneFile_ ? settingsDocument_ : listDocument_; }
+
+  // A text setting as the program reads it.
+  std::string Setting(int key, const std::string& defaultText, std::size_t capacity,
+                      const std::string& suffix = {}) const {
+    return settingsDocument_.ReadString(Text(boot::ids::kBootSetup), Text(key) + suffix, defaultText, capacity);
+  }
+
+  // The list's form as the program settles it: VBCompatible when SETUP.LST
+  // is there, and for 3 what the scan of its bytes finds.
+  boot::ListMode Form() {
+    if (!listText_) return boot::ListMode::kOwn;
+    mode_ = boot::ListModeOf(static_cast<int>(
+        settingsDocument_.ReadInt(Text(boot::ids::kBootSetup), Text(boot::ids::kVBCompatible), 3)));
+    if (mode_ != boot::ListMode::kPlain) return mode_;
+    const boot::PlainScan scan = listText_->size() > boot::kWholeFileLimit ? boot::PlainScan{boot::kScanNoMemory, {}}
+                                                                            : boot::ScanListContent(*listText_);
+    plainList_ = scan.list;
+    if (scan.result == boot::kScanDone) return boot::ListMode::kPlain;
+    return scan.result == boot::kScanLineTooLong ? boot::ListMode::kSectioned : boot::ListMode::kOwn;
   }
 
   // The source directory on disk n.
@@ -173,38 +295,38 @@ class Linter {
     return nullptr;
   }
 
-  void CheckMode(const std::string& text, const std::string& name, bool hasSections) {
-    const Line* mode = Find("BOOTSETUP", "VBCompatible");
-    if (mode != nullptr && boot::ParseLeadingInt(mode->value) != 3) return;
-    if (hasSections && ScannedAsPlain(text)) {
-      diagnostics_.push_back({name, 1, true,
+  void CheckMode() {
+    const bool hasSections = !ListDocument().Headers().empty();
+    if (mode_ != boot::ListMode::kPlain) return;
+    if (hasSections && form_ == boot::ListMode::kPlain) {
+      diagnostics_.push_back({listName_, 1, true,
                               "every line is short, so the list is read as a plain list of file names although it "
                               "has sections; set VBCompatible=4 or 0"});
-    } else if (!hasSections && !ScannedAsPlain(text)) {
+    } else if (!hasSections && form_ == boot::ListMode::kSectioned) {
       diagnostics_.push_back(
-          {name, 1, true, "a line longer than 18 characters makes this plain list count as a sectioned one"});
+          {listName_, 1, true, "a line longer than 18 characters makes this plain list count as a sectioned one"});
     }
   }
 
-  // Capacities in characters that the bootstrapper keeps, by key.
-  static std::size_t Capacity(const std::string& key) {
-    const std::string upper = boot::ToUpperAscii(key);
-    if (upper == "DIALOGTITLE" || upper.starts_with("DIALOGMESSAGE")) return 59;
-    if (upper.starts_with("ERRORMESSAGEREQUIRES")) return 99;
-    if (upper.starts_with("ERRORMESSAGE")) return 159;
-    if (upper == "SETUPFILENAME" || upper == "SETUPDISTNAME") return 14;
-    if (upper == "TEMPDIR" || upper.starts_with("REQUIRES") || upper == "SETUP") return 19;
-    if (upper == "IMAGEFILE") return 39;
-    if (upper == "EXCLUDEWINOS") return 34;
-    if (upper.starts_with("FILE")) return 39;  // a record of the list's record form
-    return 0;
+  // What the bootstrapper keeps of a value, in characters; 0 for a number
+  // or a key it does not read.
+  static std::size_t Capacity(const std::string& section, const std::string& key) {
+    if (section == "BOOTSTRAP") return boot::kSectionedEntryCapacity - 1;
+    if (section == "SETUP") return boot::ToUpperAscii(key) == "SETUP" ? boot::kListSetupNameCapacity - 1 : 0;
+    return section == "BOOTSETUP" ? SettingLength(key) : 0;
   }
 
   void CheckHeaders(const Sections& sections) {
-    const auto broken = sections.find(kBrokenSection);
-    if (broken == sections.end()) return;
-    for (const Line& line : broken->second) {
-      Report(line, true, "the section header " + line.key + " has no closing \"]\"");
+    if (const auto broken = sections.find(kBrokenSection); broken != sections.end()) {
+      for (const Line& line : broken->second) {
+        Report(line, true, "the section header " + line.key + " has no closing \"]\"");
+      }
+    }
+    if (const auto repeated = sections.find(kRepeatedSection); repeated != sections.end()) {
+      for (const Line& line : repeated->second) {
+        Report(line, false, "[" + line.key + "] is opened again: the bootstrapper reads only the first section of a "
+                            "name, so the keys below are never read");
+      }
     }
   }
 
@@ -250,12 +372,12 @@ class Linter {
 
   void CheckValues(const Sections& sections) {
     for (const auto& [section, lines] : sections) {
-      if (section == kBrokenSection) continue;
+      if (section == kBrokenSection || section == kRepeatedSection) continue;
       for (const Line& line : lines) {
         if (line.value.find('|') != std::string::npos) {
           Report(line, true, line.key + ": a \"|\" splits the bootstrapper's text and shifts every later value");
         }
-        const std::size_t capacity = section == "BOOTSTRAP" ? 99 : Capacity(line.key);
+        const std::size_t capacity = Capacity(section, line.key);
         if (capacity != 0 && line.value.size() > capacity) {
           Report(line, true, line.key + " is cut to " + std::to_string(capacity) + " characters: \"" +
                                         line.value.substr(0, capacity) + "\"");
@@ -320,38 +442,124 @@ class Linter {
     return std::nullopt;
   }
 
+  // The records the program takes from the list in its form, with the
+  // lines they came from and whether it refuses them.
+  void ReadRecords() {
+    entries_.clear();
+    machine_ = UsualMachine();
+    ownFiles_ = RunOwnFiles(machine_);
+    if (form_ == boot::ListMode::kPlain) return ReadPlainNames();
+    std::vector<boot::FileRecord> records;
+    struct Read {
+      Line line;
+      bool set = false;
+      std::size_t records = 0;  // after the entry
+    };
+    std::vector<Read> reads;
+    const auto note = [&](const std::string& section, const std::string& key, std::string entry) {
+      if (!reads.empty()) reads.back().records = records.size();
+      const Line* line = Find(section, key);
+      reads.push_back({line != nullptr ? *line : Line{}, boot::IsSet(entry), 0});
+      return entry;
+    };
+    if (form_ == boot::ListMode::kSectioned) {
+      const boot::ListMacros macros{Text(boot::ids::kWinSysPathMacro), Text(boot::ids::kWinPathMacro),
+                                    Text(boot::ids::kDllSelfRegisterMacro), Text(boot::ids::kExeSelfRegisterMacro)};
+      const std::string section = Text(boot::ids::kBootstrapSection);
+      const std::string key = Text(boot::ids::kBootstrapFile);
+      boot::ReadSectionedEntries(records, macros, [&](int n) {
+        const std::string name = key + std::to_string(n);
+        return note("BOOTSTRAP", name, ListDocument().ReadString(section, name, "*", boot::kSectionedEntryCapacity));
+      });
+    } else {
+      boot::ReadOwnEntries(records, [&](int n) {
+        return note("BOOTSETUP", Text(boot::ids::kFile) + std::to_string(n),
+                    Setting(boot::ids::kFile, "*", boot::kOwnEntryCapacity, std::to_string(n)));
+      });
+    }
+    if (!reads.empty()) reads.back().records = records.size();
+    // An entry that adds no record completes the split file before it.
+    std::size_t before = 0;
+    for (const Read& read : reads) {
+      if (!read.set) break;
+      if (read.records > before) {
+        entries_.push_back({records[read.records - 1], read.line, std::nullopt, false, true});
+      } else if (!entries_.empty()) {
+        entries_.back().second = read.line;
+      }
+      before = read.records;
+    }
+    for (Entry& entry : entries_) entry.refused = Refusal(entry.record).has_value();
+  }
+
+  // Form 3: each name that can be opened becomes a record and takes the
+  // last character of the name its compressed header records.
+  void ReadPlainNames() {
+    std::size_t cursor = 0;
+    int line = 1;
+    for (const std::string& item : boot::PlainListItems(plainList_)) {
+      if (item.empty()) continue;
+      const std::size_t at = std::min(listText_->find(item, cursor), listText_->size());
+      line += EditorLines(*listText_, cursor, at);
+      cursor = at + item.size();  // a name holds no line break
+      Entry entry{{}, Line{listName_, line, item, item}, std::nullopt, !boot::IsPlainFileName(item), false};
+      entry.record.destName = item;
+      const std::optional<std::string> content = entry.refused ? std::nullopt : ReadBytes(Disk(1) / item);
+      if (content) {
+        const std::string name = szdd::ExpandedName(item, *content);
+        if (!name.empty()) entry.record.destName.back() = name.back();
+        entry.found = true;
+      }
+      entries_.push_back(std::move(entry));
+    }
+  }
+
+  // Every name of a plain list that the program refuses or cannot open
+  // (it goes on without a word), and the main setup program, its first.
+  void CheckPlainNames() {
+    if (form_ != boot::ListMode::kPlain || !ListDocument().Headers().empty()) return;
+    for (const Entry& entry : entries_) {
+      const std::string& name = entry.first.key;
+      if (entry.refused) {
+        Report(entry.first, true, "\"" + name + "\" is not a plain file name and is refused");
+      } else if (!entry.found) {
+        Report(entry.first, true, name + " is not on disk 1");
+      } else if (&entry == &entries_.front()) {
+        CheckVersion(entry.first, "", {Disk(1) / name}, true);
+      }
+    }
+  }
+
   void CheckSectionedEntries() {
-    if (!list_.contains("BOOTSTRAP")) return;
+    if (form_ != boot::ListMode::kSectioned || !list_.contains("BOOTSTRAP")) return;
     const Line* setup = Find("SETUP", "Setup");
     const std::string program = setup ? boot::ToUpperAscii(boot::GetField(setup->value, 1, ' ')) : std::string();
+    if (setup != nullptr && RunEndsAtTheList()) {
+      Report(*setup, true, "\"" + boot::GetField(setup->value, 1, ' ') +
+                               "\" is not a plain file name with an extension: the run ends here");
+      return;
+    }
     bool programInstalled = false;
-    const Line* tempDir = Find("BOOTSETUP", "UseTempDir");
-    const bool usesTempDir = tempDir != nullptr && boot::ParseLeadingInt(tempDir->value) == 1;
-    std::vector<fs::path> parts;
-    for (int n = 1;; ++n) {
-      const Line* line = Find("BOOTSTRAP", "File" + std::to_string(n));
-      if (line == nullptr) break;
-      const auto field = [line](int k) { return boot::GetField(line->value, k, ','); };
-      const std::string source = field(3), dest = boot::ToUpperAscii(field(4));
-      for (const std::string& name : {source, dest}) {
-        if (!name.empty() && !boot::IsPlainFileName(name)) {
-          Report(*line, true, "\"" + name + "\" is not a plain file name and the entry is refused");
-        }
+    const bool usesTempDir =
+        settingsDocument_.ReadInt(Text(boot::ids::kBootSetup), Text(boot::ids::kUseTempDir), 0) == 1;
+    for (const Entry& entry : entries_) {
+      const boot::FileRecord& record = entry.record;
+      const std::string dest = boot::ToUpperAscii(record.destName);
+      if (const std::optional<std::string> refusal = Refusal(record)) {
+        Report(entry.first, true, *refusal);
+        continue;
       }
-      const std::optional<fs::path> path = Source(*line, boot::ParseLeadingInt(field(1)), source, dest);
-      if (path) parts.push_back(*path);
-      const bool splitFollows = !field(2).empty();
-      if (splitFollows && Find("BOOTSTRAP", "File" + std::to_string(n + 1)) == nullptr) {
-        Report(*line, true, "the split mark has no second part after it");
+      std::vector<fs::path> parts;
+      if (auto path = Source(entry.first, record.disk, record.sourceName, dest)) parts.push_back(*path);
+      if (entry.second) {
+        if (auto path = Source(*entry.second, record.secondDisk, record.secondSource, dest)) parts.push_back(*path);
       }
-      if (splitFollows) continue;
-      if (usesTempDir && dest != program && boot::ToUpperAscii(field(5)).starts_with("$(WINPATH)")) {
-        Report(*line, false, dest + " goes into the temporary directory and is never deleted: the "
-                                    "directory cannot be removed (use $(WinSysPath))");
+      if (usesTempDir && dest != program && record.destCode == 1) {
+        Report(entry.first, false, dest + " goes into the temporary directory and is never deleted: the "
+                                          "directory cannot be removed (use $(WinSysPath))");
       }
       programInstalled = programInstalled || dest == program;
-      CheckVersion(*line, field(10), parts, dest == program);
-      parts.clear();
+      if (parts.size() == (entry.second ? 2u : 1u)) CheckVersion(entry.first, record.version, parts, dest == program);
     }
     if (setup != nullptr && !programInstalled) {
       Report(*setup, true, "the main setup program " + program + " is installed by no [Bootstrap] entry");
@@ -362,34 +570,35 @@ class Linter {
   // program by SetupDistName, each other file by a [BootSetup] FileN record
   // DEST;SKIP;DESTCODE;VERSION;DISK;SOURCE;REGISTER;SECOND;SECONDDISK.
   void CheckRecords() {
-    const Line* mode = Find("BOOTSETUP", "VBCompatible");
-    const int form = mode ? boot::ParseLeadingInt(mode->value) : 3;
-    if (form == 3 || form == 4) return;
+    if (form_ == boot::ListMode::kPlain || form_ == boot::ListMode::kSectioned) return;
     const Line* program = Find("BOOTSETUP", "SetupDistName");
     const std::string distName = program ? program->value : "SETUP1.EX_";
     if (program != nullptr && boot::IsPlainFileName(distName)) {
       if (const auto path = Source(*program, 1, distName, "")) CheckVersion(*program, "", {*path}, true);
     }
-    for (int n = 1;; ++n) {
-      const Line* line = Find("BOOTSETUP", "File" + std::to_string(n));
-      if (line == nullptr || line->value.size() <= 1) break;
-      const auto field = [line](int k) { return boot::GetField(line->value, k, ';'); };
-      const std::string dest = boot::ToUpperAscii(field(1)), second = field(8);
-      std::string source = field(6);
+    for (const Entry& entry : entries_) {
+      const boot::FileRecord& record = entry.record;
+      const Line& line = entry.first;
+      const std::string dest = boot::ToUpperAscii(record.destName);
+      std::string source = record.sourceName;
       if (source.empty() && !dest.empty()) source = dest.substr(0, dest.size() - 1) + "_";
-      if (!boot::IsPlainFileName(dest) || !boot::IsPlainFileName(source)) {
-        Report(*line, true, "\"" + line->value + "\" does not name plain files and is refused");
+      if (entry.refused && (boot::RefusesDestination(record) || IsRunOwnFile(record))) {
+        Report(line, true, *Refusal(record));
+        continue;
+      }
+      if (entry.refused || !boot::IsPlainFileName(source)) {
+        Report(line, true, "\"" + line.value + "\" does not name plain files and is refused");
         continue;
       }
       // A record without a disk number is looked for where the run started.
       std::vector<fs::path> parts;
-      if (auto path = Source(*line, std::max(1, boot::ParseLeadingInt(field(5))), source, dest)) parts.push_back(*path);
-      if (second.size() >= 2) {
-        auto path = Source(*line, std::max(1, boot::ParseLeadingInt(field(9))), second, dest);
+      if (auto path = Source(line, std::max(1, record.disk), source, dest)) parts.push_back(*path);
+      if (record.IsSplit()) {
+        auto path = Source(line, std::max(1, record.secondDisk), record.secondSource, dest);
         if (path) parts.push_back(*path);
         if (parts.size() != 2) continue;
       }
-      CheckVersion(*line, field(4), parts, false);
+      CheckVersion(line, record.version, parts, false);
     }
   }
 
@@ -446,9 +655,19 @@ class Linter {
   fs::path dir_;
   bool disks_;
   std::string program_;
+  std::string settingsName_;  // the program's own list
   std::string subDir_;  // FileSubDir, with "/"
   bool oneFile_ = true;  // the program's list is SETUP.LST itself
+  std::string listName_;  // as diagnostics name it
+  std::optional<std::string> listText_;
+  profile::Document settingsDocument_{std::nullopt}, listDocument_{std::nullopt};
   Sections settings_, list_;
+  boot::ListMode mode_ = boot::ListMode::kPlain;  // VBCompatible
+  boot::ListMode form_ = boot::ListMode::kOwn;  // as the program settles it
+  std::string plainList_;        // the names of a plain list joined by ";"
+  std::vector<Entry> entries_;
+  Machine machine_;
+  std::vector<std::string> ownFiles_;  // on machine_
   std::vector<Diagnostic> diagnostics_;
 };
 
@@ -459,5 +678,7 @@ std::string Diagnostic::Format() const {
 }
 
 std::vector<Diagnostic> Lint(const fs::path& dir, const std::string& program) { return Linter(dir, program).Run(); }
+
+ListReading ReadList(const fs::path& dir, const std::string& program) { return Linter(dir, program).Read(); }
 
 }  // namespace media

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "boot_state.h"
+#include "file_record.h"
+
 namespace media {
 
 struct Diagnostic {
@@ -23,5 +26,15 @@ struct Diagnostic {
 // list beside it (SETUP.LST for SETUP.EXE) and the files from SETUP.LST in
 // its source directory (FileSubDir below its own).
 std::vector<Diagnostic> Lint(const std::filesystem::path& dir, const std::string& program = "SETUP.EXE");
+
+// The list of bootstrap files as the linter reads it, the program's way:
+// the form the program settles (VBCompatible, with 3 as its scan of
+// SETUP.LST finds) and the records it installs, in order; none when it
+// refuses the list's main setup program and ends the run.
+struct ListReading {
+  boot::ListMode form = boot::ListMode::kOwn;
+  std::vector<boot::FileRecord> records;
+};
+ListReading ReadList(const std::filesystem::path& dir, const std::string& program = "SETUP.EXE");
 
 }  // namespace media

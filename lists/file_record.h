@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "capacities.h"
+
 namespace boot {
 
 struct FileRecord {
@@ -22,11 +24,6 @@ struct FileRecord {
   // A file split over two disks names its second part.
   bool IsSplit() const { return secondSource.size() >= 2; }
 };
-
-// Characters a record field holds at most.
-inline constexpr std::size_t kDestNameLength = 39;
-inline constexpr std::size_t kVersionLength = 59;
-inline constexpr std::size_t kShortFieldLength = 19;
 
 // How an installed file is registered once it is in place.
 enum class RegisterKind { kNone, kLibrary, kProgram, kRegistryFile };
