@@ -25,12 +25,14 @@ constexpr const char* kUsage =
     "usage: setup-media build MANIFEST -o DIR [--disk-size SIZE|cd] [--images] [SIGNING]\n"
     "       setup-media lint DIR [--program NAME] [--require-signed]\n"
     "       setup-media simulate DIR [--machine win95|nt4|xp|win10|FILE] [--picture PNG]\n"
-    "       setup-media COMMAND --help\n";
+    "       setup-media COMMAND --help\n"
+    "  The manifest's sections are described in setup-media(1).\n";
 
 constexpr const char* kBuildHelp =
     "usage: setup-media build MANIFEST -o DIR [--disk-size SIZE|cd] [--images] [SIGNING]\n"
-    "  Writes DIR/DISK1, DIR/DISK2, ...: SETUP.EXE (with ZAVEZ432.DLL when it lies\n"
-    "  beside it), every file of the manifest compressed, and a sectioned\n"
+    "  Writes DIR/DISK1, DIR/DISK2, ...: SETUP.EXE (the i686 build, or the\n"
+    "  manifest's [Media] SetupExe=; with ZAVEZ432.DLL when it lies beside\n"
+    "  it), every file of the manifest compressed, and a sectioned\n"
     "  SETUP.LST with versions read from the files. A file that does not fit on\n"
     "  its disk is split into NAME.XX1 and NAME.XX2 on that disk and the next.\n"
     "  SIZE is in bytes (default 1457664); cd is 650 MB on one disk, nothing\n"

@@ -11,11 +11,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr const char* kUsage =
+    "usage: setup-sim [--in-place] MACHINE_FOLDER\n"
+    "  Runs the bootstrap on a simulated machine and prints the journal of\n"
+    "  what happened and the run's log section. MACHINE_FOLDER holds\n"
+    "  machine.ini and the drives c/, d/, ...; machine.ini's sections are\n"
+    "  described in setup-sim(1).\n"
+    "  The run works on a copy of the folder, so the media stay as they\n"
+    "  are; --in-place runs on the folder itself and leaves its results.\n";
+
 int Usage() {
-  std::cerr << "usage: setup-sim [--in-place] MACHINE_FOLDER\n"
-               "  MACHINE_FOLDER holds machine.ini and the drives c/, d/, ...\n"
-               "  The run works on a copy of the folder, so the media stay as they\n"
-               "  are; --in-place runs on the folder itself and leaves its results.\n";
+  std::cerr << kUsage;
   return 2;
 }
 
@@ -26,6 +32,10 @@ int main(int argc, char** argv) {
   fs::path root;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
+    if (argc == 2 && (arg == "--help" || arg == "-h")) {
+      std::cout << kUsage;
+      return 0;
+    }
     if (arg == "--in-place") {
       inPlace = true;
     } else if (arg.empty() || arg[0] == '-' || !root.empty()) {
