@@ -63,14 +63,22 @@ bool RegisterSplashClass(BootState& state, bool buttonFace) {
   return state.Os().windows->RegisterWindowClass(state.instance, wc, SplashWndProc);
 }
 
+// A run that ends early leaves its libraries loaded to the end of the
+// process, as it always has: nothing is unregistered or freed on the way.
+void LeaveLibrariesLoaded(Libraries& libraries) {
+  libraries.ctl3d.Abandon();
+  libraries.version.Abandon();
+  libraries.toolkit.Abandon();
+}
+
 void RunTail(BootState& state) {
   const platform::Os& os = state.Os();
   Libraries& libraries = state.libraries;
   if (state.splash.image != 0 && !state.splash.imageIsIcon) os.painting->DeleteObject(state.splash.image);
   if (state.useTempDir || state.deleteSetup) CleanUpAfterSetup(state);
-  if (libraries.dialog3d && !libraries.released) ReleaseCtl3d(state);
-  if (libraries.version != 0 && !libraries.released) os.libraries->FreeLibrary(libraries.version);
-  if (libraries.toolkit != 0) os.libraries->FreeLibrary(libraries.toolkit);
+  if (libraries.dialog3d) ReleaseCtl3d(state);
+  libraries.version.Reset();
+  libraries.toolkit.Reset();
 }
 
 }  // namespace
@@ -121,7 +129,10 @@ int RunProgram(const platform::Os& os, platform::Instance instance, const std::s
   state.os = os;
   const SplashStateScope scope(state);
   if (!InitApplication(state, instance)) return 0;
-  if (!RunBootstrap(state, instance, commandLine, showCommand)) return 0;
+  if (!RunBootstrap(state, instance, commandLine, showCommand)) {
+    LeaveLibrariesLoaded(state.libraries);
+    return 0;
+  }
   const int exitCode = os.windows->RunMessageLoop();
   RunTail(state);
   return exitCode;

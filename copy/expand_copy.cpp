@@ -1,6 +1,7 @@
 #include "expand_copy.h"
 
 #include "constants.h"
+#include "os_owned.h"
 #include "settings.h"
 #include "setup_log.h"
 #include "string_ids.h"
@@ -63,25 +64,21 @@ void ReportCopyError(BootState& state, const std::string& source, const std::str
 CopyResult ExpandToStaging(BootState& state, const std::string& source, const std::string& destination,
                            bool overwrite, std::string& staging) {
   const platform::Os& os = state.Os();
-  const platform::LzFile in = os.lz->LzOpenRead(source).value;
-  if (in < 0) {
+  platform::OwnedLzFile in(*os.lz, os.lz->LzOpenRead(source).value);
+  if (!in) {
     ReportCopyError(state, source, destination);
     return {kCopyFailed};
   }
-  if (!overwrite && os.files->FileExists(destination)) {
-    os.lz->LzClose(in);
-    return {kNotCopied};
-  }
+  if (!overwrite && os.files->FileExists(destination)) return {kNotCopied};
   const std::string name = FreeStagingName(os, destination);
-  const platform::Result<platform::LzFile> out =
+  const platform::Result<platform::LzFile> created =
       name.empty() ? platform::Result<platform::LzFile>{platform::kLzErrorBadOutHandle} : os.lz->LzCreate(name);
-  if (out.value < 0) {
-    os.lz->LzClose(in);
-    return {kDestinationFailed, out.error};
-  }
-  const auto [copied, copyError] = os.lz->LzCopy(in, out.value);
-  os.lz->LzClose(out.value);
-  os.lz->LzClose(in);
+  if (created.value < 0) return {kDestinationFailed, created.error};
+  platform::OwnedLzFile out(*os.lz, created.value);
+  const auto [copied, copyError] = os.lz->LzCopy(in.Get(), out.Get());
+  // Both are closed before the staged file is kept or deleted.
+  out.Reset();
+  in.Reset();
   if (copied >= 0) {
     staging = name;
     return {kCopied};

@@ -8,6 +8,7 @@
 
 #include "file_record.h"
 #include "os.h"
+#include "os_owned.h"
 
 namespace boot {
 
@@ -73,10 +74,9 @@ inline constexpr char kToolkitFileName[] = "ZAVEZ432.DLL";
 struct Libraries {
   bool dialog3d = false;
   int ctl3dCopy = 0;  // how the copy of the 3-D library went, for the log
-  platform::Library ctl3d = 0;
-  platform::Library version = 0;
-  platform::Library toolkit = 0;
-  bool released = false;
+  platform::OwnedLibrary ctl3d;
+  platform::OwnedLibrary version;
+  platform::OwnedLibrary toolkit;
 };
 
 // An installed file to register once every bootstrap file is in place.

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "constants.h"
+#include "os_owned.h"
 #include "expand_copy.h"
 #include "file_names.h"
 #include "settings.h"
@@ -63,20 +64,17 @@ class ExpandedSource {
   const platform::Os& os_;
 };
 
-std::optional<szdd::Header> CompressedHeader(const platform::Os& os, const std::string& path) {
-  const platform::File file = os.files->OpenForRead(path).value;
-  if (file == 0) return std::nullopt;
-  const std::optional<std::string> head = os.files->ReadBytes(file, szdd::kHeaderSize);
-  os.files->CloseFile(file);
+std::optional<szdd::Header> CompressedHeader(platform::FileSystem& files, const std::string& path) {
+  const platform::OwnedFile file(files, files.OpenForRead(path).value);
+  if (!file) return std::nullopt;
+  const std::optional<std::string> head = files.ReadBytes(file.Get(), szdd::kHeaderSize);
   return head ? szdd::ParseHeader(*head) : std::nullopt;
 }
 
-std::optional<Block> ReadExpansion(const platform::Os& os, const std::string& path) {
-  const platform::LzFile file = os.lz->LzOpenRead(path).value;
-  if (file < 0) return std::nullopt;
-  std::optional<Block> content = os.lz->LzReadAll(file, kWholeFileLimit);
-  os.lz->LzClose(file);
-  return content;
+std::optional<Block> ReadExpansion(platform::LzFiles& lz, const std::string& path) {
+  const platform::OwnedLzFile file(lz, lz.LzOpenRead(path).value);
+  if (!file) return std::nullopt;
+  return lz.LzReadAll(file.Get(), kWholeFileLimit);
 }
 
 struct Decision {
@@ -140,13 +138,13 @@ enum class Outcome { kDone, kSkipped, kStopped };
 // program from starting.
 Outcome ExpandForVersions(BootState& state, const std::string& source, const std::string& destination,
                           ExpandedSource& expanded) {
-  const std::optional<szdd::Header> header = CompressedHeader(state.Os(), source);
+  const std::optional<szdd::Header> header = CompressedHeader(*state.Os().files, source);
   // A path too long for the version library's own open is staged too.
   const bool reachable = source.size() <= platform::kLongestInstallSource;
   if (!header && reachable) return Outcome::kDone;
   int answer = platform::kIdIgnore;
   if (header && reachable && header->length <= kWholeFileLimit) {
-    expanded.content = ReadExpansion(state.Os(), source);
+    expanded.content = ReadExpansion(*state.Os().lz, source);
     if (expanded.content && expanded.content->Size() == header->length) return Outcome::kDone;
     ReportExpansionError(state, source, destination);
   } else if (ExpandCopyAsking(state, source, destination, true, answer, &expanded.staged) == kCopied) {

@@ -1,6 +1,7 @@
 #include "version_texts.h"
 
 #include "constants.h"
+#include "os_owned.h"
 #include "file_names.h"
 #include "settings.h"
 #include "text.h"
@@ -28,18 +29,17 @@ VersionTexts TextsOf(const platform::VersionInfo& info) {
 
 // The version of the content a compressed file expands to, read with the
 // program's own reader.
-std::optional<platform::VersionInfo> ExpandedVersion(const platform::Os& os, const std::string& path) {
-  const platform::LzFile file = os.lz->LzOpenRead(path).value;
-  if (file < 0) return std::nullopt;
-  const std::optional<Block> content = os.lz->LzReadAll(file, kWholeFileLimit);
-  os.lz->LzClose(file);
+std::optional<platform::VersionInfo> ExpandedVersion(platform::LzFiles& lz, const std::string& path) {
+  const platform::OwnedLzFile file(lz, lz.LzOpenRead(path).value);
+  if (!file) return std::nullopt;
+  const std::optional<Block> content = lz.LzReadAll(file.Get(), kWholeFileLimit);
   return content ? pe::ReadFixedFileInfo(content->View()) : std::nullopt;
 }
 
 }  // namespace
 
 VersionTexts GetFileVersionText(BootState& state, const std::string& path) {
-  const platform::Library library = state.libraries.version;
+  const platform::Library library = state.libraries.version.Get();
   if (library == 0) return {};
   const std::optional<platform::VersionInfo> info = state.Os().versions->FileVersion(library, path).value;
   return info ? TextsOf(*info) : VersionTexts{};
@@ -48,9 +48,9 @@ VersionTexts GetFileVersionText(BootState& state, const std::string& path) {
 VersionTexts GetSourceVersionText(BootState& state, const std::string& path,
                                   const std::optional<Block>& expansion) {
   VersionTexts texts = GetFileVersionText(state, path);
-  if (texts.Has() || state.libraries.version == 0) return texts;
+  if (texts.Has() || !state.libraries.version) return texts;
   const std::optional<platform::VersionInfo> info =
-      expansion ? pe::ReadFixedFileInfo(expansion->View()) : ExpandedVersion(state.Os(), path);
+      expansion ? pe::ReadFixedFileInfo(expansion->View()) : ExpandedVersion(*state.Os().lz, path);
   return info ? TextsOf(*info) : VersionTexts{};
 }
 
@@ -70,7 +70,7 @@ std::uint32_t VersionInstall(BootState& state, const std::string& sourceDir, con
   request.sourceDir = sourceDir;
   request.destDir = destDir;
   std::string tempName;
-  const std::uint32_t result = state.Os().versions->InstallFile(state.libraries.version, request, tempName);
+  const std::uint32_t result = state.Os().versions->InstallFile(state.libraries.version.Get(), request, tempName);
   // The library keeps a newer or refused copy for a later install; this
   // run never makes that install, so the copy would only be left behind.
   if ((result & platform::kVifTempFile) != 0 && IsPlainFileName(tempName)) {

@@ -17,11 +17,7 @@ void ReleaseLibrariesBeforeWait(BootState& state) {
     ReleaseCtl3d(state);
     libraries.dialog3d = false;
   }
-  if (libraries.version != 0) {
-    state.Os().libraries->FreeLibrary(libraries.version);
-    libraries.version = 0;
-  }
-  libraries.released = true;
+  libraries.version.Reset();
 }
 
 void WaitOrEnd(BootState& state) {

@@ -19,9 +19,9 @@ constexpr char kRegEdit[] = "REGEDIT /S ";
 // The toolkit's result for the DLL at `path`: 0, or the failure it reports.
 std::string RegisterLibrary(BootState& state, const std::string& path) {
   const platform::Os& os = state.Os();
-  platform::Library& toolkit = state.libraries.toolkit;
-  if (toolkit == 0) toolkit = LoadAuthorLibrary(state, kToolkitFileName);
-  const platform::Entry entry = toolkit != 0 ? os.libraries->FindEntry(toolkit, nullptr, kToolkitRegister) : 0;
+  platform::OwnedLibrary& toolkit = state.libraries.toolkit;
+  if (!toolkit) toolkit = LoadAuthorLibrary(state, kToolkitFileName);
+  const platform::Entry entry = toolkit ? os.libraries->FindEntry(toolkit.Get(), nullptr, kToolkitRegister) : 0;
   if (entry == 0) return logged::kNoToolkit;
   const std::uintptr_t args[] = {reinterpret_cast<std::uintptr_t>(path.c_str())};
   return Decimal(static_cast<std::int32_t>(os.libraries->CallEntry(entry, args)));
@@ -44,7 +44,7 @@ std::string RunToEnd(BootState& state, const std::string& commandLine) {
 }  // namespace
 
 void PrepareToolkit(BootState& state) {
-  if (state.libraries.toolkit != 0) return;
+  if (state.libraries.toolkit) return;
   for (const FileRecord& record : state.list.files) {
     if (RegisterKindOf(record.registration) == RegisterKind::kLibrary) {
       state.libraries.toolkit = LoadAuthorLibrary(state, kToolkitFileName);

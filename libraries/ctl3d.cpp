@@ -11,7 +11,7 @@ namespace {
 bool Call(BootState& state, const Ctl3dEntry& entry, std::span<const std::uintptr_t> args,
           std::intptr_t& result) {
   const platform::Os& os = state.Os();
-  const platform::Entry found = os.libraries->FindEntry(state.libraries.ctl3d, entry.name, entry.ordinal);
+  const platform::Entry found = os.libraries->FindEntry(state.libraries.ctl3d.Get(), entry.name, entry.ordinal);
   if (found == 0) return false;
   result = os.libraries->CallEntry(found, args);
   return true;
@@ -40,12 +40,10 @@ std::intptr_t Ctl3dFrame(BootState& state, platform::Window window, std::uint32_
 
 void ReleaseCtl3d(BootState& state) {
   // Without a library nothing is found and nothing freed.
-  platform::Library& library = state.libraries.ctl3d;
   const std::array<std::uintptr_t, 1> instance = {state.instance};
   std::intptr_t ignored = 0;
   Call(state, kCtl3dUnregister, instance, ignored);
-  state.Os().libraries->FreeLibrary(library);
-  library = 0;
+  state.libraries.ctl3d.Reset();
 }
 
 }  // namespace boot

@@ -2,14 +2,16 @@
 
 namespace boot {
 
-platform::Library LoadAuthorLibrary(BootState& state, const std::string& name) {
+platform::OwnedLibrary LoadAuthorLibrary(BootState& state, const std::string& name) {
   const platform::Os& os = state.Os();
   const Directories& dirs = state.dirs;
   for (const std::string* dir : {&dirs.program, &dirs.osSys, &dirs.win, &dirs.setup}) {
     if (dir->empty() || !os.files->FileExists(*dir + name)) continue;
-    if (const platform::Library library = os.libraries->LoadLibrary(*dir + name)) return library;
+    if (const platform::Library library = os.libraries->LoadLibrary(*dir + name)) {
+      return platform::OwnedLibrary(*os.libraries, library);
+    }
   }
-  return 0;
+  return {};
 }
 
 }  // namespace boot

@@ -11,6 +11,6 @@ namespace boot {
 // Windows directory and the setup directory, in this order, and loads the
 // first one found by its full path: neither the current directory nor the
 // PATH can supply it. 0 when none loads.
-platform::Library LoadAuthorLibrary(BootState& state, const std::string& name);
+platform::OwnedLibrary LoadAuthorLibrary(BootState& state, const std::string& name);
 
 }  // namespace boot

@@ -44,8 +44,7 @@ void PrepareCtl3d(BootState& state) {
   libraries.ctl3d = LoadAuthorLibrary(state, kCtl3dLibrary);
   if (StartCtl3d(state)) return;
   // A library that cannot be registered with counts as not loaded.
-  state.Os().libraries->FreeLibrary(libraries.ctl3d);
-  libraries.ctl3d = 0;
+  libraries.ctl3d.Reset();
   libraries.dialog3d = false;
 }
 
@@ -62,8 +61,9 @@ void PrepareVersionLibrary(BootState& state) {
     WriteLogEntry(state, logged::kVersionCopy + state.dirs.sys + kVerFile, CopyStatus(copy));
   }
   if (state.versionCheck != VersionMethod::kByVersion) return;
-  state.libraries.version = state.Os().libraries->LoadSystemLibrary(kVersionLibrary);
-  if (state.libraries.version != 0) return;
+  platform::Libraries& loader = *state.Os().libraries;
+  state.libraries.version = platform::OwnedLibrary(loader, loader.LoadSystemLibrary(kVersionLibrary));
+  if (state.libraries.version) return;
   // Versions cannot be read without the library: dates decide instead.
   state.versionCheck = VersionMethod::kByDate;
   WriteLogEntry(state, logged::kVersionLibrary, logged::kNo);

@@ -32,7 +32,7 @@ void PaintSplash(BootState& state, platform::Window window) {
     if (splash.imageIsIcon) {
       os.painting->DrawIcon(dc, splash.imageX, splash.imageY, splash.image);
     } else {
-      DrawBitmap(os, dc, splash.imageX, splash.imageY, splash.image, platform::kSrcCopy);
+      DrawBitmap(*os.painting, dc, splash.imageX, splash.imageY, splash.image, platform::kSrcCopy);
     }
   }
   for (const std::string& line : splash.lines) DrawSplashLine(state, dc, line);
@@ -103,17 +103,15 @@ void DrawSplashLine(BootState& state, platform::Dc dc, const std::string& line) 
   state.Os().painting->DrawText(dc, layout->text, layout->box, layout->format);
 }
 
-int DrawBitmap(const platform::Os& os, platform::Dc dc, int x, int y, platform::Gdi bitmap,
+int DrawBitmap(platform::Painting& painting, platform::Dc dc, int x, int y, platform::Gdi bitmap,
                std::uint32_t rop) {
   if (dc == 0 || bitmap == 0) return 0;
-  const platform::Dc memory = os.painting->CreateCompatibleDc(dc);
-  const auto size = os.painting->BitmapSize(bitmap);
-  os.painting->SelectObject(memory, bitmap);
+  const platform::OwnedDc memory(painting, painting.CreateCompatibleDc(dc));
+  const auto size = painting.BitmapSize(bitmap);
+  painting.SelectObject(memory.Get(), bitmap);
   const int width = size ? size->first : 0;
   const int height = size ? size->second : 0;
-  const bool result = os.painting->BitBlt(dc, x, y, width, height, memory, 0, 0, rop);
-  os.painting->DeleteDc(memory);
-  return result ? 1 : 0;
+  return painting.BitBlt(dc, x, y, width, height, memory.Get(), 0, 0, rop) ? 1 : 0;
 }
 
 }  // namespace boot

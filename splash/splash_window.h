@@ -28,7 +28,7 @@ platform::Window CreateSplashWindow(BootState& state);
 void PaintSplash(BootState& state, platform::Window window);
 
 void DrawSplashLine(BootState& state, platform::Dc dc, const std::string& line);
-int DrawBitmap(const platform::Os& os, platform::Dc dc, int x, int y, platform::Gdi bitmap,
+int DrawBitmap(platform::Painting& painting, platform::Dc dc, int x, int y, platform::Gdi bitmap,
                std::uint32_t rop);
 
 }  // namespace boot

@@ -224,8 +224,8 @@ TEST_F(Ownership, AuthorLibrariesComeFromTheSafeSearchOrderByFullPath) {
     state.dirs.win = "C:\\WINDOWS\\";
     state.dirs.osSys = "C:\\WINDOWS\\SYSTEM\\";
     state.dirs.setup = "C:\\~S120608\\";
-    const platform::Library library = boot::LoadAuthorLibrary(state, "CTL3D32.DLL");
-    EXPECT_EQ(library != 0, !loaded.empty());
+    const platform::OwnedLibrary library = boot::LoadAuthorLibrary(state, "CTL3D32.DLL");
+    EXPECT_EQ(static_cast<bool>(library), !loaded.empty());
     std::vector<std::string> loads;
     for (const std::string& line : Journal("load ")) {
       if (line.ends_with("CTL3D32.DLL")) loads.push_back(line);

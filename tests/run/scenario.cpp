@@ -67,7 +67,7 @@ void Scenario::PrepareState(boot::BootState& state) {
   state.dirs.win = "C:\\WINDOWS\\";
   state.dirs.sys = state.dirs.dest = state.dirs.osSys = "C:\\WINDOWS\\SYSTEM\\";
   state.dirs.program = state.dirs.source = state.dirs.setup = "D:\\";
-  state.libraries.version = host_->LoadSystemLibrary("VERSION.DLL");
+  state.libraries.version = platform::OwnedLibrary(*host_, host_->LoadSystemLibrary("VERSION.DLL"));
 }
 
 void Scenario::NewMachine() {

@@ -40,7 +40,7 @@ TEST_F(VersionTexts, PaddedTextsOrderVersionsAndPlainTextsMatchRecords) {
     EXPECT_EQ(std::make_pair(got.padded, got.plain), std::make_pair(std::string(texts.first), std::string(texts.second)))
         << path;
   }
-  state.libraries.version = 0;
+  state.libraries.version.Reset();
   EXPECT_EQ(boot::GetFileVersionText(state, "C:\\A.DLL").plain, "");
 }
 
