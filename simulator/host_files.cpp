@@ -136,9 +136,23 @@ bool HostMachine::WriteProfileString(const std::string& section, const std::stri
   if (file.empty()) return Refuse(platform::kErrorAccessDenied);
   const std::string path = ProfilePath(file);
   const Target target = Locate(path);
-  const auto old = target.device ? std::nullopt : ReadHostFile(target.host);
   profiles_.NoteWrite(path, section);
-  return WriteWholeFile(target, profile::WriteString(old, section, key, value));
+  if (target.device) return WriteWholeFile(target, profile::WriteString(std::nullopt, section, key, value));
+  std::optional<profile::Tail> tail = profiles_.TakeTail(target.key, target.host);
+  if (tail) {
+    if (std::optional<profile::Appending> appending = profile::Appended(*tail, section, key, value)) {
+      // The same refusals and bytes as rewriting the file with the entry.
+      if (const std::uint32_t refusal = WriteRefusal(target)) return Refuse(refusal);
+      if (!WriteThrough(target, appending->line, true)) return false;
+      tail->keys.insert(std::move(appending->key));
+      profiles_.KeepTail(target.key, target.host, std::move(tail));
+      return true;
+    }
+  }
+  const std::string text = profile::WriteString(ReadHostFile(target.host), section, key, value);
+  if (!WriteWholeFile(target, text)) return false;
+  profiles_.KeepTail(target.key, target.host, profile::TailOf(text));
+  return true;
 }
 
 std::optional<HostMachine::Section> HostMachine::LastWrittenSection() const {
