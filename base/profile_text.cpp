@@ -369,6 +369,44 @@ std::string WriteString(const std::optional<std::string>& fileText,
          file.tail;
 }
 
+std::optional<Tail> TailOf(const std::optional<std::string>& fileText) {
+  if (!fileText || IsWide(*fileText)) return std::nullopt;
+  const std::string_view text = *fileText;
+  if (text.empty() || (text.back() != '\r' && text.back() != '\n')) return std::nullopt;
+  std::unordered_set<std::string> seen;
+  std::optional<Tail> tail;
+  Kind last = Kind::kBlank;
+  for (Line line = LineAt(text, 0); line.begin < text.size();
+       line = LineAt(text, line.next)) {
+    const Parsed parsed =
+        ParseLine(text.substr(line.begin, line.end - line.begin));
+    last = parsed.kind;
+    if (parsed.kind == Kind::kHeader) {
+      // Only the first section of a name is ever searched.
+      std::string name = Folded(parsed.name);
+      tail.reset();
+      if (seen.insert(name).second) tail = Tail{std::move(name), {}};
+    } else if (tail && parsed.kind == Kind::kEntry && parsed.hasValue) {
+      tail->keys.insert(Folded(parsed.name));
+    }
+  }
+  if (last != Kind::kHeader && last != Kind::kEntry) return std::nullopt;
+  return tail;
+}
+
+std::optional<Appending> Appended(const Tail& tail, std::string_view section,
+                                  std::string_view key, std::string_view value) {
+  key = TrimSpaces(key);
+  if (Folded(TrimSpaces(section)) != tail.section || tail.keys.contains(Folded(key)))
+    return std::nullopt;
+  std::string line = std::string(key) + "=" + std::string(value);
+  if (line.find_first_of(kBreak) != std::string::npos) return std::nullopt;
+  const Parsed parsed = ParseLine(line);
+  if (parsed.kind != Kind::kEntry || !parsed.hasValue) return std::nullopt;
+  std::string folded = Folded(parsed.name);
+  return Appending{line.append(kBreak), std::move(folded)};
+}
+
 // --- a parsed file ---------------------------------------------------------------
 
 Document::Document(const std::optional<std::string>& fileText) {

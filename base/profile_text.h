@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -36,6 +37,31 @@ std::uint32_t ReadInt(const std::optional<std::string>& fileText,
 std::string WriteString(const std::optional<std::string>& fileText,
                         std::string_view section, std::string_view key,
                         std::string_view value);
+
+// The end of a file to which WriteString would append a new key of the
+// file's last section. Kept beside the file, it lets a writer that adds
+// key after key (a log) append each in time proportional to the entry
+// instead of rewriting the whole file.
+struct Tail {
+  std::string section;                   // the last section's name, folded
+  std::unordered_set<std::string> keys;  // its keys, folded
+};
+
+// None when a new key of the last section would not go at the file's end:
+// no file or section, a UTF-16 file, no line break at the end, a blank or
+// comment line after the last entry, a last section whose name came before.
+std::optional<Tail> TailOf(const std::optional<std::string>& fileText);
+
+struct Appending {
+  std::string line;  // with its line break
+  std::string key;   // folded, for Tail::keys once the line is written
+};
+
+// What WriteString would append to a file with this tail, when appending
+// one line is all it would do: the last section, a key it lacks, an entry
+// that stays on one line.
+std::optional<Appending> Appended(const Tail& tail, std::string_view section,
+                                  std::string_view key, std::string_view value);
 
 // A file parsed once for many reads: each read is a look-up instead of a
 // scan, with the same answers as the functions above.

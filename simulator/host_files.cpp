@@ -41,24 +41,16 @@ platform::SystemTime TimeOf(fs::file_time_type written) {
 
 bool HostMachine::IsReadOnly(const Target& target) const {
   std::error_code error;
-  return fs::exists(target.host, error) &&
-         (readOnly_.contains(target.key) || !IsWritable(target.host));
+  return fs::exists(target.host, error) && (faults_.ReadOnly(target.key) || !IsWritable(target.host));
 }
 
 // Named in the description, or held open by the program itself.
 bool HostMachine::IsInUse(const Target& target) const {
-  if (inUse_.contains(target.key)) return true;
-  for (const auto& [handle, file] : files_) {
-    if (file.target.key == target.key) return true;
-  }
-  for (const auto& [handle, file] : lzFiles_) {
-    if (file.target.key == target.key) return true;
-  }
-  return false;
+  return faults_.InUse(target.key) || open_.Holds(target.key);
 }
 
 bool HostMachine::IsFull(const Target& target, std::size_t newSize) const {
-  return fullDrives_.find(target.drive) != std::string::npos && newSize > SizeOf(target.host);
+  return faults_.Full(target.drive) && newSize > SizeOf(target.host);
 }
 
 std::uint32_t HostMachine::ReadRefusal(const Target& target) const {
@@ -117,19 +109,15 @@ bool HostMachine::WriteThrough(const Target& target, const std::string& bytes, b
 
 std::string HostMachine::ProfilePath(const std::string& file) const {
   if (file.find_first_of("\\/") == std::string::npos && file.find(':') == std::string::npos) {
-    return winDir_ + "\\" + file;
+    return facts_.winDir + "\\" + file;
   }
   return file;
 }
 
 const profile::Document& HostMachine::Profile(const std::string& file) {
   const Target target = Locate(ProfilePath(file));
-  auto found = profiles_.find(target.key);
-  if (found == profiles_.end()) {
-    const auto text = target.device ? std::nullopt : ReadHostFile(target.host);
-    found = profiles_.emplace(target.key, profile::Document(text)).first;
-  }
-  return found->second;
+  if (const profile::Document* known = profiles_.Find(target.key)) return *known;
+  return profiles_.Keep(target.key, target.device ? std::nullopt : ReadHostFile(target.host));
 }
 
 std::string HostMachine::ReadProfileString(const std::string& section, const std::string& key,
@@ -148,17 +136,32 @@ bool HostMachine::WriteProfileString(const std::string& section, const std::stri
   if (file.empty()) return Refuse(platform::kErrorAccessDenied);
   const std::string path = ProfilePath(file);
   const Target target = Locate(path);
-  const auto old = target.device ? std::nullopt : ReadHostFile(target.host);
-  lastWrite_.emplace(path, section);
-  return WriteWholeFile(target, profile::WriteString(old, section, key, value));
+  profiles_.NoteWrite(path, section);
+  if (target.device) return WriteWholeFile(target, profile::WriteString(std::nullopt, section, key, value));
+  std::optional<profile::Tail> tail = profiles_.TakeTail(target.key, target.host);
+  if (tail) {
+    if (std::optional<profile::Appending> appending = profile::Appended(*tail, section, key, value)) {
+      // The same refusals and bytes as rewriting the file with the entry.
+      if (const std::uint32_t refusal = WriteRefusal(target)) return Refuse(refusal);
+      if (!WriteThrough(target, appending->line, true)) return false;
+      tail->keys.insert(std::move(appending->key));
+      profiles_.KeepTail(target.key, target.host, std::move(tail));
+      return true;
+    }
+  }
+  const std::string text = profile::WriteString(ReadHostFile(target.host), section, key, value);
+  if (!WriteWholeFile(target, text)) return false;
+  profiles_.KeepTail(target.key, target.host, profile::TailOf(text));
+  return true;
 }
 
 std::optional<HostMachine::Section> HostMachine::LastWrittenSection() const {
-  if (!lastWrite_) return std::nullopt;
-  const Target target = Locate(lastWrite_->first);
+  const auto& lastWrite = profiles_.LastWrite();
+  if (!lastWrite) return std::nullopt;
+  const Target target = Locate(lastWrite->first);
   const auto text = target.device ? std::nullopt : ReadHostFile(target.host);
   if (!text) return std::nullopt;
-  const auto& [file, name] = *lastWrite_;
+  const auto& [file, name] = *lastWrite;
   return Section{file, name, profile::Document(text).Entries(name)};
 }
 
@@ -254,44 +257,37 @@ platform::File HostMachine::DoOpenForRead(const std::string& path) {
     return 0;
   }
   std::string content = target.device ? "" : ReadHostFile(target.host).value_or("");
-  files_[nextFile_] = {target, std::move(content), 0, false};
-  return nextFile_++;
+  return open_.Open({target, std::move(content), 0, false});
 }
 
 platform::File HostMachine::DoCreateForWrite(const std::string& path) {
   const Target target = Locate(path);
   if (!WriteWholeFile(target, "")) return 0;
   if (!target.device) Note("write " + path);
-  files_[nextFile_] = {target, {}, 0, true};
-  return nextFile_++;
+  return open_.Open({target, {}, 0, true});
 }
 
 std::optional<std::string> HostMachine::ReadBytes(platform::File file, std::size_t count) {
-  const auto found = files_.find(file);
-  if (found == files_.end() || found->second.forWriting) {
+  PieceFile* piece = open_.Piece(file);
+  if (piece == nullptr || piece->forWriting) {
     Refuse(platform::kErrorInvalidHandle);
     return std::nullopt;
   }
-  PieceFile& piece = found->second;
-  std::string bytes = piece.content.substr(std::min(piece.offset, piece.content.size()), count);
-  piece.offset += bytes.size();
+  std::string bytes = piece->content.substr(std::min(piece->offset, piece->content.size()), count);
+  piece->offset += bytes.size();
   return bytes;
 }
 
 bool HostMachine::DoWriteBytes(platform::File file, const std::string& bytes) {
-  const auto found = files_.find(file);
-  if (found == files_.end() || !found->second.forWriting) {
-    return Refuse(platform::kErrorInvalidHandle);
-  }
-  return WriteThrough(found->second.target, bytes, true);
+  const PieceFile* piece = open_.Piece(file);
+  if (piece == nullptr || !piece->forWriting) return Refuse(platform::kErrorInvalidHandle);
+  return WriteThrough(piece->target, bytes, true);
 }
 
 bool HostMachine::DoSetFileLength(platform::File file, std::uint64_t length) {
-  const auto found = files_.find(file);
-  if (found == files_.end() || !found->second.forWriting) {
-    return Refuse(platform::kErrorInvalidHandle);
-  }
-  const Target& target = found->second.target;
+  const PieceFile* piece = open_.Piece(file);
+  if (piece == nullptr || !piece->forWriting) return Refuse(platform::kErrorInvalidHandle);
+  const Target& target = piece->target;
   if (target.device) return true;
   std::error_code error;
   fs::resize_file(target.host, length, error);
@@ -300,7 +296,7 @@ bool HostMachine::DoSetFileLength(platform::File file, std::uint64_t length) {
   return true;
 }
 
-void HostMachine::CloseFile(platform::File file) { files_.erase(file); }
+void HostMachine::CloseFile(platform::File file) { open_.Close(file); }
 
 std::optional<platform::SystemTime> HostMachine::LastWriteTime(const std::string& path) {
   const Target target = Locate(path);
@@ -323,8 +319,7 @@ platform::LzFile HostMachine::DoLzOpenRead(const std::string& path) {
     Refuse(refusal);
     return platform::kLzErrorBadInHandle;
   }
-  lzFiles_[nextLz_] = {target, false};
-  return nextLz_++;
+  return open_.OpenLz({target, false});
 }
 
 platform::LzFile HostMachine::DoLzCreate(const std::string& path) {
@@ -332,8 +327,7 @@ platform::LzFile HostMachine::DoLzCreate(const std::string& path) {
   // when reading.
   const Target target = Locate(path);
   if (!WriteWholeFile(target, "")) return platform::kLzErrorBadInHandle;
-  lzFiles_[nextLz_] = {target, true};
-  return nextLz_++;
+  return open_.OpenLz({target, true});
 }
 
 std::int64_t HostMachine::DoLzCopy(platform::LzFile source, platform::LzFile destination) {
@@ -344,30 +338,30 @@ std::int64_t HostMachine::DoLzCopy(platform::LzFile source, platform::LzFile des
 // error, as the program's copy treats it; the version library's own copy
 // takes what the stream gives.
 std::int64_t HostMachine::Expand(platform::LzFile source, platform::LzFile destination, bool wholeOnly) {
-  const auto in = lzFiles_.find(source);
-  const auto out = lzFiles_.find(destination);
-  if (in == lzFiles_.end() || in->second.forWriting) return platform::kLzErrorBadInHandle;
-  if (out == lzFiles_.end() || !out->second.forWriting) return platform::kLzErrorBadOutHandle;
-  const Target& from = in->second.target;
+  const LzOpenFile* in = open_.Lz(source);
+  const LzOpenFile* out = open_.Lz(destination);
+  if (in == nullptr || in->forWriting) return platform::kLzErrorBadInHandle;
+  if (out == nullptr || !out->forWriting) return platform::kLzErrorBadOutHandle;
+  const Target& from = in->target;
   const auto content = from.device ? std::string() : ReadHostFile(from.host);
   if (!content) return platform::kLzErrorRead;
   const szdd::Expansion expansion = szdd::Expand(*content);
   // The platform writes what the stream gives; only then does the length
   // in the header show the stream short or long.
-  if (!WriteThrough(out->second.target, expansion.data, false)) return platform::kLzErrorWrite;
+  if (!WriteThrough(out->target, expansion.data, false)) return platform::kLzErrorWrite;
   if (wholeOnly && !expansion.complete) return platform::kLzErrorRead;
   return static_cast<std::int64_t>(expansion.data.size());
 }
 
-void HostMachine::LzClose(platform::LzFile file) { lzFiles_.erase(file); }
+void HostMachine::LzClose(platform::LzFile file) { open_.CloseLz(file); }
 
 std::optional<boot::Block> HostMachine::LzReadAll(platform::LzFile file, std::size_t limit) {
-  const auto in = lzFiles_.find(file);
-  if (in == lzFiles_.end() || in->second.forWriting) {
+  const LzOpenFile* in = open_.Lz(file);
+  if (in == nullptr || in->forWriting) {
     Refuse(platform::kErrorInvalidHandle);
     return std::nullopt;
   }
-  const Target& from = in->second.target;
+  const Target& from = in->target;
   const auto content = from.device ? std::string() : ReadHostFile(from.host);
   if (!content) return std::nullopt;
   // The platform reads as much as its header says (where a seek finds the

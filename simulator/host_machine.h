@@ -3,20 +3,32 @@
 // journal of every observable act. It is as strict as Windows where that
 // protects data: read-only and in-use files, full and write-protected
 // drives, drive roots and device names; failures set Windows' error codes.
-// The tree belongs to the machine while it runs: profile files stay parsed
-// in memory until the machine itself writes them.
+// Its state lies in parts by concern (the tree, open files, profile files,
+// libraries, processes, the window, painting, the person at it); the
+// operations here join them. The files of the tree may change between
+// calls, but profile files stay parsed in memory from their first read
+// until the machine itself writes them.
 #pragma once
 
 #include <filesystem>
-#include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
+#include "disk_drive.h"
+#include "file_faults.h"
+#include "file_tree.h"
+#include "sim_libraries.h"
+#include "machine_facts.h"
+#include "open_files.h"
+#include "sim_painting.h"
+#include "person.h"
 #include "os.h"
-#include "profile_text.h"
+#include "processes.h"
+#include "profile_files.h"
+#include "run_journal.h"
 #include "window_picture.h"
+#include "window_state.h"
 
 namespace host {
 
@@ -37,11 +49,11 @@ class HostMachine : public platform::ProfileFiles,
 
   explicit HostMachine(std::filesystem::path root);
 
-  const std::vector<std::string>& Journal() const { return journal_; }
+  const std::vector<std::string>& Journal() const { return journal_.Lines(); }
   // Acts that a real run would not survive: unexpected boxes, a message
   // loop that would wait for ever.
-  const std::vector<std::string>& Errors() const { return errors_; }
-  std::string CommandLine() const { return commandLine_; }
+  const std::vector<std::string>& Errors() const { return journal_.Errors(); }
+  std::string CommandLine() const { return facts_.commandLine; }
   // Where a Windows path lies in the tree (components matched without
   // regard to case, as Windows resolves names).
   std::filesystem::path Resolve(const std::string& windowsPath) const;
@@ -56,7 +68,7 @@ class HostMachine : public platform::ProfileFiles,
   // The file that a profile call with this name uses.
   std::string ProfilePath(const std::string& file) const;
   // The window as its last finished paint left it; none before that.
-  const std::optional<WindowPicture>& Picture() const { return picture_; }
+  const std::optional<WindowPicture>& Picture() const { return painting_.Picture(); }
 
   std::string ReadProfileString(const std::string& section, const std::string& key,
                                 const std::string& defaultText, std::size_t capacity,
@@ -67,12 +79,12 @@ class HostMachine : public platform::ProfileFiles,
                           const std::string& value, const std::string& file) override;
   std::string LoadString(platform::Instance instance, int id, std::size_t capacity) override;
 
-  std::string ModuleFileName() override { return program_; }
-  std::string WindowsDirectory() override { return winDir_; }
-  std::string SystemDirectory() override { return sysDir_; }
-  std::uint32_t Version() override { return version_; }
+  std::string ModuleFileName() override { return facts_.program; }
+  std::string WindowsDirectory() override { return facts_.winDir; }
+  std::string SystemDirectory() override { return facts_.sysDir; }
+  std::uint32_t Version() override { return facts_.version; }
   std::optional<std::uint16_t> NetworkCaps(int index) override;
-  platform::SystemTime SystemTimeUtc() override { return clock_; }
+  platform::SystemTime SystemTimeUtc() override { return facts_.clock; }
   // The error code of the last operation, as the machine keeps it.
   std::uint32_t LastError() const { return lastError_; }
 
@@ -178,40 +190,15 @@ class HostMachine : public platform::ProfileFiles,
     return {std::move(value), failed ? lastError_ : 0u};
   }
 
- private:
-  // A Windows path as the machine takes it.
-  struct Target {
-    std::string path;  // absolute, without "." and "..": "C:\DIR\NAME"
-    std::string key;   // the same in upper case: which file it is
-    std::filesystem::path host;  // where it lies in the tree
-    char drive = 'C';
-    bool root = false;    // the drive's root directory
-    bool device = false;  // CON, NUL, COM1, ...: never a file of the tree
-    bool tooLong = false;  // longer than a path the platform's text calls take
-  };
-  struct OpenFile {
-    Target target;
-    bool forWriting = false;
-  };
-  struct PieceFile {
-    Target target;
-    std::string content;  // what a read handle reads
-    std::size_t offset = 0;
-    bool forWriting = false;
-  };
-  struct RunningProcess {
-    int ticksLeft = 0;
-  };
 
-  void LoadDescription();
   void LoadFaults();
   std::string Setting(const std::string& section, const std::string& key,
-                      const std::string& fallback) const;
-  std::string DriveDirectory(char drive) const;
-  std::string Absolute(const std::string& windowsPath) const;
-  Target Locate(const std::string& windowsPath) const;
-  void Note(const std::string& line) { journal_.push_back(line); }
-  void Fail(const std::string& line);
+                      const std::string& fallback) const {
+    return facts_.Setting(section, key, fallback);
+  }
+  Target Locate(const std::string& windowsPath) const { return tree_.Locate(windowsPath); }
+  void Note(const std::string& line) { journal_.Note(line); }
+  void Fail(const std::string& line) { journal_.Fail(line); }
   bool Refuse(std::uint32_t error);  // sets the last error, gives false
   // False for a picture the platform refuses or that promises more bytes
   // than it has (an error: the platform would read past them).
@@ -228,7 +215,7 @@ class HostMachine : public platform::ProfileFiles,
   bool IsReadOnly(const Target& target) const;
   bool IsInUse(const Target& target) const;
   bool IsFull(const Target& target, std::size_t newSize) const;
-  bool IsWriteProtected(char drive) const;
+  bool IsWriteProtected(char drive) const { return faults_.WriteProtected(drive); }
 
   bool MakeDirectory(const std::string& path, const std::string& note);
   bool WriteWholeFile(const Target& target, const std::string& content);
@@ -236,7 +223,7 @@ class HostMachine : public platform::ProfileFiles,
   // A block holding `content`, with the errors of a read limited to `limit`.
   std::optional<boot::Block> BlockOf(const std::string& content, std::size_t limit);
   const profile::Document& Profile(const std::string& file);
-  void Forget(const Target& target) { profiles_.erase(target.key); }
+  void Forget(const Target& target) { profiles_.Forget(target.key); }
   // Installing by version, step by step; each gives kVif... bits.
   std::optional<platform::VersionInfo> VersionOf(const Target& target) const;
   std::uint32_t Install(const platform::InstallRequest& request, std::string& tempName);
@@ -254,60 +241,20 @@ class HostMachine : public platform::ProfileFiles,
   void InsertRequestedDisk(const std::string& boxText);
   void Tick();
 
-  std::filesystem::path root_;
-  std::string description_;
-  std::vector<std::string> journal_;
-  std::vector<std::string> errors_;
-
-  std::string winDir_, sysDir_, program_, commandLine_;
-  std::string currentDir_;  // absolute, as the program named it
-  // Other drives' current directories: on NT what the parent left in the
-  // environment ("=D:"), on 9x each drive's own.
-  std::map<char, std::string> driveDirs_;
-  bool nt_ = false;
-  std::uint32_t version_ = 0;
-  std::optional<std::uint16_t> networkCaps_;
-  platform::SystemTime clock_;
+  MachineFacts facts_;
+  RunJournal journal_;
+  FileTree tree_;
+  FileFaults faults_;
+  DiskDrive disks_;
+  OpenFiles open_;
+  ProfileStore profiles_;
+  LoadedLibraries libraries_;
+  ProcessTable processes_;
+  Person person_;
+  WindowState window_;
+  Canvas painting_;
   std::uint32_t lastError_ = 0;
-  int runTicks_ = 2;
-  std::vector<int> answers_;
-  std::set<std::string> inUse_, readOnly_;  // Target keys
-  bool inUseUntilBox_ = false;  // the user closes those programs when a box asks
-  std::vector<std::string> appearOnBox_;  // files the user supplies when a box asks
-  std::string fullDrives_, protectedDrives_;  // drive letters
-  std::vector<std::string> libraries_;
-  std::map<std::string, profile::Document> profiles_;  // by Target key
-  // Media of other disks wait in <root>/disks/N; the one in the drive
-  // ([Disks] Drive, the program's drive by default) is `insertedDisk_`.
-  std::map<platform::Gdi, PaintedImage> images_;  // bitmaps and icons made
-  platform::Gdi selected_ = 0;  // the bitmap in the memory DC
-  platform::Gdi nextGdi_ = 0x5000;
-  char diskDrive_ = 'D';
-  int insertedDisk_ = 1;
-  bool windowFails_ = false;
-  bool timerFails_ = false;
-
-  std::optional<std::pair<std::string, std::string>> lastWrite_;  // file, section
-  std::map<platform::LzFile, OpenFile> lzFiles_;
-  std::map<platform::File, PieceFile> files_;
-  platform::File nextFile_ = 1;
-  platform::LzFile nextLz_ = 1;
-  std::map<platform::Process, RunningProcess> processes_;
-  platform::Process nextProcess_ = 1;
-  std::map<platform::Library, std::string> loaded_;
-  platform::Library nextLibrary_ = 1;
-  std::map<platform::Entry, std::pair<std::string, std::string>> entries_;  // library path, entry label
-  platform::Entry nextEntry_ = 1;
-  unsigned nextTemp_ = 1;  // the next temporary name's number
-
-  platform::WindowProc proc_ = nullptr;
-  platform::Window window_ = 0;
-  bool visible_ = false;
-  int background_ = 0;
-  std::optional<WindowPicture> picture_;
-  WindowPicture painting_;  // the paint under way
-  std::map<std::uintptr_t, unsigned> timers_;
-  std::optional<int> quit_;
+  unsigned nextTemp_ = 1;  // the version library's next temporary name's number
 };
 
 }  // namespace host

@@ -75,44 +75,35 @@ HostMachine::Started HostMachine::StartProcess(const std::string& commandLine) {
     started.error = 193;  // not a program
   } else {
     started.ok = true;
-    started.process = nextProcess_++;
-    processes_[started.process] = {runTicks_};
+    started.process = processes_.Start();
   }
   lastError_ = started.error;
-  Note("start " + Quoted(commandLine) + " dir=" + Quoted(currentDir_) +
+  Note("start " + Quoted(commandLine) + " dir=" + Quoted(tree_.CurrentDirectory()) +
        (started.ok ? "" : " failed error=" + std::to_string(started.error)));
   return started;
 }
 
-bool HostMachine::ProcessEnded(platform::Process process) {
-  const auto found = processes_.find(process);
-  return found == processes_.end() || found->second.ticksLeft <= 0;
-}
+bool HostMachine::ProcessEnded(platform::Process process) { return processes_.Ended(process); }
 
-void HostMachine::WaitForProcessOrMessage(platform::Process process) {
-  const auto found = processes_.find(process);
-  if (found != processes_.end()) --found->second.ticksLeft;
-}
+void HostMachine::WaitForProcessOrMessage(platform::Process process) { processes_.Wait(process); }
 
 // A library loads when its file is there, or when the description lists it
 // as a library of the system directory.
 platform::Library HostMachine::LoadLibrary(const std::string& path) {
   const Target target = Locate(path);
-  const bool listed =
-      std::find(libraries_.begin(), libraries_.end(), UpperName(path)) != libraries_.end() &&
-      target.key == Locate(sysDir_ + "\\" + UpperName(path)).key;
+  const bool listed = libraries_.Listed(UpperName(path)) &&
+                      target.key == Locate(facts_.sysDir + "\\" + UpperName(path)).key;
   const bool present = listed || (!target.device && ReadRefusal(target) == 0);
   Note("load " + path + (present ? "" : " failed"));
   if (!present) {
     Refuse(platform::kErrorModNotFound);
     return 0;
   }
-  loaded_[nextLibrary_] = path;
-  return nextLibrary_++;
+  return libraries_.Load(path);
 }
 
 platform::Library HostMachine::LoadSystemLibrary(const std::string& name) {
-  return LoadLibrary(sysDir_ + "\\" + name);
+  return LoadLibrary(facts_.sysDir + "\\" + name);
 }
 
 bool HostMachine::RestrictLibrarySearch() {
@@ -121,10 +112,10 @@ bool HostMachine::RestrictLibrarySearch() {
 }
 
 void HostMachine::FreeLibrary(platform::Library library) {
-  const auto found = loaded_.find(library);
-  if (found == loaded_.end()) return;
-  Note("free " + found->second);
-  loaded_.erase(found);
+  const std::string* path = libraries_.PathOf(library);
+  if (path == nullptr) return;
+  Note("free " + *path);
+  libraries_.Free(library);
 }
 
 // The label of the entry `name` or else `ordinal` in a description of
@@ -150,23 +141,22 @@ std::string ExportLabel(const std::string& exports, const char* name, int ordina
 // library has no file and every entry. One the description does not lay
 // out has every entry too.
 platform::Entry HostMachine::FindEntry(platform::Library library, const char* name, int ordinal) {
-  const auto found = loaded_.find(library);
-  if (found == loaded_.end()) return 0;
-  const std::string& path = found->second;
+  const std::string* loaded = libraries_.PathOf(library);
+  if (loaded == nullptr) return 0;
+  const std::string path = *loaded;
   const std::optional<std::string> content = ReadWhole(path);
   if (content && !content->starts_with("MZ")) return 0;
   const std::string exports = Setting("Exports", UpperName(path), "*");
   const std::string byName = name != nullptr ? name : "#" + std::to_string(ordinal);
   const std::string label = exports == "*" ? byName : ExportLabel(exports, name, ordinal);
   if (label.empty()) return 0;
-  entries_[nextEntry_] = {path, label};
-  return nextEntry_++;
+  return libraries_.AddEntry(path, label);
 }
 
 std::intptr_t HostMachine::CallEntry(platform::Entry entry, std::span<const std::uintptr_t> args) {
-  const auto found = entries_.find(entry);
-  if (found == entries_.end()) return 0;
-  const auto& [path, label] = found->second;
+  const auto* found = libraries_.EntryOf(entry);
+  if (found == nullptr) return 0;
+  const auto& [path, label] = *found;
   if (UpperName(path) == "ZAVEZ432.DLL" && label == "#1" && args.size() == 1) {
     return RegisterServer(reinterpret_cast<const char*>(args[0]));
   }
@@ -192,8 +182,8 @@ std::intptr_t HostMachine::RegisterServer(const std::string& path) {
 
 bool HostMachine::RegisterWindowClass(platform::Instance, const platform::WindowClass& wc,
                                       platform::WindowProc proc) {
-  proc_ = proc;
-  background_ = wc.background;
+  window_.proc = proc;
+  window_.background = wc.background;
   Note("class " + wc.name + " style=" + Hex(wc.style) + " icon=" + wc.icon +
        " background=" + std::to_string(wc.background));
   return true;
@@ -203,26 +193,23 @@ platform::Window HostMachine::CreateWindow(platform::Instance, const platform::W
   Note("window class=" + params.className + " title=" + Quoted(params.title) + " style=" +
        Hex(params.style) + " exstyle=" + Hex(params.exStyle) + " x=" + std::to_string(params.x) +
        " y=" + std::to_string(params.y) + " w=" + std::to_string(params.width) +
-       " h=" + std::to_string(params.height) + (windowFails_ ? " failed" : ""));
-  if (windowFails_) return 0;
-  painting_ = {};
-  painting_.window = params;
-  painting_.background = background_;
-  painting_.captionHeight = SystemMetric(platform::kSmCyCaption);
-  window_ = 1;
-  return window_;
+       " h=" + std::to_string(params.height) + (window_.createFails ? " failed" : ""));
+  if (window_.createFails) return 0;
+  painting_.StartWindow(params, window_.background, SystemMetric(platform::kSmCyCaption));
+  window_.window = 1;
+  return window_.window;
 }
 
 void HostMachine::ShowWindow(platform::Window window, int command) {
-  const bool shown = !visible_ && command != platform::kSwHide;
-  visible_ = command != platform::kSwHide;
-  Note(visible_ ? "show " + std::to_string(command) : "hide");
+  const bool shown = !window_.visible && command != platform::kSwHide;
+  window_.visible = command != platform::kSwHide;
+  Note(window_.visible ? "show " + std::to_string(command) : "hide");
   // A window that appears has its frame drawn, as Windows does.
-  if (shown && proc_ != nullptr) proc_(window, platform::kWmNcPaint, 1, 0);
+  if (shown && window_.proc != nullptr) window_.proc(window, platform::kWmNcPaint, 1, 0);
 }
 
 void HostMachine::UpdateWindow(platform::Window window) {
-  if (visible_ && proc_ != nullptr) proc_(window, platform::kWmPaint, 0, 0);
+  if (window_.visible && window_.proc != nullptr) window_.proc(window, platform::kWmPaint, 0, 0);
 }
 
 std::intptr_t HostMachine::DefWindowProc(platform::Window, std::uint32_t message, std::uintptr_t,
@@ -233,45 +220,45 @@ std::intptr_t HostMachine::DefWindowProc(platform::Window, std::uint32_t message
 
 bool HostMachine::SetTimer(platform::Window, std::uintptr_t id, unsigned ms) {
   Note("timer " + std::to_string(id) + " " + std::to_string(ms) + "ms" +
-       (timerFails_ ? " failed" : ""));
-  if (timerFails_) return false;
-  timers_[id] = ms;
+       (window_.timerFails ? " failed" : ""));
+  if (window_.timerFails) return false;
+  window_.timers[id] = ms;
   return true;
 }
 
 void HostMachine::KillTimer(platform::Window, std::uintptr_t id) {
-  timers_.erase(id);
+  window_.timers.erase(id);
   Note("kill timer " + std::to_string(id));
 }
 
 void HostMachine::PostQuit(int exitCode) {
   Note("quit " + std::to_string(exitCode));
-  if (!quit_) quit_ = exitCode;
+  if (!window_.quit) window_.quit = exitCode;
 }
 
 void HostMachine::Tick() {
-  for (auto& [id, process] : processes_) --process.ticksLeft;
-  const auto timers = timers_;
+  processes_.Tick();
+  const auto timers = window_.timers;
   for (const auto& [id, ms] : timers) {
-    if (proc_ != nullptr) proc_(window_, platform::kWmTimer, id, 0);
+    if (window_.proc != nullptr) window_.proc(window_.window, platform::kWmTimer, id, 0);
   }
 }
 
 int HostMachine::RunMessageLoop() {
   for (int tick = 0; tick < kMaxTicks; ++tick) {
-    if (quit_) break;
-    if (timers_.empty()) {
+    if (window_.quit) break;
+    if (window_.timers.empty()) {
       Fail("message loop has nothing left to wait for");
       return 0;
     }
     Tick();
   }
-  if (!quit_) {
+  if (!window_.quit) {
     Fail("message loop did not end");
     return 0;
   }
   Note("loop ended");
-  return *quit_;
+  return *window_.quit;
 }
 
 // The simulated machine queues no messages: paints are delivered when they
@@ -281,11 +268,11 @@ void HostMachine::PumpMessages() {}
 int HostMachine::SystemMetric(int index) {
   switch (index) {
     case platform::kSmCxScreen:
-      return static_cast<int>(profile::ReadInt(description_, "Machine", "ScreenWidth", 640));
+      return facts_.Number("Machine", "ScreenWidth", 640);
     case platform::kSmCyScreen:
-      return static_cast<int>(profile::ReadInt(description_, "Machine", "ScreenHeight", 480));
+      return facts_.Number("Machine", "ScreenHeight", 480);
     case platform::kSmCyCaption:
-      return static_cast<int>(profile::ReadInt(description_, "Machine", "CaptionHeight", 19));
+      return facts_.Number("Machine", "CaptionHeight", 19);
     default:
       return 0;
   }
@@ -293,18 +280,17 @@ int HostMachine::SystemMetric(int index) {
 
 int HostMachine::MessageBox(const std::string& text, const std::string& caption, unsigned type) {
   int answer = platform::kIdOk;
-  if (answers_.empty()) {
+  if (const std::optional<int> scripted = person_.NextAnswer()) {
+    answer = *scripted;
+  } else {
     Fail("unexpected box: " + text);
     if ((type & 0xF) != platform::kMbOk) answer = platform::kIdCancel;
-  } else {
-    answer = answers_.front();
-    answers_.erase(answers_.begin());
   }
   Note("box " + Quoted(text) + " caption=" + Quoted(caption) + " type=" + Hex(type) +
        " answer=" + std::to_string(answer));
   if (answer == platform::kIdOk) InsertRequestedDisk(text);
-  if (inUseUntilBox_) inUse_.clear();
-  for (const std::string& path : std::exchange(appearOnBox_, {})) {
+  if (person_.ClosesProgramsOnBox()) faults_.inUse.clear();
+  for (const std::string& path : person_.TakeSupplies()) {
     WriteWholeFile(Locate(path), "supplied by the user");
     Note("supplied " + path);
   }
@@ -313,13 +299,12 @@ int HostMachine::MessageBox(const std::string& text, const std::string& caption,
 
 platform::Dc HostMachine::BeginPaint(platform::Window) {
   Note("paint");
-  painting_.images.clear();
-  painting_.texts.clear();
+  painting_.Begin();
   return kPaintDc;
 }
 
 void HostMachine::EndPaint(platform::Window, platform::Dc) {
-  if (window_ != 0) picture_ = painting_;
+  if (window_.window != 0) painting_.End();
 }
 
 void HostMachine::SetBkMode(platform::Dc, int mode) { Note("bkmode " + std::to_string(mode)); }
@@ -329,26 +314,22 @@ int HostMachine::DrawText(platform::Dc, const std::string& text, const platform:
   Note("text " + Quoted(text) + " box=(" + std::to_string(box.left) + "," +
        std::to_string(box.top) + "," + std::to_string(box.right) + "," +
        std::to_string(box.bottom) + ") format=" + Hex(format));
-  painting_.texts.push_back({text, box, format});
+  painting_.Write({text, box, format});
   return 16;
 }
 
 bool HostMachine::DrawIcon(platform::Dc, int x, int y, platform::Gdi icon) {
   Note("icon " + Hex(static_cast<std::uint32_t>(icon)) + " at " + std::to_string(x) + "," +
        std::to_string(y));
-  if (const auto found = images_.find(icon); found != images_.end()) {
-    PaintedImage& drawn = painting_.images.emplace_back(found->second);
-    drawn.x = x;
-    drawn.y = y;
-    drawn.width = drawn.height = 32;  // the system's icon size, whatever the image's
-  }
+  // Drawn at the system's icon size, whatever the image's.
+  if (const PaintedImage* image = painting_.Image(icon)) painting_.Draw(*image, x, y, 32, 32);
   return true;
 }
 
 platform::Dc HostMachine::CreateCompatibleDc(platform::Dc) { return kMemoryDc; }
 
 platform::Gdi HostMachine::SelectObject(platform::Dc dc, platform::Gdi object) {
-  if (dc == kMemoryDc) selected_ = object;
+  if (dc == kMemoryDc) painting_.Select(object);
   return 0;
 }
 
@@ -370,8 +351,7 @@ platform::Gdi HostMachine::CreateBitmap(const image::Dib& dib) {
   const int height = dib.height < 0 ? -dib.height : dib.height;
   Note("bitmap " + std::to_string(dib.width) + "x" + std::to_string(height) +
        " checksum=" + Hex(Checksum({dib.info, dib.bits})));
-  images_[nextGdi_] = {0, 0, dib.width, height, dib.info, std::string(dib.bits), {}, false};
-  return nextGdi_++;
+  return painting_.Keep({0, 0, dib.width, height, dib.info, std::string(dib.bits), {}, false});
 }
 
 platform::Gdi HostMachine::CreateIcon(platform::Instance, const image::Icon& icon) {
@@ -379,27 +359,20 @@ platform::Gdi HostMachine::CreateIcon(platform::Instance, const image::Icon& ico
   if (!Drawable(colour, MaskBytes(colour.width, colour.height), icon.mask.size()) || colour.height < 0) return 0;
   Note("icon image " + std::to_string(colour.width) + "x" + std::to_string(colour.height) +
        " checksum=" + Hex(Checksum({colour.info, colour.bits, icon.mask})));
-  images_[nextGdi_] = {0, 0, colour.width, colour.height, colour.info, std::string(colour.bits), icon.mask, true};
-  return nextGdi_++;
+  return painting_.Keep({0, 0, colour.width, colour.height, colour.info, std::string(colour.bits), icon.mask, true});
 }
 
 std::optional<std::pair<int, int>> HostMachine::BitmapSize(platform::Gdi bitmap) {
-  const auto found = images_.find(bitmap);
-  if (found == images_.end() || found->second.icon) return std::nullopt;
-  return std::pair{found->second.width, found->second.height};
+  const PaintedImage* image = painting_.Image(bitmap);
+  if (image == nullptr || image->icon) return std::nullopt;
+  return std::pair{image->width, image->height};
 }
 
 bool HostMachine::BitBlt(platform::Dc, int x, int y, int width, int height, platform::Dc, int, int,
                          std::uint32_t rop) {
   Note("bitblt at " + std::to_string(x) + "," + std::to_string(y) + " size " +
        std::to_string(width) + "x" + std::to_string(height) + " rop=" + Hex(rop));
-  if (const auto found = images_.find(selected_); found != images_.end()) {
-    PaintedImage& drawn = painting_.images.emplace_back(found->second);
-    drawn.x = x;
-    drawn.y = y;
-    drawn.width = width;
-    drawn.height = height;
-  }
+  if (const PaintedImage* image = painting_.Selected()) painting_.Draw(*image, x, y, width, height);
   return true;
 }
 
@@ -407,7 +380,7 @@ void HostMachine::DeleteDc(platform::Dc) {}
 
 void HostMachine::DeleteObject(platform::Gdi object) {
   Note("delete object " + Hex(static_cast<std::uint32_t>(object)));
-  images_.erase(object);
+  painting_.Delete(object);
 }
 
 }  // namespace host

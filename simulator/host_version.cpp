@@ -73,7 +73,7 @@ class LzHandle {
 
 std::optional<VersionInfo> HostMachine::DoFileVersion(Library versionLibrary,
                                                     const std::string& path) {
-  if (!loaded_.contains(versionLibrary)) {
+  if (!libraries_.Loaded(versionLibrary)) {
     Refuse(kErrorInvalidHandle);
     return std::nullopt;
   }
@@ -102,7 +102,7 @@ std::uint32_t HostMachine::InstallFile(Library versionLibrary, const InstallRequ
                                        std::string& tempName) {
   // Without the library's entry nothing is read, let alone installed.
   const std::uint32_t result =
-      loaded_.contains(versionLibrary) ? Install(request, tempName) : kVifCannotReadSrc;
+      libraries_.Loaded(versionLibrary) ? Install(request, tempName) : kVifCannotReadSrc;
   Note("install " + InDirectory(request.sourceDir, request.sourceName) + " -> " +
        InDirectory(DestinationDirectory(request), request.destName) + " result=" + Hex(result));
   return result;
@@ -118,7 +118,7 @@ std::uint32_t HostMachine::Install(const InstallRequest& request, std::string& t
   if (const std::uint32_t failed = MakeTemp(request, destination, tempName, temp)) return failed;
   // A file the system itself uses is replaced only on restart, from the
   // temporary copy.
-  std::uint32_t bits = inUse_.contains(destination.key) ? kVifFileInUse : 0;
+  std::uint32_t bits = faults_.InUse(destination.key) ? kVifFileInUse : 0;
   if ((request.flags & kViffForceInstall) == 0) bits |= Compare(destination, temp);
   if (bits == 0) return Replace(request, temp, destination);
   tempName = FileName(temp.path);
@@ -146,7 +146,7 @@ std::uint32_t HostMachine::MakeTemp(const InstallRequest& request, const Target&
 }
 
 // "verXXXX.tmp": numbered from the machine's counter, skipping names taken.
-std::optional<HostMachine::Target> HostMachine::FreeTempName(const std::string& directory) {
+std::optional<Target> HostMachine::FreeTempName(const std::string& directory) {
   for (unsigned tries = 0; tries < 0xFFFF; ++tries) {
     char name[16];
     std::snprintf(name, sizeof name, "ver%04X.tmp", nextTemp_);

@@ -56,6 +56,38 @@ TEST_F(SimulatedMachine, NamesResolveWithoutRegardToCase) {
   EXPECT_FALSE(machine.FileExists(""));
 }
 
+// The machine finds names through an index, which must follow files
+// created, deleted and renamed behind its back between calls.
+TEST_F(SimulatedMachine, NamesFollowChangesMadeBehindTheMachinesBack) {
+  Write("d/Disk1/Old.Txt", "x");
+  HostMachine& machine = Machine();
+  ASSERT_TRUE(machine.FileExists("D:\\DISK1\\OLD.TXT"));
+  ASSERT_FALSE(machine.FileExists("D:\\DISK1\\NEW.TXT"));
+  const struct {
+    const char* change;
+    std::function<void()> act;
+    const char* present;
+    const char* absent;
+  } cases[] = {
+      {"created", [&] { Write("d/Disk1/New.Txt", "y"); }, "d:\\disk1\\new.txt", "D:\\DISK1\\NONE.TXT"},
+      {"deleted", [&] { fs::remove(root_ / "d/Disk1/Old.Txt"); }, "D:\\DISK1\\NEW.TXT", "D:\\DISK1\\OLD.TXT"},
+      {"renamed", [&] { fs::rename(root_ / "d/Disk1/New.Txt", root_ / "d/Disk1/OTHER.txt"); },
+       "D:\\DISK1\\other.TXT", "D:\\DISK1\\NEW.TXT"},
+      {"folder replaced",
+       [&] {
+         fs::rename(root_ / "d/Disk1", root_ / "d/Gone");
+         Write("d/DISK1/Fresh.Txt", "z");
+       },
+       "D:\\disk1\\FRESH.TXT", "D:\\DISK1\\OTHER.TXT"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.change);
+    c.act();
+    EXPECT_TRUE(machine.FileExists(c.present));
+    EXPECT_FALSE(machine.FileExists(c.absent));
+  }
+}
+
 TEST_F(SimulatedMachine, RelativeNamesFollowTheCurrentDirectory) {
   Write("d/Disk1/A.TXT", "a");
   HostMachine& machine = Machine();

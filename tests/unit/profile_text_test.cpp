@@ -309,6 +309,49 @@ std::string Wide(std::u16string_view text) {
   return bytes;
 }
 
+// A writer may append what Appended offers instead of calling WriteString:
+// the bytes must be the same, and it must decline whatever is no append.
+TEST(ProfileWrite, AnAppendedEntryIsWhatTheWriteWouldAdd) {
+  const struct {
+    std::string file, section, key, value;
+    bool appends;
+  } cases[] = {
+      {"[s]\r\na=1\r\n", "s", "b", "2", true},
+      {"[s]\r\n", " S ", " b ", " 2 ", true},
+      {"[t]\r\n[s]\r\na=1\rx\n", "s", "\tb", "=", true},  // a key line without "=", CR alone
+      {"[s]\r\na=1\r\n", "s", "A", "2", false},           // replaces
+      {"[s]\r\n a \t=1\r\n", "s", "a", "2", false},       // replaces
+      {"[s]\r\na=1\r\n", "t", "b", "2", false},           // another section
+      {"[s]\r\na=1\r\n[t]\r\n[S]\r\n", "s", "b", "2", false},  // the first [s] is searched
+      {"[s]\r\na=1\r\n;end\r\n", "s", "b", "2", false},   // goes before the comment
+      {"[s]\r\na=1\r\n\r\n", "s", "b", "2", false},       // goes before the blank line
+      {"[s]\r\na=1", "s", "b", "2", false},               // no final line break
+      {"[s]\r\na=1\r\n", "s", "b", "2\r\n[t]", false},    // more than one line
+      {"[s]\r\na=1\r\n", "s", ";b", "2", false},          // a comment, not an entry
+      {"a=1\r\n", "s", "b", "2", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file + " <- " + c.key);
+    const std::optional<profile::Tail> tail = profile::TailOf(c.file);
+    const auto appending = tail ? profile::Appended(*tail, c.section, c.key, c.value) : std::nullopt;
+    ASSERT_EQ(appending.has_value(), c.appends);
+    if (!appending) continue;
+    const std::string written = WriteString(c.file, c.section, c.key, c.value);
+    EXPECT_EQ(c.file + appending->line, written);
+    // The tail with the new key is the written file's: the same key again
+    // replaces its value, except where the key never matches its own line.
+    profile::Tail next = *tail;
+    next.keys.insert(appending->key);
+    EXPECT_EQ(profile::TailOf(written)->keys, next.keys);
+    const auto again = profile::Appended(next, c.section, c.key, "3");
+    const std::string keyPart = appending->line.substr(0, appending->line.size() - c.value.size() - 2);
+    EXPECT_EQ(again ? written + again->line : c.file + keyPart + "3\r\n",
+              WriteString(written, c.section, c.key, "3"));
+  }
+  EXPECT_FALSE(profile::TailOf(std::nullopt));
+  EXPECT_FALSE(profile::TailOf(Wide(u"[s]\r\na=1\r\n")));
+}
+
 TEST(ProfileWide, ValuesComeBackInTheAnsiCodePage) {
   const std::string file =
       Wide(u"[\u00C4rger]\r\nName = \"caf\u00E9 \u20AC\"\r\n\u03A9=omega\r\nN=42\r\n");
