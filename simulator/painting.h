@@ -5,6 +5,7 @@
 
 #include <map>
 #include <optional>
+#include <utility>
 
 #include "platform.h"
 #include "window_picture.h"
