@@ -5,6 +5,7 @@
 
 #include <map>
 #include <optional>
+#include <utility>
 
 #include "os_types.h"
 #include "window_picture.h"
