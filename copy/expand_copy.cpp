@@ -47,6 +47,9 @@ std::string InstallErrorDetail(const BootState& state, std::uint32_t error) {
   }
 }
 
+void ReportSourceFailure(BootState& state, CopyOutcome outcome, const std::string& source,
+                         const std::string& destination);
+
 }  // namespace
 
 void ReportExpansionError(BootState& state, const std::string& source, const std::string& destination) {
@@ -61,19 +64,27 @@ void ReportCopyError(BootState& state, const std::string& source, const std::str
   ReportFailure(state, SourceFailureId(source), source, destination);
 }
 
+namespace {
+
+// The box of a copy that failed for its source; nothing for other outcomes.
+void ReportSourceFailure(BootState& state, CopyOutcome outcome, const std::string& source,
+                         const std::string& destination) {
+  if (outcome == CopyOutcome::kSourceUnreadable) ReportCopyError(state, source, destination);
+  if (outcome == CopyOutcome::kExpansionFailed) ReportExpansionError(state, source, destination);
+}
+
+}  // namespace
+
 CopyResult ExpandToStaging(BootState& state, const std::string& source, const std::string& destination,
                            bool overwrite, std::string& staging) {
   const platform::Os& os = state.Os();
   platform::OwnedLzFile in(*os.lz, os.lz->LzOpenRead(source).value);
-  if (!in) {
-    ReportCopyError(state, source, destination);
-    return {kCopyFailed};
-  }
-  if (!overwrite && os.files->FileExists(destination)) return {kNotCopied};
+  if (!in) return {CopyOutcome::kSourceUnreadable};
+  if (!overwrite && os.files->FileExists(destination)) return {CopyOutcome::kNotCopied};
   const std::string name = FreeStagingName(os, destination);
   const platform::Result<platform::LzFile> created =
       name.empty() ? platform::Result<platform::LzFile>{platform::kLzErrorBadOutHandle} : os.lz->LzCreate(name);
-  if (created.value < 0) return {kDestinationFailed, created.error};
+  if (created.value < 0) return {CopyOutcome::kDestinationFailed, created.error};
   platform::OwnedLzFile out(*os.lz, created.value);
   const auto [copied, copyError] = os.lz->LzCopy(in.Get(), out.Get());
   // Both are closed before the staged file is kept or deleted.
@@ -81,27 +92,33 @@ CopyResult ExpandToStaging(BootState& state, const std::string& source, const st
   in.Reset();
   if (copied >= 0) {
     staging = name;
-    return {kCopied};
+    return {CopyOutcome::kCopied};
   }
   os.files->DeleteFile(name);
   // A full disk is the destination's fault, not the media's.
-  if (copied == platform::kLzErrorWrite) return {kDestinationFailed, copyError};
-  ReportExpansionError(state, source, destination);
-  return {kCopyFailed};
+  if (copied == platform::kLzErrorWrite) return {CopyOutcome::kDestinationFailed, copyError};
+  return {CopyOutcome::kExpansionFailed};
 }
 
 CopyResult ExpandCopyWithError(BootState& state, const std::string& source, const std::string& destination,
                                bool overwrite) {
   std::string staging;
   const CopyResult staged = ExpandToStaging(state, source, destination, overwrite, staging);
-  if (staged.result != kCopied) return staged;
+  if (staged.outcome != CopyOutcome::kCopied) return staged;
   const platform::Os& os = state.Os();
   if (const platform::Status replaced = os.files->ReplaceFile(staging, destination); !replaced) {
     os.files->DeleteFile(staging);
-    return {kDestinationFailed, replaced.error};
+    return {CopyOutcome::kDestinationFailed, replaced.error};
   }
   NoteWritten(state, destination);
-  return {kCopied};
+  return {CopyOutcome::kCopied};
+}
+
+CopyOutcome ExpandCopy(BootState& state, const std::string& source, const std::string& destination,
+                       bool overwrite) {
+  const CopyOutcome outcome = ExpandCopyWithError(state, source, destination, overwrite).outcome;
+  ReportSourceFailure(state, outcome, source, destination);
+  return outcome;
 }
 
 int ShowInstallError(BootState& state, const std::string& source, const std::string& destination,
@@ -114,16 +131,17 @@ int ShowInstallError(BootState& state, const std::string& source, const std::str
   return state.Os().windows->MessageBox(text, state.errorCaption, type);
 }
 
-int ExpandCopyAsking(BootState& state, const std::string& source, const std::string& destination,
-                     bool overwrite, int& answer, std::string* staged) {
+CopyOutcome ExpandCopyAsking(BootState& state, const std::string& source, const std::string& destination,
+                             bool overwrite, int& answer, std::string* staged) {
   while (true) {
     const CopyResult copy = staged ? ExpandToStaging(state, source, destination, overwrite, *staged)
                                    : ExpandCopyWithError(state, source, destination, overwrite);
-    if (copy.result != kDestinationFailed) return copy.result;
+    ReportSourceFailure(state, copy.outcome, source, destination);
+    if (copy.outcome != CopyOutcome::kDestinationFailed) return copy.outcome;
     const std::string extra = ReadTextSetting(state, ids::kErrorMessageInstallOther, "*", kExtraTextCapacity);
     answer = ShowInstallError(state, source, destination, InstallErrorDetail(state, copy.error), extra);
     WriteLogEntry(state, destination, logged::kCopyFailed);
-    if (answer != platform::kIdRetry) return kDestinationFailed;
+    if (answer != platform::kIdRetry) return CopyOutcome::kDestinationFailed;
   }
 }
 

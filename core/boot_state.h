@@ -71,9 +71,18 @@ struct Log {
 // The setup toolkit library that registers DLLs; it lies beside the program.
 inline constexpr char kToolkitFileName[] = "ZAVEZ432.DLL";
 
+// What a copy from the media came to.
+enum class CopyOutcome {
+  kCopied,
+  kNotCopied,          // the destination is there and may not be replaced
+  kSourceUnreadable,   // the source cannot be opened
+  kExpansionFailed,    // the source opened but did not expand whole
+  kDestinationFailed,  // the destination cannot be created or replaced
+};
+
 struct Libraries {
   bool dialog3d = false;
-  int ctl3dCopy = 0;  // how the copy of the 3-D library went, for the log
+  CopyOutcome ctl3dCopy = CopyOutcome::kNotCopied;  // how the 3-D library's copy went, for the log
   platform::OwnedLibrary ctl3d;
   platform::OwnedLibrary version;
   platform::OwnedLibrary toolkit;

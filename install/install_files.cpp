@@ -147,7 +147,7 @@ Outcome ExpandForVersions(BootState& state, const std::string& source, const std
     expanded.content = ReadExpansion(*state.Os().lz, source);
     if (expanded.content && expanded.content->Size() == header->length) return Outcome::kDone;
     ReportExpansionError(state, source, destination);
-  } else if (ExpandCopyAsking(state, source, destination, true, answer, &expanded.staged) == kCopied) {
+  } else if (ExpandCopyAsking(state, source, destination, true, answer, &expanded.staged) == CopyOutcome::kCopied) {
     return Outcome::kDone;
   }
   state.installFailed = true;
@@ -216,8 +216,8 @@ bool InstallWithVersions(BootState& state, const FileRecord& record, const Sourc
 bool CopyByMethod(BootState& state, const std::string& source, const std::string& destination, bool overwrite,
               const char* status) {
   int answer = platform::kIdIgnore;
-  const int result = ExpandCopyAsking(state, source, destination, overwrite, answer);
-  if (result == kCopyFailed || result == kDestinationFailed) {
+  const CopyOutcome outcome = ExpandCopyAsking(state, source, destination, overwrite, answer);
+  if (outcome != CopyOutcome::kCopied && outcome != CopyOutcome::kNotCopied) {
     state.installFailed = true;
     return answer == platform::kIdIgnore;
   }

@@ -143,7 +143,7 @@ bool PlaceMainSetupProgram(BootState& state, const std::string& sourceName) {
   const std::string source = state.dirs.source + sourceName;
   const std::string& destination = state.list.programPath;
   int answer = 0;
-  if (ExpandCopyAsking(state, source, destination, true, answer) != kCopied) return false;
+  if (ExpandCopyAsking(state, source, destination, true, answer) != CopyOutcome::kCopied) return false;
   WriteLogEntry(state, destination, logged::kCopied);
   return true;
 }

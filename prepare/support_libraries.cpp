@@ -20,25 +20,26 @@ bool Present(BootState& state, const std::string& name) {
 }
 
 // Expands the compressed copy from the media into the system directory,
-// never over a file that is there: 1 copied, -1 the source is missing
-// (after its box), 0 nothing written.
-int ExpandFromMedia(BootState& state, const std::string& name) {
-  const int result = ExpandCopy(state, state.dirs.source + szdd::CompressedName(name), state.dirs.sys + name, false);
-  return result == kDestinationFailed ? kNotCopied : result;
+// never over a file that is there; a source failure comes after its box,
+// and a destination that cannot be written counts as nothing written.
+CopyOutcome ExpandFromMedia(BootState& state, const std::string& name) {
+  const CopyOutcome outcome =
+      ExpandCopy(state, state.dirs.source + szdd::CompressedName(name), state.dirs.sys + name, false);
+  return outcome == CopyOutcome::kDestinationFailed ? CopyOutcome::kNotCopied : outcome;
 }
 
 // The log's value for a support library's copy.
-const char* CopyStatus(int copy) { return copy == kCopied ? logged::kCopied : logged::kCopyFailed; }
+const char* CopyStatus(CopyOutcome copy) { return copy == CopyOutcome::kCopied ? logged::kCopied : logged::kCopyFailed; }
 
 }  // namespace
 
 void PrepareCtl3d(BootState& state) {
   Libraries& libraries = state.libraries;
   if (!libraries.dialog3d) return;
-  libraries.ctl3dCopy = 0;
+  libraries.ctl3dCopy = CopyOutcome::kNotCopied;
   if (!Present(state, kCtl3dFile)) {
     libraries.ctl3dCopy = ExpandFromMedia(state, kCtl3dFile);
-    if (libraries.ctl3dCopy == kCopyFailed) libraries.dialog3d = false;
+    if (IsSourceFailure(libraries.ctl3dCopy)) libraries.dialog3d = false;
   }
   if (!libraries.dialog3d) return;
   libraries.ctl3d = LoadAuthorLibrary(state, kCtl3dLibrary);
@@ -49,15 +50,15 @@ void PrepareCtl3d(BootState& state) {
 }
 
 void LogCtl3dCopy(BootState& state) {
-  const int copy = state.libraries.ctl3dCopy;
-  if (copy == 0) return;
+  const CopyOutcome copy = state.libraries.ctl3dCopy;
+  if (copy == CopyOutcome::kNotCopied) return;
   WriteLogEntry(state, logged::kCtl3dCopy + state.dirs.sys + kCtl3dFile, CopyStatus(copy));
 }
 
 void PrepareVersionLibrary(BootState& state) {
   if (!Present(state, kVerFile)) {
-    const int copy = ExpandFromMedia(state, kVerFile);
-    if (copy == kCopyFailed) state.versionCheck = VersionMethod::kByDate;
+    const CopyOutcome copy = ExpandFromMedia(state, kVerFile);
+    if (IsSourceFailure(copy)) state.versionCheck = VersionMethod::kByDate;
     WriteLogEntry(state, logged::kVersionCopy + state.dirs.sys + kVerFile, CopyStatus(copy));
   }
   if (state.versionCheck != VersionMethod::kByVersion) return;

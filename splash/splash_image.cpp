@@ -83,7 +83,7 @@ void LoadSplashImage(BootState& state) {
   const platform::Os& os = state.Os();
   const std::string copy = NewFileName(os, splash.imagePath);
   const std::string source = state.dirs.source + name.substr(0, name.size() - 1) + "_";
-  if (copy.empty() || ExpandCopy(state, source, copy, false) != kCopied) {
+  if (copy.empty() || ExpandCopy(state, source, copy, false) != CopyOutcome::kCopied) {
     splash.imageStatus = image::kNotExpanded;
     return;
   }
