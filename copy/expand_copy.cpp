@@ -24,10 +24,10 @@ void ReportFailure(BootState& state, int messageId, const std::string& source,
 
 // A name beside the destination that no file has yet, so that staging
 // never overwrites a file of the machine.
-std::string FreeStagingName(const platform::Os& os, const std::string& destination) {
+std::string FreeStagingName(platform::FileSystem& files, const std::string& destination) {
   for (int n = 1; n <= kMaxStagingNames; ++n) {
     const std::string name = destination + "~" + (n == 1 ? std::string() : Decimal(n));
-    if (!os.files->FileExists(name)) return name;
+    if (!files.FileExists(name)) return name;
   }
   return {};
 }
@@ -81,7 +81,7 @@ CopyResult ExpandToStaging(BootState& state, const std::string& source, const st
   platform::OwnedLzFile in(*os.lz, os.lz->LzOpenRead(source).value);
   if (!in) return {CopyOutcome::kSourceUnreadable};
   if (!overwrite && os.files->FileExists(destination)) return {CopyOutcome::kNotCopied};
-  const std::string name = FreeStagingName(os, destination);
+  const std::string name = FreeStagingName(*os.files, destination);
   const platform::Result<platform::LzFile> created =
       name.empty() ? platform::Result<platform::LzFile>{platform::kLzErrorBadOutHandle} : os.lz->LzCreate(name);
   if (created.value < 0) return {CopyOutcome::kDestinationFailed, created.error};

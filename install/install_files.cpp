@@ -47,11 +47,11 @@ void AddRegistration(BootState& state, const FileRecord& record, const std::stri
 // record is done).
 class ExpandedSource {
  public:
-  explicit ExpandedSource(const platform::Os& os) : os_(os) {}
+  explicit ExpandedSource(platform::FileSystem& files) : files_(files) {}
   ExpandedSource(const ExpandedSource&) = delete;
   ExpandedSource& operator=(const ExpandedSource&) = delete;
   ~ExpandedSource() {
-    if (!staged.empty()) os_.files->DeleteFile(staged);
+    if (!staged.empty()) files_.DeleteFile(staged);
   }
   SourcePlace From(const SourcePlace& source, const std::string& destDir) const {
     return staged.empty() ? source : SourcePlace{destDir, staged.substr(destDir.size())};
@@ -61,7 +61,7 @@ class ExpandedSource {
   std::optional<Block> content;
 
  private:
-  const platform::Os& os_;
+  platform::FileSystem& files_;
 };
 
 std::optional<szdd::Header> CompressedHeader(platform::FileSystem& files, const std::string& path) {
@@ -194,7 +194,7 @@ bool InstallWithVersions(BootState& state, const FileRecord& record, const Sourc
     WriteLogEntry(state, destination, logged::kSameVersion);
     return true;
   }
-  ExpandedSource expanded(state.Os());
+  ExpandedSource expanded(*state.Os().files);
   const Outcome expansion = ExpandForVersions(state, source.Path(), destination, expanded);
   if (expansion != Outcome::kDone) return expansion == Outcome::kSkipped;
   const SourcePlace from = expanded.From(source, destDir);

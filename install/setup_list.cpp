@@ -86,8 +86,8 @@ bool TakePlainNames(BootState& state, std::string& joined, std::string& mainSour
 
 // A list too large to read whole, or one that no memory can hold, is
 // reported as the scan's no-memory result.
-PlainScan ScanListFile(const platform::Os& os, const std::string& path) {
-  const auto [content, error] = os.files->ReadFile(path, kWholeFileLimit);
+PlainScan ScanListFile(platform::FileSystem& files, const std::string& path) {
+  const auto [content, error] = files.ReadFile(path, kWholeFileLimit);
   if (!content) {
     const bool tooLarge = error == platform::kErrorFileTooLarge || error == platform::kErrorNotEnoughMemory;
     return tooLarge ? PlainScan{kScanNoMemory, {}} : PlainScan{};
@@ -99,7 +99,7 @@ PlainScan ScanListFile(const platform::Os& os, const std::string& path) {
 bool DetermineListMode(BootState& state, std::string& mainSource) {
   state.list.mode = ReadListMode(state);
   if (state.list.mode != ListMode::kPlain) return true;
-  PlainScan scan = ScanListFile(state.Os(), state.list.sourcePath);
+  PlainScan scan = ScanListFile(*state.Os().files, state.list.sourcePath);
   if (scan.result == kScanDone) {
     if (!TakePlainNames(state, scan.list, mainSource)) return false;
     WriteLogEntry(state, logged::kListForm, logged::kPlainForm + scan.list);

@@ -30,11 +30,11 @@ bool IsDriveLetterPath(const std::string& path) {
 }
 
 // Enters a directory, and its drive when the path names one.
-void EnterDirectory(const platform::Os& os, const std::string& path) {
-  os.files->SetCurrentDirectory(path);
+void EnterDirectory(platform::FileSystem& files, const std::string& path) {
+  files.SetCurrentDirectory(path);
   const char letter = ToUpperAscii(path.substr(0, 1)).c_str()[0];
   if (path.size() > 1 && path[1] == ':' && letter >= 'A' && letter <= 'Z') {
-    os.files->SetCurrentDrive(letter - 'A' + 1);
+    files.SetCurrentDrive(letter - 'A' + 1);
   }
 }
 
@@ -42,10 +42,10 @@ std::string Suffixed(const std::string& path, int n) { return n == 0 ? path : Wi
 
 // The first of the candidate names that this run could create; empty when
 // none could be.
-std::string CreateNewTempDir(const platform::Os& os, const std::string& path) {
+std::string CreateNewTempDir(platform::FileSystem& files, const std::string& path) {
   for (int n = 0; n <= kMaxTempDirSuffix; ++n) {
     const std::string candidate = Suffixed(path, n);
-    const platform::Status made = os.files->CreateProtectedDirectory(candidate, kTempDirAccess);
+    const platform::Status made = files.CreateProtectedDirectory(candidate, kTempDirAccess);
     if (made) return candidate;
     if (made.error != platform::kErrorAlreadyExists) break;
   }
@@ -99,18 +99,18 @@ bool PrepareDirectories(BootState& state) {
   if (!state.useTempDir) {
     dirs.dest = dirs.sys;
     dirs.setup = dirs.win;
-    EnterDirectory(os, dirs.win);
+    EnterDirectory(*os.files, dirs.win);
     return true;
   }
   const std::optional<std::string> named =
       IsSet(state.tempDirSetting) ? TempDirFromSetting(state.tempDirSetting, dirs) : std::nullopt;
   const std::string wanted = named ? *named : GeneratedTempDir(os.system->SystemTimeUtc());
-  std::string path = CreateNewTempDir(os, wanted);
+  std::string path = CreateNewTempDir(*os.files, wanted);
   if (path.empty()) {
     ReportNoTempDir(state, wanted);
     return false;
   }
-  EnterDirectory(os, path);
+  EnterDirectory(*os.files, path);
   AddTrailingBackslash(path);
   dirs.temp = path;
   dirs.dest = path;

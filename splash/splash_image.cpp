@@ -20,11 +20,11 @@ constexpr int kMaxCopyNames = 99;
 
 // The described name when no file has it, else a free variant beside it:
 // the copy is deleted afterwards, so it must never be a file of the machine.
-std::string NewFileName(const platform::Os& os, const std::string& path) {
-  if (!os.files->FileExists(path)) return path;
+std::string NewFileName(platform::FileSystem& files, const std::string& path) {
+  if (!files.FileExists(path)) return path;
   for (int n = 1; n <= kMaxCopyNames; ++n) {
     std::string variant = WithNumberExtension(path, n);
-    if (!os.files->FileExists(variant)) return variant;
+    if (!files.FileExists(variant)) return variant;
   }
   return {};
 }
@@ -81,7 +81,7 @@ void LoadSplashImage(BootState& state) {
     return;
   }
   const platform::Os& os = state.Os();
-  const std::string copy = NewFileName(os, splash.imagePath);
+  const std::string copy = NewFileName(*os.files, splash.imagePath);
   const std::string source = state.dirs.source + name.substr(0, name.size() - 1) + "_";
   if (copy.empty() || ExpandCopy(state, source, copy, false) != CopyOutcome::kCopied) {
     splash.imageStatus = image::kNotExpanded;
