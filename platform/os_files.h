@@ -24,7 +24,8 @@ class FileSystem {
   // Whole content of a file of at most `limit` bytes; nothing when it cannot
   // be opened or read, when it is larger (error 223), or when no block of
   // its size can be had (error 8).
-  virtual Result<std::optional<boot::Block>> ReadFile(const std::string& path, std::size_t limit) = 0;
+  virtual Result<std::optional<boot::Block>> ReadFile(const std::string& path,
+                                                      std::size_t limit) = 0;
   // Moves a file over an existing one.
   virtual Status ReplaceFile(const std::string& from, const std::string& to) = 0;
   // Files read and written piece by piece (joining a file split over two

@@ -18,7 +18,8 @@ class Owned {
  public:
   Owned() = default;
   Owned(Part& part, Handle handle) : part_(&part), handle_(handle > kNone ? handle : kNone) {}
-  Owned(Owned&& other) noexcept : part_(other.part_), handle_(std::exchange(other.handle_, kNone)) {}
+  Owned(Owned&& other) noexcept
+      : part_(other.part_), handle_(std::exchange(other.handle_, kNone)) {}
   Owned& operator=(Owned&& other) noexcept {
     if (this != &other) {
       Reset();

@@ -10,8 +10,7 @@ class Painting {
   virtual Dc BeginPaint(Window window) = 0;
   virtual void EndPaint(Window window, Dc dc) = 0;
   virtual void SetBkMode(Dc dc, int mode) = 0;
-  virtual int DrawText(Dc dc, const std::string& text, const Rect& box,
-                       unsigned format) = 0;
+  virtual int DrawText(Dc dc, const std::string& text, const Rect& box, unsigned format) = 0;
   virtual bool DrawIcon(Dc dc, int x, int y, Gdi icon) = 0;
   virtual Dc CreateCompatibleDc(Dc dc) = 0;
   virtual Gdi SelectObject(Dc dc, Gdi object) = 0;
@@ -21,8 +20,8 @@ class Painting {
   virtual Gdi CreateIcon(Instance instance, const image::Icon& icon) = 0;
   // Width and height of a bitmap; nothing when it is not one.
   virtual std::optional<std::pair<int, int>> BitmapSize(Gdi bitmap) = 0;
-  virtual bool BitBlt(Dc dc, int x, int y, int width, int height, Dc source,
-                      int sx, int sy, std::uint32_t rop) = 0;
+  virtual bool BitBlt(Dc dc, int x, int y, int width, int height, Dc source, int sx, int sy,
+                      std::uint32_t rop) = 0;
   virtual void DeleteDc(Dc dc) = 0;
   virtual void DeleteObject(Gdi object) = 0;
 

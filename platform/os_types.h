@@ -26,11 +26,7 @@ struct Result {
   std::uint32_t error = 0;
 
   // Whether an operation that only succeeds or fails succeeded.
-  explicit operator bool() const
-    requires std::same_as<T, bool>
-  {
-    return value;
-  }
+  explicit operator bool() const requires std::same_as<T, bool> { return value; }
 };
 using Status = Result<bool>;
 
@@ -55,7 +51,7 @@ struct Rect {
 struct WindowClass {
   std::string name;
   std::uint32_t style = 0;
-  std::string icon;  // name of an icon resource of the program
+  std::string icon;    // name of an icon resource of the program
   int background = 0;  // system colour index + 1
 };
 
@@ -68,8 +64,7 @@ struct WindowParams {
 };
 
 // The program's window procedure; each backend delivers messages to it.
-using WindowProc = std::intptr_t (*)(Window, std::uint32_t message,
-                                     std::uintptr_t wParam,
+using WindowProc = std::intptr_t (*)(Window, std::uint32_t message, std::uintptr_t wParam,
                                      std::intptr_t lParam);
 
 // Result of an LZ open: a handle, or an LZERROR_/HFILE_ERROR value below 0.

@@ -11,7 +11,7 @@ class Versions {
   // loaded handle). Nothing when the file has no version information or
   // cannot be read.
   virtual Result<std::optional<VersionInfo>> FileVersion(Library versionLibrary,
-                                                 const std::string& path) = 0;
+                                                         const std::string& path) = 0;
   // The platform's kVif... bits, 0 when installed; kVifCannotReadSrc may
   // come for a source path longer than kLongestInstallSource. `tempName` gives the
   // temporary file to reuse under kViffForceInstall and receives the name

@@ -4,7 +4,8 @@
 
 namespace host {
 
-platform::Status HostMachine::CreateProtectedDirectory(const std::string& path, std::span<const platform::AccessEntry> entries) {
+platform::Status HostMachine::CreateProtectedDirectory(
+    const std::string& path, std::span<const platform::AccessEntry> entries) {
   return Reported(DoCreateProtectedDirectory(path, entries));
 }
 
@@ -36,7 +37,8 @@ platform::Status HostMachine::SetFileLength(platform::File file, std::uint64_t l
   return Reported(DoSetFileLength(file, length));
 }
 
-platform::Result<std::optional<boot::Block>> HostMachine::ReadFile(const std::string& path, std::size_t limit) {
+platform::Result<std::optional<boot::Block>> HostMachine::ReadFile(const std::string& path,
+                                                                   std::size_t limit) {
   auto value = DoReadFile(path, limit);
   const bool failed = !value;
   return Reported(std::move(value), failed);
@@ -66,13 +68,15 @@ platform::Result<platform::LzFile> HostMachine::LzCreate(const std::string& path
   return Reported(std::move(value), failed);
 }
 
-platform::Result<std::int64_t> HostMachine::LzCopy(platform::LzFile source, platform::LzFile destination) {
+platform::Result<std::int64_t> HostMachine::LzCopy(platform::LzFile source,
+                                                   platform::LzFile destination) {
   auto value = DoLzCopy(source, destination);
   const bool failed = value < 0;
   return Reported(std::move(value), failed);
 }
 
-platform::Result<std::optional<platform::VersionInfo>> HostMachine::FileVersion(platform::Library versionLibrary, const std::string& path) {
+platform::Result<std::optional<platform::VersionInfo>> HostMachine::FileVersion(
+    platform::Library versionLibrary, const std::string& path) {
   auto value = DoFileVersion(versionLibrary, path);
   const bool failed = !value;
   return Reported(std::move(value), failed);

@@ -52,9 +52,13 @@ using platform::WindowProc;
 
 class Win32ProfileFiles final : public platform::ProfileFiles {
  public:
-  std::string ReadProfileString(const std::string& section, const std::string& key, const std::string& defaultText, std::size_t capacity, const std::string& file) override;
-  std::uint32_t ReadProfileInt(const std::string& section, const std::string& key, int defaultValue, const std::string& file) override;
-  bool WriteProfileString(const std::string& section, const std::string& key, const std::string& value, const std::string& file) override;
+  std::string ReadProfileString(const std::string& section, const std::string& key,
+                                const std::string& defaultText, std::size_t capacity,
+                                const std::string& file) override;
+  std::uint32_t ReadProfileInt(const std::string& section, const std::string& key, int defaultValue,
+                               const std::string& file) override;
+  bool WriteProfileString(const std::string& section, const std::string& key,
+                          const std::string& value, const std::string& file) override;
 };
 
 class Win32SystemFacts final : public platform::SystemFacts {
@@ -70,14 +74,16 @@ class Win32SystemFacts final : public platform::SystemFacts {
 
 class Win32FileSystem final : public platform::FileSystem {
  public:
-  platform::Status CreateProtectedDirectory(const std::string& path, std::span<const AccessEntry> entries) override;
+  platform::Status CreateProtectedDirectory(const std::string& path,
+                                            std::span<const AccessEntry> entries) override;
   platform::Status RemoveDirectory(const std::string& path) override;
   platform::Status SetCurrentDirectory(const std::string& path) override;
   platform::Status SetCurrentDrive(int drive) override;
   bool FileExists(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
   platform::Status DeleteFile(const std::string& path) override;
-  platform::Result<std::optional<boot::Block>> ReadFile(const std::string& path, std::size_t limit) override;
+  platform::Result<std::optional<boot::Block>> ReadFile(const std::string& path,
+                                                        std::size_t limit) override;
   platform::Status ReplaceFile(const std::string& from, const std::string& to) override;
   platform::Result<File> OpenForRead(const std::string& path) override;
   platform::Result<File> CreateForWrite(const std::string& path) override;
@@ -117,11 +123,13 @@ class Win32LzFiles final : public platform::LzFiles {
 
 class Win32Versions final : public platform::Versions {
  public:
-  platform::Result<std::optional<VersionInfo>> FileVersion(Library versionLibrary, const std::string& path) override;
+  platform::Result<std::optional<VersionInfo>> FileVersion(Library versionLibrary,
+                                                           const std::string& path) override;
 
  private:
   static std::optional<VersionInfo> ReadVersion(Library versionLibrary, const std::string& path);
-  std::uint32_t InstallFile(Library versionLibrary, const InstallRequest& request, std::string& tempName) override;
+  std::uint32_t InstallFile(Library versionLibrary, const InstallRequest& request,
+                            std::string& tempName) override;
 };
 
 class Win32Libraries final : public platform::Libraries {
@@ -155,7 +163,8 @@ class Win32Windowing final : public platform::Windowing {
   Window CreateWindow(Instance instance, const WindowParams& params) override;
   void ShowWindow(Window window, int command) override;
   void UpdateWindow(Window window) override;
-  std::intptr_t DefWindowProc(Window window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+  std::intptr_t DefWindowProc(Window window, std::uint32_t message, std::uintptr_t wParam,
+                              std::intptr_t lParam) override;
   bool SetTimer(Window window, std::uintptr_t id, unsigned ms) override;
   void KillTimer(Window window, std::uintptr_t id) override;
   void PostQuit(int exitCode) override;
@@ -177,7 +186,8 @@ class Win32Painting final : public platform::Painting {
   Gdi CreateBitmap(const image::Dib& dib) override;
   Gdi CreateIcon(Instance instance, const image::Icon& icon) override;
   std::optional<std::pair<int, int>> BitmapSize(Gdi bitmap) override;
-  bool BitBlt(Dc dc, int x, int y, int width, int height, Dc source, int sx, int sy, std::uint32_t rop) override;
+  bool BitBlt(Dc dc, int x, int y, int width, int height, Dc source, int sx, int sy,
+              std::uint32_t rop) override;
   void DeleteDc(Dc dc) override;
   void DeleteObject(Gdi object) override;
 
@@ -199,7 +209,8 @@ struct Backend {
   Win32Painting painting;
 
   platform::Os Os() {
-    return {&profiles, &system, &files, &lz, &versions, &libraries, &processes, &windows, &painting};
+    return {&profiles,  &system,    &files,   &lz,      &versions,
+            &libraries, &processes, &windows, &painting};
   }
 };
 
